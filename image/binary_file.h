@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "image/file_error.h"
+
+// A binary file of the project's own. Opening reports failure as a result
+// (LastError says why); a failure while reading, writing, seeking, syncing
+// or closing throws FileException, since the caller cannot go on as if the
+// bytes were there. Reads are served from a small read-ahead cache that
+// writes keep current, so scanning a file a byte at a time stays cheap; what
+// reaches the disk is exactly what was written, in the same order.
+class CBinaryFile {
+public:
+    enum class Mode {
+        Read,            // existing file, read only
+        WriteExisting,   // existing file, write only, contents kept
+        CreateWrite,     // created if missing, emptied, write only
+        CreateReadWrite, // created if missing, emptied, read and write
+    };
+
+    CBinaryFile() = default;
+    ~CBinaryFile();
+    CBinaryFile(const CBinaryFile&) = delete;
+    CBinaryFile& operator=(const CBinaryFile&) = delete;
+
+    bool Open(const std::string& path, Mode mode);
+    bool IsOpen() const { return m_fd >= 0; }
+    const std::string& Path() const { return m_path; }
+    const FileError& LastError() const { return m_lastError; }
+
+    void Seek(std::uint64_t offset);
+    std::uint64_t Position() const { return m_position; }
+    // Reads up to into.size() bytes from the position; fewer only at the end
+    // of the file. Returns the count read.
+    std::size_t Read(std::span<std::uint8_t> into);
+    // Writes every byte at the position.
+    void Write(std::span<const std::uint8_t> bytes);
+    std::uint64_t Length();
+    // Forces what was written to the disk.
+    void Sync();
+    // Closes the file; throws when the system reports that written data
+    // were lost. Closing a closed file does nothing.
+    void Close();
+
+private:
+    static constexpr std::size_t CACHE_SIZE = 16384;
+
+    [[noreturn]] void Fail(int systemError) const;
+    bool FillCache(std::uint64_t offset);
+
+    int m_fd = -1;
+    std::string m_path;
+    FileError m_lastError;
+    std::uint64_t m_position = 0;
+    std::vector<std::uint8_t> m_cache;
+    std::uint64_t m_cacheStart = 0;
+    std::size_t m_cacheLength = 0;
+};
+
+// Removes a file; false when it could not be removed (a missing file
+// included).
+bool RemoveFile(const std::string& path);
+bool FileExists(const std::string& path);
