@@ -36,8 +36,7 @@ constexpr std::uint8_t CODE_M41 = 50;
 constexpr std::uint8_t CODE_M42 = 51;
 
 // Numbers of the words behind the G5x, G1x and tool codes.
-constexpr std::uint16_t G5X_BASE = 53;     // G53 is number 0
-constexpr std::uint16_t G5X_NUMBER_MAX = 6;
+constexpr std::uint16_t G5X_OFFSET = 3;    // written "G5" and number + 3: G53 is 0
 constexpr std::uint16_t G1X_BASE = 10;     // G11 is number 1
 constexpr std::uint16_t G1X_NUMBER_MIN = 1;
 constexpr std::uint16_t G1X_NUMBER_MAX = 5;

@@ -97,8 +97,8 @@ bool FormatOtherWord(ProgramFrame& frame, std::span<char> out)
         }
     }
     if (code == CODE_G5X) {
-        w.Put('G');
-        w.PutUnsigned(std::uint32_t{number} + G5X_BASE);
+        w.Put("G5");
+        w.PutUnsigned(std::uint32_t{number} + G5X_OFFSET);
         return true;
     }
     if (code == CODE_FEED) {
