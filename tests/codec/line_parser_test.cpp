@@ -69,7 +69,7 @@ void CheckRows(std::span<const ParseRow> rows)
     }
 }
 
-TEST(ParseLine, Table)
+TEST(ParseLine, WordExamples)
 {
     const ParseRow rows[] = {
         {"axis_thousandths", "X10", ACCEPTED, 0, 0, 10},
@@ -102,22 +102,10 @@ TEST(ParseLine, Table)
     CheckRows(rows);
 }
 
-TEST(ParseLine, EveryWord)
+TEST(ParseLine, WordEdges)
 {
     const ParseRow rows[] = {
-        {"g0", "G0", ACCEPTED, 23, 0, 0},
         {"bare_g_is_g0", "G", ACCEPTED, 23, 0, 0},
-        {"g90", "G90", ACCEPTED, 14, 90, 0},
-        {"g91", "G91", ACCEPTED, 15, 91, 0},
-        {"g40", "G40", ACCEPTED, 30, 40, 0},
-        {"g41", "G41", ACCEPTED, 29, 41, 0},
-        {"g42", "G42", ACCEPTED, 28, 42, 0},
-        {"g43", "G43", ACCEPTED, 27, 43, 0},
-        {"g44", "G44", ACCEPTED, 26, 44, 0},
-        {"g49", "G49", ACCEPTED, 25, 49, 0},
-        {"g17", "G17", ACCEPTED, 31, 17, 0},
-        {"g18", "G18", ACCEPTED, 32, 18, 0},
-        {"g19", "G19", ACCEPTED, 33, 19, 0},
         {"g11", "G11", ACCEPTED, 35, 1, 0},
         {"g15", "G15", ACCEPTED, 35, 5, 0},
         {"g10", "G10", REJECTED, 0, 0, 0},
@@ -130,8 +118,6 @@ TEST(ParseLine, EveryWord)
         {"g5_letter_is_g53", "G5X", ACCEPTED, 13, 0, 0},
         {"g5_high_byte_is_g53", "G5\xF8", ACCEPTED, 13, 0, 0},
         {"g4_point_empty", "G4.", ACCEPTED, 22, 0, 0},
-        {"m20", "M20", ACCEPTED, 20, 20, 0},
-        {"m42", "M42", ACCEPTED, 51, 42, 0},
         {"m332", "M332", ACCEPTED, 21, 332, 0},
         {"tool_zero", "M6T", ACCEPTED, 16, 0, 0},
         {"l0", "L0", ACCEPTED, 18, 1, 0},
@@ -177,8 +163,6 @@ TEST(ParseLine, TrailingCarriageReturn)
         {"axis_feed", "X10F5\r", ACCEPTED, 0, 0, 10},
         {"m", "M3\r", ACCEPTED, 21, 3, 0},
         {"e", "E2\r", ACCEPTED, 17, 2, 0},
-        {"l", "L2\r", ACCEPTED, 18, 2, 0},
-        {"h", "H2\r", ACCEPTED, 19, 2, 0},
         {"f", "F100\r", ACCEPTED, 49, 100, 0},
         {"tool", "M6T3\r", ACCEPTED, 16, 3, 0},
         {"g4_point", "G4.5\r", ACCEPTED, 22, 5, 0},
