@@ -32,6 +32,31 @@ std::int32_t Wrap(std::uint32_t v) { return static_cast<std::int32_t>(v); }
 std::int32_t Negate(std::int32_t v) { return Wrap(0u - static_cast<std::uint32_t>(v)); }
 std::int32_t TimesTen(std::int32_t v) { return Wrap(static_cast<std::uint32_t>(v) * BASE); }
 
+// The digits, point and minus signs of a number read so far.
+struct NumberText {
+    std::uint32_t accumulated = 0;
+    bool pointSeen = false;
+    bool negative = false;
+
+    // Takes one character: a point where one is allowed, a digit or a minus
+    // (anywhere). Anything else is refused.
+    bool Take(char ch, bool pointAllowed)
+    {
+        if (ch == '.' && pointAllowed) {
+            pointSeen = true;
+        } else if (IsDigit(ch)) {
+            accumulated = accumulated * BASE + DigitOf(ch);
+        } else if (ch == '-') {
+            negative = true;
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    std::int32_t Signed() const { return negative ? Negate(Wrap(accumulated)) : Wrap(accumulated); }
+};
+
 std::int32_t Reduce(std::int32_t v, int digits)
 {
     for (int i = digits; i < LINEAR_DECIMALS && v != 0; ++i) {
@@ -86,33 +111,27 @@ bool CTranslate::IsPlainNumber() const { return true; }
 // space. Without a point the digits are thousandths as they stand.
 bool CLinear::FromText(const char* text, std::int8_t length)
 {
-    std::uint32_t accumulated = 0;
-    bool pointSeen = false;
+    NumberText number;
     int afterPoint = 0;
-    bool negative = false;
 
     for (int i = 0; i < length; ++i) {
         const char ch = text[i];
         if (ch == '\0' || ch == ' ') {
             break;
         }
-        if (pointSeen) {
+        if (number.pointSeen) {
             ++afterPoint;
         }
-        if (ch == '.' && afterPoint == 0 && i <= LINEAR_POINT_POSITION_MAX + (negative ? 1 : 0)) {
-            pointSeen = true;
-        } else if (IsDigit(ch)) {
-            accumulated = accumulated * BASE + DigitOf(ch);
-        } else if (ch == '-') {
-            negative = true;
-        } else {
-            value = Wrap(accumulated);
+        const bool pointAllowed =
+            afterPoint == 0 && i <= LINEAR_POINT_POSITION_MAX + (number.negative ? 1 : 0);
+        if (!number.Take(ch, pointAllowed)) {
+            value = Wrap(number.accumulated);
             return false;
         }
     }
 
-    std::int32_t v = Wrap(accumulated);
-    if (pointSeen) {
+    std::int32_t v = Wrap(number.accumulated);
+    if (number.pointSeen) {
         for (int i = LINEAR_DECIMALS; i < afterPoint; ++i) {
             v /= static_cast<std::int32_t>(BASE);
         }
@@ -120,7 +139,7 @@ bool CLinear::FromText(const char* text, std::int8_t length)
             v = TimesTen(v);
         }
     }
-    value = negative ? Negate(v) : v;
+    value = number.negative ? Negate(v) : v;
     return true;
 }
 
@@ -148,41 +167,32 @@ bool CAngleG::ToText(char* out)
 // is cut off without looking at it.
 bool CDouble::FromText(const char* text, std::int8_t length)
 {
-    std::uint32_t accumulated = length == 0 ? 1 : 0;
-    bool pointSeen = false;
-    bool negative = false;
+    NumberText number;
+    number.accumulated = length == 0 ? 1 : 0;
     digits = 0;
 
     for (int i = 0; i < length && text[i] != '\0';) {
         if (digits >= PLAIN_DECIMALS_MAX) {
-            if (accumulated == 0) {
-                accumulated = 1;
+            if (number.accumulated == 0) {
+                number.accumulated = 1;
             }
-            value = negative ? Negate(Wrap(accumulated)) : Wrap(accumulated);
+            value = number.Signed();
             return true;
         }
-        if (pointSeen) {
+        if (number.pointSeen) {
             ++digits;
         }
-        const char ch = text[i];
-        if (ch == '.' && digits == 0 && i <= PLAIN_POINT_POSITION_MAX) {
-            pointSeen = true;
-        } else if (IsDigit(ch)) {
-            accumulated = accumulated * BASE + DigitOf(ch);
-        } else if (ch == '-') {
-            negative = true;
-        } else {
-            value = Wrap(accumulated);
+        if (!number.Take(text[i], digits == 0 && i <= PLAIN_POINT_POSITION_MAX)) {
+            value = Wrap(number.accumulated);
             return false;
         }
         ++i;
-        if (!pointSeen && i > PLAIN_INTEGER_CHARS_MAX + (negative ? 1 : 0)) {
-            const std::int32_t v = negative ? Negate(Wrap(accumulated)) : Wrap(accumulated);
-            value = v / static_cast<std::int32_t>(BASE);
+        if (!number.pointSeen && i > PLAIN_INTEGER_CHARS_MAX + (number.negative ? 1 : 0)) {
+            value = number.Signed() / static_cast<std::int32_t>(BASE);
             return true;
         }
     }
-    value = negative ? Negate(Wrap(accumulated)) : Wrap(accumulated);
+    value = number.Signed();
     return true;
 }
 
