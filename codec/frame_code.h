@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 // What a program frame holds, by its `code` byte. Codes 0 to 12 are axis

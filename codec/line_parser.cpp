@@ -244,11 +244,10 @@ bool ParseFeedWord(char* line, ProgramFrame& newFrame, const ProgramFrame&)
 
 bool ParseLine(char* line, ProgramFrame& newFrame, const ProgramFrame& currentFrame)
 {
-    using WordParser = bool (*)(char*, ProgramFrame&, const ProgramFrame&);
-    static constexpr std::array<WordParser, 7> PARSERS{
+    static constexpr std::array PARSERS{
         ParseAxisWord, ParseGWord, ParseToolWord, ParseEWord, ParseLWord, ParseMHWord, ParseFeedWord,
     };
-    for (WordParser parse : PARSERS) {
+    for (auto parse : PARSERS) {
         if (parse(line, newFrame, currentFrame)) {
             return true;
         }
