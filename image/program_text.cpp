@@ -76,6 +76,9 @@ int CProgramImage::ImportText()
         m_fileFailure = m_imageFile.LastError();
         return 0;
     }
+    // The frames reach the disk together when the image is closed; the
+    // free-slot scan of every line then reads from memory.
+    m_imageFile.DeferWrites();
     try {
         const std::vector<std::uint8_t> fill(IMAGE_FILL_SIZE, IMAGE_FILL);
         m_imageFile.Write(fill);

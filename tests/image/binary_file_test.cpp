@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <numeric>
+#include <random>
 #include <vector>
 
 #include "image/binary_file.h"
@@ -135,6 +136,90 @@ TEST_F(BinaryFileTest, DiskFullThrowsWithTheFileName)
         EXPECT_EQ(e.Error().cause, FileErrorCause::DiskFull);
         EXPECT_STREQ(e.what(), "Disk full while accessing /dev/full.");
     }
+}
+
+// Deferred writes must leave the same bytes on the disk, and show the same
+// bytes to reads and Length, as writes that go straight through, whatever
+// mix of small, large, scattered and file-growing writes comes.
+TEST_F(BinaryFileTest, DeferredWritesMatchWritesStraightThrough)
+{
+    CBinaryFile direct;
+    CBinaryFile deferred;
+    ASSERT_TRUE(direct.Open(PathOf("direct"), CBinaryFile::Mode::CreateReadWrite));
+    ASSERT_TRUE(deferred.Open(PathOf("deferred"), CBinaryFile::Mode::CreateReadWrite));
+    deferred.DeferWrites();
+
+    std::mt19937 random(20240611);
+    const std::size_t sizes[] = {1, 16, 32, 100, 5000, 16384, 20000};
+    for (int step = 0; step < 3000; ++step) {
+        const std::uint64_t offset = random() % 4 == 0 ? random() % 60000 : (random() % 1500) * 32;
+        direct.Seek(offset);
+        deferred.Seek(offset);
+        const std::size_t size = sizes[random() % std::size(sizes)];
+        switch (random() % 3) {
+        case 0: {
+            const auto bytes = Pattern(size, static_cast<std::uint8_t>(step));
+            direct.Write(bytes);
+            deferred.Write(bytes);
+            break;
+        }
+        case 1: {
+            std::vector<std::uint8_t> a(size), b(size);
+            const std::size_t gotA = direct.Read(a);
+            const std::size_t gotB = deferred.Read(b);
+            ASSERT_EQ(gotA, gotB) << "step " << step << ", read " << size << " at " << offset;
+            ASSERT_EQ(a, b) << "step " << step << ", read " << size << " at " << offset;
+            break;
+        }
+        default:
+            ASSERT_EQ(direct.Length(), deferred.Length()) << "step " << step;
+            break;
+        }
+        ASSERT_EQ(direct.Position(), deferred.Position()) << "step " << step;
+    }
+    direct.Close();
+    deferred.Close();
+
+    CBinaryFile a, b;
+    ASSERT_TRUE(a.Open(PathOf("direct"), CBinaryFile::Mode::Read));
+    ASSERT_TRUE(b.Open(PathOf("deferred"), CBinaryFile::Mode::Read));
+    ASSERT_EQ(a.Length(), b.Length());
+    std::vector<std::uint8_t> bytesA(a.Length()), bytesB(b.Length());
+    EXPECT_EQ(a.Read(bytesA), bytesA.size());
+    EXPECT_EQ(b.Read(bytesB), bytesB.size());
+    EXPECT_TRUE(bytesA == bytesB) << "the files differ on the disk";
+}
+
+TEST_F(BinaryFileTest, DeferredWritesWaitUntilClose)
+{
+    const std::string path = PathOf("img");
+    CBinaryFile file;
+    ASSERT_TRUE(file.Open(path, CBinaryFile::Mode::CreateReadWrite));
+    file.DeferWrites();
+    file.Write(Pattern(8000, 0));
+    std::uint8_t byte = 0;
+    file.Seek(7999);
+    ASSERT_EQ(file.Read({&byte, 1}), 1u);
+    EXPECT_EQ(byte, static_cast<std::uint8_t>(7999 & 0xFF));
+    EXPECT_EQ(fs::file_size(path), 0u) << "nothing written yet";
+    file.Close();
+    EXPECT_EQ(fs::file_size(path), 8000u);
+}
+
+TEST_F(BinaryFileTest, DeferredWriteFailureShowsAtClose)
+{
+    CBinaryFile file;
+    if (!file.Open("/dev/full", CBinaryFile::Mode::CreateReadWrite))
+        GTEST_SKIP() << "/dev/full is not available";
+    file.DeferWrites();
+    file.Write(Pattern(64, 0));
+    try {
+        file.Close();
+        FAIL() << "bytes that never reached the disk must not close quietly";
+    } catch (const FileException& e) {
+        EXPECT_EQ(e.Error().cause, FileErrorCause::DiskFull);
+    }
+    EXPECT_FALSE(file.IsOpen());
 }
 
 struct CauseRow {
