@@ -150,9 +150,12 @@ TEST_F(BinaryFileTest, DeferredWritesMatchWritesStraightThrough)
     deferred.DeferWrites();
 
     std::mt19937 random(20240611);
-    const std::size_t sizes[] = {1, 16, 32, 100, 5000, 16384, 20000};
+    const std::size_t sizes[] = {1, 16, 16, 32, 100, 700, 5000, 16384, 20000};
     for (int step = 0; step < 3000; ++step) {
-        const std::uint64_t offset = random() % 4 == 0 ? random() % 60000 : (random() % 1500) * 32;
+        // Around the end of the file as often as inside it.
+        const std::uint64_t reach = direct.Length() + 4096;
+        const std::uint64_t offset =
+            random() % 2 == 0 ? random() % reach : (random() % (reach / 32 + 1)) * 32;
         direct.Seek(offset);
         deferred.Seek(offset);
         const std::size_t size = sizes[random() % std::size(sizes)];
@@ -188,6 +191,32 @@ TEST_F(BinaryFileTest, DeferredWritesMatchWritesStraightThrough)
     EXPECT_EQ(a.Read(bytesA), bytesA.size());
     EXPECT_EQ(b.Read(bytesB), bytesB.size());
     EXPECT_TRUE(bytesA == bytesB) << "the files differ on the disk";
+}
+
+// A deferred write past the end of the file, inside the cached window: the
+// bytes between read as zeros, as the hole of a real write would.
+TEST_F(BinaryFileTest, DeferredWritePastTheEndLeavesZerosBetween)
+{
+    CBinaryFile file;
+    ASSERT_TRUE(file.Open(PathOf("holes"), CBinaryFile::Mode::CreateReadWrite));
+    file.DeferWrites();
+    file.Write(Pattern(20000, 1)); // larger than the cache: written at once
+    std::uint8_t byte = 0;
+    file.Seek(0);
+    ASSERT_EQ(file.Read({&byte, 1}), 1u); // caches the start of the file
+    file.Seek(19000);
+    ASSERT_EQ(file.Read({&byte, 1}), 1u); // caches the last 1000 bytes
+    const auto tail = Pattern(16, 0xE0);
+    file.Seek(21000);
+    file.Write(tail);
+
+    std::vector<std::uint8_t> got(1016);
+    file.Seek(20000);
+    ASSERT_EQ(file.Read(got), got.size());
+    EXPECT_EQ(std::vector<std::uint8_t>(got.begin(), got.begin() + 1000),
+              std::vector<std::uint8_t>(1000, 0));
+    EXPECT_EQ(got[1000], 0xE0);
+    EXPECT_EQ(file.Length(), 21016u);
 }
 
 TEST_F(BinaryFileTest, DeferredWritesWaitUntilClose)
