@@ -21,6 +21,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/program_image.h"
@@ -121,7 +122,9 @@ std::string Export(const std::string& image, const std::string& text)
 std::size_t CountLines(const std::string& text)
 {
     std::size_t lines = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+    constexpr std::string_view LINE_END = "\r\n";
+    for (std::size_t at = text.find(LINE_END); at != std::string::npos;
+         at = text.find(LINE_END, at + LINE_END.size()))
         ++lines;
     return lines;
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <cstring>
 #include <vector>
 
 #include "codec/line_parser.h"
@@ -152,11 +151,11 @@ bool CProgramImage::ExportText()
                     whole = false;
                 break;
             }
-            const char* end = static_cast<const char*>(std::memchr(line.data(), '\0', FRAME_TEXT_MAX));
-            const std::size_t length =
-                end != nullptr ? static_cast<std::size_t>(end - line.data()) : FRAME_TEXT_MAX;
-            for (std::size_t k = 0; k < length; ++k)
-                out.push_back(static_cast<std::uint8_t>(line[k]));
+            // The longest text fills FRAME_TEXT_MAX characters; nothing beyond
+            // them is written.
+            const auto end = std::find(line.begin(), line.begin() + FRAME_TEXT_MAX, '\0');
+            for (auto c = line.begin(); c != end; ++c)
+                out.push_back(static_cast<std::uint8_t>(*c));
             out.push_back(CR);
             out.push_back(LF);
             chainEnded = chainEnded || EndsChain(m_currentFrame);

@@ -30,6 +30,27 @@ inline std::string Hex(const std::uint8_t* bytes, std::size_t count)
     return out;
 }
 
+// Text with its control characters spelled out, for failure messages.
+inline std::string Escaped(const std::string& text)
+{
+    std::string out;
+    char code[8];
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            std::snprintf(code, sizeof code, "\\x%02X", byte);
+            out += code;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 inline std::string Hex(const ProgramFrame& frame)
 {
     return Hex(frame.bytes.data(), frame.bytes.size());
@@ -49,6 +70,26 @@ inline ProgramFrame MakeFrame(std::uint8_t kind, std::uint8_t code, std::uint16_
     frame.setNumber(number);
     frame.setCoordinate(coordinate);
     return frame;
+}
+
+// The words linked into a chain in consecutive slots.
+inline std::vector<ProgramFrame> Chain(const std::vector<ProgramFrame>& words)
+{
+    std::vector<ProgramFrame> frames = words;
+    const std::size_t n = frames.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        frames[i].setKind(i == 0 ? FRAME_FIRST : (i + 1 == n ? FRAME_LAST : FRAME_MIDDLE));
+        frames[i].setPrev(i == 0 ? NO_LINK : static_cast<std::uint16_t>(i - 1));
+        frames[i].setNext(i + 1 == n ? NO_LINK : static_cast<std::uint16_t>(i + 1));
+    }
+    return frames;
+}
+
+// A word not yet linked.
+inline ProgramFrame Word(std::uint8_t code, std::uint16_t number = 0, std::int32_t coordinate = 0,
+                  std::uint8_t active = 0xFF)
+{
+    return MakeFrame(FRAME_MIDDLE, code, 0, 0, number, coordinate, active);
 }
 
 // The frames back to back in whole slots, as a read from the controller

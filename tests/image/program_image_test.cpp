@@ -199,11 +199,7 @@ TEST(ProgramImageFrames, ControllerImageEndsAfterItsLastSlot)
 {
     ScratchFolder folder;
     const std::uint16_t frames = 4;
-    std::vector<ProgramFrame> chain;
-    for (std::uint16_t i = 0; i < frames; ++i)
-        chain.push_back(MakeFrame(i == 0 ? FRAME_FIRST : (i + 1 == frames ? FRAME_LAST : FRAME_MIDDLE),
-                                  24, i + 1 == frames ? NO_LINK : static_cast<std::uint16_t>(i + 1),
-                                  i == 0 ? NO_LINK : static_cast<std::uint16_t>(i - 1)));
+    const std::vector<ProgramFrame> chain = Chain(std::vector<ProgramFrame>(frames, Word(24)));
     const std::string path = folder.Write("img", ControllerImage(chain));
 
     CProgramImage image(3, path, "", 0, 0);

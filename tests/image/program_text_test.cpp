@@ -134,7 +134,8 @@ TEST(ImportText, ChainLayout)
         {"500 frames fill the program area", false, 500},
         {"100 frames fill the subprogram area", true, 100},
     };
-    const std::vector<std::string> words = {"G1", "X1.500F200", "M6T2", "F100", "G54", "Z-3.000F05"};
+    const std::vector<std::string> words = {"G1",   "X1.500F200", "M6T2",
+                                            "F100", "G54",        "Z-3.000F05"};
     for (const ChainRow& row : rows) {
         std::vector<std::string> lines;
         for (int i = 0; i < row.lines; ++i)
@@ -223,9 +224,10 @@ TEST(ImportText, NoSilentTruncation)
     for (const CheckRow& row : rows) {
         ScratchFolder folder;
         const Imported got = Import(folder, row.text);
-        EXPECT_EQ(got.checked, row.checked) << row.name;
-        EXPECT_EQ(got.result, row.imported) << row.name;
-        EXPECT_TRUE(got.filesClosed) << row.name;
+        const std::string input = Escaped(row.text);
+        EXPECT_EQ(got.checked, row.checked) << row.name << ": " << input;
+        EXPECT_EQ(got.result, row.imported) << row.name << ": " << input;
+        EXPECT_TRUE(got.filesClosed) << row.name << ": " << input;
     }
 }
 
@@ -243,8 +245,8 @@ TEST(ImportText, LongLineKeepsItsFirstNineteenCharacters)
 
 TEST(ImportText, CrLfAndLfGiveTheSameImage)
 {
-    const std::vector<std::string> lines = {"G90", "X12.345F100", "G1", "Y-0.500F05", "M6T3",
-                                            "F2000", "G54",        "M30", "G4.5"};
+    const std::vector<std::string> lines = {"G90",  "X12.345F100", "G1",  "Y-0.500F05", "M6T3",
+                                            "F2000", "G54",         "M30", "G4.5"};
     ScratchFolder folder;
     const Imported crlf = Import(folder, Lines(lines, "\r\n"));
     const Imported lf = Import(folder, Lines(lines, "\n"));
@@ -338,25 +340,6 @@ TEST(ImportText, SuccessClearsAnEarlierFailure)
     EXPECT_FALSE(image.FileFailure().has_value());
 }
 
-// Frames shaped as the controller sends them.
-std::vector<ProgramFrame> Chain(const std::vector<ProgramFrame>& words)
-{
-    std::vector<ProgramFrame> frames = words;
-    const std::size_t n = frames.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        frames[i].setKind(i == 0 ? FRAME_FIRST : (i + 1 == n ? FRAME_LAST : FRAME_MIDDLE));
-        frames[i].setPrev(i == 0 ? NO_LINK : static_cast<std::uint16_t>(i - 1));
-        frames[i].setNext(i + 1 == n ? NO_LINK : static_cast<std::uint16_t>(i + 1));
-    }
-    return frames;
-}
-
-ProgramFrame Word(std::uint8_t code, std::uint16_t number = 0, std::int32_t coordinate = 0,
-                  std::uint8_t active = 0xFF)
-{
-    return MakeFrame(FRAME_MIDDLE, code, 0, 0, number, coordinate, active);
-}
-
 TEST(ExportText, ControllerImageGivesOneCrLfLinePerFrame)
 {
     const std::vector<ProgramFrame> frames = Chain({
@@ -404,22 +387,22 @@ TEST(ExportText, WhereTheLoopEnds)
         {"no text after the chain's last frame", three + ControllerImage({Word(34)}), true,
          threeText},
         {"no text after a one-frame chain", ControllerImage(single), true, "G0\r\n"},
-        {"free slot inside the chain", ControllerImage(Chain({Word(23), Word(24), Word(31)})).replace(32, 1, "\xFF"),
-         true, "G0\r\n"},
+        {"free slot inside the chain", std::string(three).replace(SLOT_SIZE, 1, "\xFF"), true,
+         "G0\r\n"},
         {"code without text inside the chain",
          ControllerImage(Chain({Word(23), Word(34), Word(31)})), false, "G0\r\n"},
-        {"unknown kind inside the chain",
-         ControllerImage(Chain({Word(23), Word(24), Word(31)})).replace(32, 1, "\x03"), false,
+        {"unknown kind inside the chain", std::string(three).replace(SLOT_SIZE, 1, "\x03"), false,
          "G0\r\n"},
-        {"chain cut short by the file", ControllerImage(Chain({Word(23), Word(24), Word(31)})).substr(0, 64),
-         true, "G0\r\nG1\r\n"},
+        {"chain cut short by the file", three.substr(0, 2 * SLOT_SIZE), true, "G0\r\nG1\r\n"},
     };
     for (const ExportRow& row : rows) {
         ScratchFolder folder;
         const Exported got = ExportBytes(folder, row.image);
-        EXPECT_EQ(got.result, row.result) << row.name;
-        EXPECT_EQ(got.text, row.text) << row.name;
-        EXPECT_TRUE(got.imageClosed) << row.name;
+        const std::string input =
+            Hex(reinterpret_cast<const std::uint8_t*>(row.image.data()), row.image.size());
+        EXPECT_EQ(got.result, row.result) << row.name << ": " << input;
+        EXPECT_EQ(got.text, row.text) << row.name << ": " << input;
+        EXPECT_TRUE(got.imageClosed) << row.name << ": " << input;
     }
 }
 

@@ -14,7 +14,8 @@ class ScratchFolder {
 public:
     ScratchFolder()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vem-image-XXXXXX").string();
+        const auto base = std::filesystem::temp_directory_path();
+        std::string pattern = (base / "vem-image-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             std::abort();
         m_path = pattern;

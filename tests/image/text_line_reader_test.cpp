@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "image/text_line_reader.h"
+#include "image_bytes.h"
 #include "scratch_folder.h"
 
 namespace {
@@ -26,22 +27,6 @@ std::vector<std::string> ReadAll(const std::string& contents)
     }
     reader.Close();
     return lines;
-}
-
-std::string Printable(const std::string& text)
-{
-    std::string out;
-    for (const char c : text) {
-        if (c == '\r')
-            out += "\\r";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\0')
-            out += "\\0";
-        else
-            out += c;
-    }
-    return out;
 }
 
 struct ReaderRow {
@@ -71,7 +56,7 @@ TEST(TextLineReader, SplitsLinesAsTheControllerWordsNeed)
         {"leading spaces kept by the reader", "   G0\n", {"   G0"}},
     };
     for (const ReaderRow& row : rows) {
-        EXPECT_EQ(ReadAll(row.input), row.expected) << row.name << ": " << Printable(row.input);
+        EXPECT_EQ(ReadAll(row.input), row.expected) << row.name << ": " << Escaped(row.input);
     }
 }
 
@@ -99,9 +84,9 @@ TEST(TextLineReader, LineTextSkipsLeadingSpacesOnly)
         line[std::min(row.line.size(), CTextLineReader::TEXT_LINE_MAX)] = '\0';
         const char* word = CTextLineReader::LineText(line);
         if (row.expected == nullptr)
-            EXPECT_EQ(word, nullptr) << row.name << ": \"" << Printable(row.line) << '"';
+            EXPECT_EQ(word, nullptr) << row.name << ": \"" << Escaped(row.line) << '"';
         else
-            EXPECT_STREQ(word, row.expected) << row.name << ": \"" << Printable(row.line) << '"';
+            EXPECT_STREQ(word, row.expected) << row.name << ": \"" << Escaped(row.line) << '"';
     }
 }
 
