@@ -10,8 +10,10 @@
 
 CBinaryFile::~CBinaryFile()
 {
-    if (m_fd >= 0)
+    if (m_fd >= 0) {
+        WriteDeferred(); // a caller that needs to know of a failure closes first
         ::close(m_fd);
+    }
 }
 
 bool CBinaryFile::Open(const std::string& path, Mode mode)
@@ -55,6 +57,8 @@ bool CBinaryFile::Open(const std::string& path, Mode mode)
     m_lastError = FileError{};
     m_position = 0;
     m_cacheLength = 0;
+    m_deferWrites = false;
+    m_dirtyStart = m_dirtyEnd = 0;
     return true;
 }
 
@@ -72,6 +76,7 @@ void CBinaryFile::Seek(std::uint64_t offset)
 
 bool CBinaryFile::FillCache(std::uint64_t offset)
 {
+    FlushDeferred();
     m_cache.resize(CACHE_SIZE);
     m_cacheStart = offset;
     m_cacheLength = 0;
@@ -116,28 +121,37 @@ std::size_t CBinaryFile::Read(std::span<std::uint8_t> into)
     return done;
 }
 
+int CBinaryFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::pwrite(m_fd, bytes.data() + done, bytes.size() - done,
+                                     static_cast<off_t>(offset + done));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (put == 0)
+            return ENOSPC;
+        done += static_cast<std::size_t>(put);
+    }
+    return 0;
+}
+
 void CBinaryFile::Write(std::span<const std::uint8_t> bytes)
 {
     if (m_fd < 0)
         Fail(EBADF);
+    if (m_deferWrites && Defer(bytes))
+        return;
+    FlushDeferred(); // earlier bytes first, in case the two overlap
     const std::uint64_t start = m_position;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::pwrite(m_fd, bytes.data() + done, bytes.size() - done,
-                                     static_cast<off_t>(m_position));
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            m_cacheLength = 0;
-            Fail(errno);
-        }
-        if (put == 0) {
-            m_cacheLength = 0;
-            Fail(ENOSPC);
-        }
-        done += static_cast<std::size_t>(put);
-        m_position += static_cast<std::uint64_t>(put);
+    if (const int error = WriteAt(start, bytes)) {
+        m_cacheLength = 0;
+        Fail(error);
     }
+    m_position += bytes.size();
     // Keep the cache equal to the file: patch it when the write lies inside
     // it; forget it when the write overlaps it, or may have grown the file
     // past a cache that ends at the old end of the file.
@@ -151,10 +165,59 @@ void CBinaryFile::Write(std::span<const std::uint8_t> bytes)
     }
 }
 
+// The cache holds the file from m_cacheStart; when it holds less than
+// CACHE_SIZE bytes the file ends where the cache does, so a write that lands
+// past that end but inside the window leaves zeros between, as a hole would.
+bool CBinaryFile::Defer(std::span<const std::uint8_t> bytes)
+{
+    const std::uint64_t start = m_position;
+    const std::uint64_t end = start + bytes.size();
+    if (bytes.size() > CACHE_SIZE)
+        return false;
+    const bool inWindow =
+        m_cacheLength > 0 && start >= m_cacheStart && end <= m_cacheStart + CACHE_SIZE;
+    if (!inWindow && !FillCache(start))
+        return false; // write-only: nothing is cached
+    const std::size_t from = static_cast<std::size_t>(start - m_cacheStart);
+    if (from > m_cacheLength)
+        std::memset(m_cache.data() + m_cacheLength, 0, from - m_cacheLength);
+    std::memcpy(m_cache.data() + from, bytes.data(), bytes.size());
+    m_cacheLength = std::max(m_cacheLength, from + bytes.size());
+    if (m_dirtyStart == m_dirtyEnd) {
+        m_dirtyStart = start;
+        m_dirtyEnd = end;
+    } else {
+        m_dirtyStart = std::min(m_dirtyStart, start);
+        m_dirtyEnd = std::max(m_dirtyEnd, end);
+    }
+    m_position = end;
+    return true;
+}
+
+int CBinaryFile::WriteDeferred()
+{
+    if (m_dirtyStart == m_dirtyEnd)
+        return 0;
+    const std::size_t from = static_cast<std::size_t>(m_dirtyStart - m_cacheStart);
+    const std::size_t count = static_cast<std::size_t>(m_dirtyEnd - m_dirtyStart);
+    const int error = WriteAt(m_dirtyStart, {m_cache.data() + from, count});
+    m_dirtyStart = m_dirtyEnd = 0;
+    if (error != 0)
+        m_cacheLength = 0; // the cache no longer shows the file
+    return error;
+}
+
+void CBinaryFile::FlushDeferred()
+{
+    if (const int error = WriteDeferred())
+        Fail(error);
+}
+
 std::uint64_t CBinaryFile::Length()
 {
     if (m_fd < 0)
         Fail(EBADF);
+    FlushDeferred();
     struct stat st {};
     if (::fstat(m_fd, &st) != 0)
         Fail(errno);
@@ -165,6 +228,7 @@ void CBinaryFile::Sync()
 {
     if (m_fd < 0)
         Fail(EBADF);
+    FlushDeferred();
     if (::fsync(m_fd) != 0 && errno != EINVAL)
         Fail(errno);
 }
@@ -173,11 +237,16 @@ void CBinaryFile::Close()
 {
     if (m_fd < 0)
         return;
+    const int lost = WriteDeferred();
     const int fd = m_fd;
     m_fd = -1;
     m_cacheLength = 0;
-    if (::close(fd) != 0 && errno != EINTR)
-        Fail(errno);
+    m_deferWrites = false;
+    const int closeError = ::close(fd) != 0 && errno != EINTR ? errno : 0;
+    if (lost != 0)
+        Fail(lost);
+    if (closeError != 0)
+        Fail(closeError);
 }
 
 bool RemoveFile(const std::string& path)

@@ -13,7 +13,12 @@
 // or closing throws FileException, since the caller cannot go on as if the
 // bytes were there. Reads are served from a small read-ahead cache that
 // writes keep current, so scanning a file a byte at a time stays cheap; what
-// reaches the disk is exactly what was written, in the same order.
+// reaches the disk is exactly what was written.
+//
+// A file open for reading and writing may defer its writes (DeferWrites):
+// small writes then only patch the cache and reach the disk together when
+// the cache moves to another part of the file, or at Length, Sync or Close.
+// A failure to write them is reported there.
 class CBinaryFile {
 public:
     enum class Mode {
@@ -40,11 +45,15 @@ public:
     std::size_t Read(std::span<std::uint8_t> into);
     // Writes every byte at the position.
     void Write(std::span<const std::uint8_t> bytes);
+    // From now on, writes that fit the cache wait in it (see above). Has no
+    // effect on a file open for writing only. Closing ends it.
+    void DeferWrites() { m_deferWrites = true; }
     std::uint64_t Length();
     // Forces what was written to the disk.
     void Sync();
-    // Closes the file; throws when the system reports that written data
-    // were lost. Closing a closed file does nothing.
+    // Closes the file after writing what waits in the cache; throws when the
+    // system reports that written data were lost. Closing a closed file does
+    // nothing.
     void Close();
 
 private:
@@ -52,6 +61,13 @@ private:
 
     [[noreturn]] void Fail(int systemError) const;
     bool FillCache(std::uint64_t offset);
+    // Puts a write into the cache; false when it must go to the disk now.
+    bool Defer(std::span<const std::uint8_t> bytes);
+    // Writes the deferred bytes out; the system's error number, or 0.
+    int WriteDeferred();
+    void FlushDeferred();
+    // pwrite of every byte; the system's error number, or 0.
+    int WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
     int m_fd = -1;
     std::string m_path;
@@ -60,6 +76,10 @@ private:
     std::vector<std::uint8_t> m_cache;
     std::uint64_t m_cacheStart = 0;
     std::size_t m_cacheLength = 0;
+    bool m_deferWrites = false;
+    // Deferred bytes lie in the cache from m_dirtyStart to m_dirtyEnd.
+    std::uint64_t m_dirtyStart = 0;
+    std::uint64_t m_dirtyEnd = 0;
 };
 
 // Removes a file; false when it could not be removed (a missing file

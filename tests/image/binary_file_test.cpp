@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <numeric>
+#include <random>
 #include <vector>
 
 #include "image/binary_file.h"
@@ -135,6 +136,119 @@ TEST_F(BinaryFileTest, DiskFullThrowsWithTheFileName)
         EXPECT_EQ(e.Error().cause, FileErrorCause::DiskFull);
         EXPECT_STREQ(e.what(), "Disk full while accessing /dev/full.");
     }
+}
+
+// Deferred writes must leave the same bytes on the disk, and show the same
+// bytes to reads and Length, as writes that go straight through, whatever
+// mix of small, large, scattered and file-growing writes comes.
+TEST_F(BinaryFileTest, DeferredWritesMatchWritesStraightThrough)
+{
+    CBinaryFile direct;
+    CBinaryFile deferred;
+    ASSERT_TRUE(direct.Open(PathOf("direct"), CBinaryFile::Mode::CreateReadWrite));
+    ASSERT_TRUE(deferred.Open(PathOf("deferred"), CBinaryFile::Mode::CreateReadWrite));
+    deferred.DeferWrites();
+
+    std::mt19937 random(20240611);
+    const std::size_t sizes[] = {1, 16, 16, 32, 100, 700, 5000, 16384, 20000};
+    for (int step = 0; step < 3000; ++step) {
+        // Around the end of the file as often as inside it.
+        const std::uint64_t reach = direct.Length() + 4096;
+        const std::uint64_t offset =
+            random() % 2 == 0 ? random() % reach : (random() % (reach / 32 + 1)) * 32;
+        direct.Seek(offset);
+        deferred.Seek(offset);
+        const std::size_t size = sizes[random() % std::size(sizes)];
+        switch (random() % 3) {
+        case 0: {
+            const auto bytes = Pattern(size, static_cast<std::uint8_t>(step));
+            direct.Write(bytes);
+            deferred.Write(bytes);
+            break;
+        }
+        case 1: {
+            std::vector<std::uint8_t> a(size), b(size);
+            const std::size_t gotA = direct.Read(a);
+            const std::size_t gotB = deferred.Read(b);
+            ASSERT_EQ(gotA, gotB) << "step " << step << ", read " << size << " at " << offset;
+            ASSERT_EQ(a, b) << "step " << step << ", read " << size << " at " << offset;
+            break;
+        }
+        default:
+            ASSERT_EQ(direct.Length(), deferred.Length()) << "step " << step;
+            break;
+        }
+        ASSERT_EQ(direct.Position(), deferred.Position()) << "step " << step;
+    }
+    direct.Close();
+    deferred.Close();
+
+    CBinaryFile a, b;
+    ASSERT_TRUE(a.Open(PathOf("direct"), CBinaryFile::Mode::Read));
+    ASSERT_TRUE(b.Open(PathOf("deferred"), CBinaryFile::Mode::Read));
+    ASSERT_EQ(a.Length(), b.Length());
+    std::vector<std::uint8_t> bytesA(a.Length()), bytesB(b.Length());
+    EXPECT_EQ(a.Read(bytesA), bytesA.size());
+    EXPECT_EQ(b.Read(bytesB), bytesB.size());
+    EXPECT_TRUE(bytesA == bytesB) << "the files differ on the disk";
+}
+
+// A deferred write past the end of the file, inside the cached window: the
+// bytes between read as zeros, as the hole of a real write would.
+TEST_F(BinaryFileTest, DeferredWritePastTheEndLeavesZerosBetween)
+{
+    CBinaryFile file;
+    ASSERT_TRUE(file.Open(PathOf("holes"), CBinaryFile::Mode::CreateReadWrite));
+    file.DeferWrites();
+    file.Write(Pattern(20000, 1)); // larger than the cache: written at once
+    std::uint8_t byte = 0;
+    file.Seek(0);
+    ASSERT_EQ(file.Read({&byte, 1}), 1u); // caches the start of the file
+    file.Seek(19000);
+    ASSERT_EQ(file.Read({&byte, 1}), 1u); // caches the last 1000 bytes
+    const auto tail = Pattern(16, 0xE0);
+    file.Seek(21000);
+    file.Write(tail);
+
+    std::vector<std::uint8_t> got(1016);
+    file.Seek(20000);
+    ASSERT_EQ(file.Read(got), got.size());
+    EXPECT_EQ(std::vector<std::uint8_t>(got.begin(), got.begin() + 1000),
+              std::vector<std::uint8_t>(1000, 0));
+    EXPECT_EQ(got[1000], 0xE0);
+    EXPECT_EQ(file.Length(), 21016u);
+}
+
+TEST_F(BinaryFileTest, DeferredWritesWaitUntilClose)
+{
+    const std::string path = PathOf("img");
+    CBinaryFile file;
+    ASSERT_TRUE(file.Open(path, CBinaryFile::Mode::CreateReadWrite));
+    file.DeferWrites();
+    file.Write(Pattern(8000, 0));
+    std::uint8_t byte = 0;
+    file.Seek(7999);
+    ASSERT_EQ(file.Read({&byte, 1}), 1u);
+    EXPECT_EQ(byte, static_cast<std::uint8_t>(7999 & 0xFF));
+    EXPECT_EQ(fs::file_size(path), 0u) << "nothing written yet";
+    file.Close();
+    EXPECT_EQ(fs::file_size(path), 8000u);
+}
+
+TEST_F(BinaryFileTest, DeferredWriteFailureShowsAtClose)
+{
+    CBinaryFile file;
+    if (!file.Open("/dev/full", CBinaryFile::Mode::CreateReadWrite))
+        GTEST_SKIP() << "/dev/full is not available";
+    file.DeferWrites();
+    file.Write(Pattern(64, 0));
+    try {
+        file.Close();
+        FAIL() << "bytes that never reached the disk must not close quietly";
+    } catch (const FileException& e) {
+        EXPECT_EQ(e.Error().cause, FileErrorCause::DiskFull);
+    }
+    EXPECT_FALSE(file.IsOpen());
 }
 
 struct CauseRow {
