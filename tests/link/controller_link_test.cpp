@@ -318,14 +318,15 @@ TEST_F(ControllerLinkOnPty, WriteOfLBytesSendsA12PlusLFrame)
 {
     const Bytes data = Pattern(200, 0x55);
     Bytes request;
-    m_peer.emplace(m_pty.MasterFd(), [&request](PeerLine& line) {
-        const std::optional<Bytes> got = line.ReadExactly(12 + 200);
-        ASSERT_TRUE(got);
-        request = *got;
-        line.Write(MakeReply(Bytes{}, LinkFrame::WRITE_FILE_RECORD));
-    });
-    EXPECT_TRUE(m_link.WriteRecord(UNIT, GENERAL, 400, data));
-    Finish();
+    {
+        ScriptedPeer peer(m_pty.MasterFd(), [&request](PeerLine& line) {
+            const std::optional<Bytes> got = line.ReadExactly(12 + 200);
+            ASSERT_TRUE(got);
+            request = *got;
+            line.Write(MakeReply(Bytes{}, LinkFrame::WRITE_FILE_RECORD));
+        });
+        EXPECT_TRUE(m_link.WriteRecord(UNIT, GENERAL, 400, data));
+    }
     ASSERT_EQ(request.size(), 212u);
     EXPECT_EQ(Bytes(request.begin(), request.begin() + 10),
               (Bytes{0x01, 0x15, 207, 0x06, 0x00, 0x01, 0x01, 0x90, 0x00, 0xC8}))
@@ -338,7 +339,7 @@ TEST_F(ControllerLinkOnPty, DeleteRequestIsTheReferenceFrame)
 {
     const Bytes expected{0x01, 0x15, 0x07, 0x06, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0xB0, 0xB4};
     // An echo of the request satisfies the link like any good frame.
-    m_peer.emplace(m_pty.MasterFd(), [&expected](PeerLine& line) {
+    m_peer.emplace(m_pty.MasterFd(), [expected](PeerLine& line) {
         const std::optional<Bytes> got = line.ReadExactly(expected.size());
         ASSERT_TRUE(got);
         EXPECT_EQ(*got, expected) << Hex(*got);
@@ -351,7 +352,7 @@ TEST_F(ControllerLinkOnPty, WriteWithABadReplyFails)
 {
     Bytes reply = MakeReply(Bytes{}, LinkFrame::WRITE_FILE_RECORD);
     reply[3] ^= 0xFF;
-    m_peer.emplace(m_pty.MasterFd(), [&reply](PeerLine& line) {
+    m_peer.emplace(m_pty.MasterFd(), [reply](PeerLine& line) {
         ASSERT_TRUE(line.ReadExactly(12 + 3));
         line.Write(reply);
     });
@@ -366,7 +367,7 @@ TEST_F(ControllerLinkOnPty, WriteTooLongForAFrameSendsNothing)
     EXPECT_FALSE(m_link.WriteRecord(UNIT, AXES, 0, tooLong));
     EXPECT_EQ(m_link.TimeoutMs(), EASY_TIMEOUT_MS) << "nothing was run";
 
-    m_peer.emplace(m_pty.MasterFd(), [&longest](PeerLine& line) {
+    m_peer.emplace(m_pty.MasterFd(), [](PeerLine& line) {
         // The first bytes on the line must be those of the frame that fits.
         const std::optional<Bytes> got = line.ReadExactly(LinkFrame::MAX_REQUEST_SIZE);
         ASSERT_TRUE(got);
