@@ -55,7 +55,7 @@ std::string SystemError()
 }
 
 // Replaces folder/name with `bytes`: temporary file in the same folder,
-// fsync, rename, then fsync of the folder so the rename itself lasts.
+// fsync, rename. A crash leaves the old file or the new one, never half.
 bool WriteAtomically(const std::string& folder, const std::string& name,
                      std::span<const std::uint8_t> bytes, std::string& error)
 {
@@ -82,10 +82,6 @@ bool WriteAtomically(const std::string& folder, const std::string& name,
         ::unlink(temp.c_str());
         return false;
     }
-    fd.Reset();
-    CFileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.IsOpen())
-        ::fsync(dir.Get());
     return true;
 }
 
@@ -172,10 +168,11 @@ bool CControllerStore::Save(const CControllerModel& model, const ChangedUnit& un
     return WriteAtomically(m_folder, FileName(unit), UnitBytes(model, unit), error);
 }
 
-bool CControllerStore::SaveAll(const CControllerModel& model, std::string& error) const
+bool CControllerStore::SaveSeeded(const CControllerModel& model, std::string& error) const
 {
     for (const ChangedUnit& unit : AllUnits())
-        if (!Save(model, unit, error))
+        if ((unit.unit != StoreUnit::Program || model.ProgramSize(unit.program) > 0) &&
+            !Save(model, unit, error))
             return false;
     return true;
 }
@@ -225,7 +222,7 @@ std::optional<CControllerModel> CControllerStore::Open(const DescriptorOverrides
         }
         CControllerModel model(info);
         SeedSamplePrograms(model);
-        if (!SaveAll(model, error))
+        if (!SaveSeeded(model, error))
             return std::nullopt;
         return model;
     }
@@ -242,6 +239,9 @@ std::optional<CControllerModel> CControllerStore::Open(const DescriptorOverrides
     CControllerModel model(stored);
     for (const ChangedUnit& unit : units) {
         if (unit.unit == StoreUnit::Descriptor)
+            continue;
+        // A program never written since the store was made has no file.
+        if (unit.unit == StoreUnit::Program && !fs::exists(m_folder + "/" + FileName(unit), ec))
             continue;
         if (!ReadExactly(m_folder, FileName(unit), UnitSize(stored, unit), bytes, error) ||
             !PutUnit(model, unit, bytes))

@@ -17,9 +17,12 @@
 //   subprogram-01.bin ...  50 files of 100 slots × 32 bytes
 //
 // Every file is replaced atomically (temporary file in the folder, fsync,
-// rename), so a crash leaves either the old or the new contents. A folder
-// without any of these files is fresh and gets seeded; one where any file
-// is missing or has the wrong size is corrupt and is refused.
+// rename), so a crash leaves either the old or the new contents. A program
+// file exists once the program has been written (a fresh store has only the
+// samples'); without it the program is empty. A folder without any of these
+// files is fresh and gets seeded; one without the descriptor or the
+// parameter blocks, or with any file of the wrong size, is corrupt and is
+// refused.
 class CControllerStore {
 public:
     // $XDG_DATA_HOME/MFCVemSync/sim, or ~/.local/share/MFCVemSync/sim when
@@ -41,6 +44,7 @@ public:
     static std::string FileName(const ChangedUnit& unit);
 
 private:
-    bool SaveAll(const CControllerModel& model, std::string& error) const;
+    // The parameters and every program that is not empty.
+    bool SaveSeeded(const CControllerModel& model, std::string& error) const;
     std::string m_folder;
 };
