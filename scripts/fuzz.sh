@@ -2,7 +2,7 @@
 # Runs every libFuzzer target of a fuzz build for a bounded time each.
 # Usage: scripts/fuzz.sh BUILD_DIR [SECONDS]; fails on the first finding.
 set -euo pipefail
-build=$1
+build=$(cd "$1" && pwd)
 seconds=${2:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 

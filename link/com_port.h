@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+// One open serial port with synchronous, all-or-nothing reads and writes.
+//
+// Line settings of every open: raw, 8 data bits, no parity, 1 stop bit, no
+// hardware or software flow control, receiver on, modem lines ignored, DTR
+// and RTS inactive where the device has them. The port is used exclusively:
+// a second opener of the same device, in this process or another, fails.
+//
+// Read rule for a time-out T: a read of n bytes succeeds only when all n
+// bytes arrive within n + T ms of its start and no gap between two bytes
+// exceeds T ms. A hang-up or a vanished device fails a read at once.
+//
+// Every operation on a closed port fails at once without touching the
+// system, except Close, which is then simply true.
+class CComPort {
+public:
+    CComPort() = default;
+    ~CComPort();
+    CComPort(const CComPort&) = delete;
+    CComPort& operator=(const CComPort&) = delete;
+    CComPort(CComPort&& other) noexcept;
+    CComPort& operator=(CComPort&& other) noexcept;
+
+    // Opens and configures the device. "COM1" ... "COM10" go through
+    // ResolvePortName; any other name is a device path. False, with the port
+    // closed, when any step fails; false with no change when already open.
+    bool Open(const char* portName, std::uint32_t baudRate, std::uint32_t timeoutMs);
+
+    // Takes over a descriptor that is already open and set up, for instance
+    // one end of a socket pair standing in for the line; no line settings,
+    // no locking. False, leaving fd to the caller, when the port is open or
+    // fd is negative; otherwise the port owns fd (and has closed it if
+    // making it non-blocking failed).
+    bool Attach(int fd, std::uint32_t timeoutMs);
+
+    bool SetTimeouts(std::uint32_t timeoutMs);
+    // Discards unread input and unsent output.
+    bool Purge();
+    // Sends every byte; there is no write time-out.
+    bool Write(std::span<const std::uint8_t> bytes);
+    // Fills `into` completely under the read rule, or fails. After a failure
+    // the bytes that did arrive are in `into`, but count for nothing.
+    bool Read(std::span<std::uint8_t> into);
+    bool Close();
+    bool IsOpen() const;
+
+    // errno of the last failed Open (EBUSY when another user holds the
+    // device), 0 after a successful one.
+    int LastOpenError() const;
+    // The read time-out in force; 0 while closed.
+    std::uint32_t TimeoutMs() const;
+
+private:
+    bool Configure(std::uint32_t baudRate);
+    bool FailOpen(int error);
+
+    static constexpr int CLOSED = -1;
+
+    int m_fd = CLOSED;
+    bool m_exclusive = false; // we set TIOCEXCL and must clear it on close
+    std::uint32_t m_timeoutMs = 0;
+    int m_lastOpenError = 0;
+};

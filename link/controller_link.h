@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "link/com_port.h"
+#include "link/link_frame.h"
+
+// The master side of the controller link: owns the serial port and runs the
+// two transactions, read file record and write file record, one request and
+// one reply each, with no retries. The link remembers nothing between
+// transactions except the port and its read time-out.
+class CControllerLink {
+public:
+    // Time-out and baud rate of a port picked by the user.
+    static constexpr std::uint32_t REOPEN_BAUD_RATE = 38400;
+    static constexpr std::uint32_t REOPEN_TIMEOUT_MS = 50;
+    // A controller may take its time to store what it was sent; once a write
+    // has run, every later reply gets this long, until the next Reopen.
+    static constexpr std::uint32_t WRITE_TIMEOUT_MS = 4000;
+
+    // Opens the port at once; a failure just leaves it closed.
+    CControllerLink(std::uint16_t baudRate, const char* portName, std::uint16_t timeoutMs);
+    // Runs the link over a port that is already open (or closed).
+    explicit CControllerLink(CComPort port);
+
+    // Closes the port and opens `portName` at 38400 baud with a 50 ms
+    // time-out; the result is whether the port is now open.
+    bool Reopen(const char* portName);
+    bool IsOpen() const;
+    int LastOpenError() const;
+    std::uint32_t TimeoutMs() const;
+
+    // Asks for `length` (frames or bytes, as the file has it) of `file` from
+    // `record`. On success the reply's data, cut to dest.size(), are in
+    // `dest` and *received holds how many the reply carried; on failure
+    // neither is touched.
+    bool ReadRecord(std::uint8_t unit, std::uint16_t file, std::uint16_t record,
+                    std::uint16_t length, std::span<std::uint8_t> dest,
+                    std::size_t* received = nullptr);
+
+    // Sends `data` to `file` at `record`; true when a good reply came back,
+    // whatever it carried. More than LinkFrame::MAX_WRITE_DATA bytes would
+    // not fit a frame: nothing is sent and the result is false.
+    bool WriteRecord(std::uint8_t unit, std::uint16_t file, std::uint16_t record,
+                     std::span<const std::uint8_t> data);
+
+private:
+    bool SendRequest(std::size_t size);
+    bool ReceiveReply(std::size_t& dataSize);
+
+    CComPort m_port;
+    // Holds the request, then the reply over it.
+    std::array<std::uint8_t, LinkFrame::MAX_REPLY_SIZE> m_frame{};
+};

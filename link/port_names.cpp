@@ -1,0 +1,79 @@
+#include "link/port_names.h"
+
+#include <cstdlib>
+#include <optional>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::string_view COM_PREFIX = "COM";
+constexpr unsigned FIRST_COM = 1;
+constexpr unsigned LAST_COM = 10;
+constexpr std::string_view FIXED_DEVICE_PREFIX = "/dev/ttyS";
+constexpr std::string_view APP_PORTS_SUBFOLDER = "/MFCVemSync/ports";
+constexpr std::string_view DEFAULT_DATA_SUBFOLDER = "/.local/share";
+constexpr unsigned DECIMAL_BASE = 10;
+
+// The number n of a name "COMn" with n in 1..10, written without leading
+// zeros; nothing for any other name.
+std::optional<unsigned> ComNumber(std::string_view name)
+{
+    if (!name.starts_with(COM_PREFIX))
+        return std::nullopt;
+    const std::string_view digits = name.substr(COM_PREFIX.size());
+    if (digits.empty() || digits.front() == '0')
+        return std::nullopt;
+    unsigned number = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        number = number * DECIMAL_BASE + static_cast<unsigned>(c - '0');
+        if (number > LAST_COM)
+            return std::nullopt;
+    }
+    if (number < FIRST_COM)
+        return std::nullopt;
+    return number;
+}
+
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        return home;
+    if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
+        return entry->pw_dir;
+    return {};
+}
+
+} // namespace
+
+std::string PortFolder()
+{
+    std::string base;
+    // A relative XDG_DATA_HOME is invalid and ignored, as the desktop
+    // conventions ask.
+    if (const char* dataHome = std::getenv("XDG_DATA_HOME"); dataHome != nullptr && dataHome[0] == '/')
+        base = dataHome;
+    else
+        base = HomeFolder() + std::string(DEFAULT_DATA_SUBFOLDER);
+    return base + std::string(APP_PORTS_SUBFOLDER);
+}
+
+std::string ResolvePortName(std::string_view name)
+{
+    const std::optional<unsigned> number = ComNumber(name);
+    if (!number)
+        return std::string(name);
+
+    // An entry that exists but points nowhere (adapter unplugged) is still
+    // used: opening it fails, which is better than silently taking the
+    // fixed port of the same number.
+    std::string mapped = PortFolder() + "/" + std::string(name);
+    struct stat info {};
+    if (lstat(mapped.c_str(), &info) == 0)
+        return mapped;
+    return std::string(FIXED_DEVICE_PREFIX) + std::to_string(*number - 1);
+}
