@@ -251,13 +251,21 @@ void CSimulator::Transmit(CLineIo& io, const ReplyPlan& plan,
     const std::span<const std::uint8_t> bytes = plan.bytes;
     const std::size_t gapAfter = plan.gapMs > 0 ? plan.gapAfter : bytes.size();
 
+    // The line is busy with the request until its last byte is in; paced,
+    // each reply byte then takes its own byte time. Deadlines are absolute,
+    // so a late wake-up does not push every later byte back.
+    const Clock::time_point begin =
+        (m_options.pace ? std::max(Clock::now(), requestStart + CLineIo::LineTime(requestSize))
+                        : Clock::now()) +
+        delay;
+    if (!io.WaitUntil(begin))
+        return;
+    // Logged as the reply starts, so that whoever has the reply in hand
+    // finds its line in the log.
+    m_log.Reply(bytes);
+
     bool sent = true;
     if (m_options.pace) {
-        // The line is busy with the request until its last byte is in; each
-        // reply byte then takes its own byte time. Deadlines are absolute, so
-        // a late wake-up does not push every later byte back.
-        Clock::time_point begin =
-            std::max(Clock::now(), requestStart + CLineIo::LineTime(requestSize)) + delay;
         for (std::size_t i = 0; sent && i < bytes.size(); ++i) {
             auto at = begin + CLineIo::LineTime(i);
             if (i >= gapAfter)
@@ -265,14 +273,11 @@ void CSimulator::Transmit(CLineIo& io, const ReplyPlan& plan,
             sent = io.WaitUntil(at) && io.Write(bytes.subspan(i, 1)) == CLineIo::Result::Ok;
         }
     } else {
-        sent = io.WaitUntil(Clock::now() + delay) &&
-               io.Write(bytes.first(gapAfter)) == CLineIo::Result::Ok;
+        sent = io.Write(bytes.first(gapAfter)) == CLineIo::Result::Ok;
         if (sent && gapAfter < bytes.size())
             sent = io.WaitUntil(Clock::now() + gap) &&
                    io.Write(bytes.subspan(gapAfter)) == CLineIo::Result::Ok;
     }
-    if (sent)
-        m_log.Reply(bytes);
-    else
+    if (!sent)
         m_log.NoReply("not-sent");
 }

@@ -16,10 +16,12 @@
 //   2026-12-07T21:00:00.320000 DROP 01 02 03
 //
 // The timestamp is local time with microseconds. REQ is a request as
-// received (also one that gets no reply), REP a reply exactly as sent (a
-// fault included), NOREPLY the reason a request got no reply, DROP the bytes
-// thrown away to find the start of the next request. Bytes are upper-case
-// hex separated by single spaces. The file is appended to.
+// framed (also one that gets no reply: then as far as it could be framed),
+// REP a reply exactly as it goes out (a fault included), written as it
+// starts, NOREPLY the reason a request got no reply (or "not-sent" when the
+// client stopped taking the reply), DROP the bytes thrown away to find the
+// start of the next request. Bytes are upper-case hex separated by single
+// spaces. The file is appended to.
 class CTransactionLog {
 public:
     // False with `error` set when the file cannot be opened.

@@ -5,24 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "link/crc16.h"
 #include "link/link_frame.h"
 #include "sim/request_handler.h"
 #include "sim/sample_programs.h"
 #include "sim/sim_options.h"
-#include "sim/transaction_log.h"
+#include "tests/sim/frame_bytes.h"
+#include "tests/support/link_reply.h"
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes WithCrc(Bytes frame)
-{
-    const std::uint16_t crc = Crc16(frame);
-    frame.push_back(static_cast<std::uint8_t>(crc >> 8));
-    frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    return frame;
-}
 
 Bytes Read(std::uint16_t file, std::uint16_t record, std::uint16_t length, std::uint8_t unit = 1)
 {
@@ -40,14 +30,12 @@ Bytes Write(std::uint16_t file, std::uint16_t record, const Bytes& data)
 
 Bytes Reply(std::uint8_t function, const Bytes& data)
 {
-    Bytes frame{0x01, function, static_cast<std::uint8_t>(data.size())};
-    frame.insert(frame.end(), data.begin(), data.end());
-    return WithCrc(frame);
+    return MakeReply(data, function);
 }
 
 Bytes Exception(std::uint8_t function)
 {
-    return WithCrc({0x01, static_cast<std::uint8_t>(function | 0x80), 0x02});
+    return MakeExceptionReply(function, RequestHandler::ILLEGAL_DATA_ADDRESS);
 }
 
 Bytes Slice(std::span<const std::uint8_t> from, std::size_t offset, std::size_t size)
@@ -164,9 +152,9 @@ TEST(RequestHandler, AnswersEveryRequestOfTheTable)
         CControllerModel model = KnownModel();
         ASSERT_FALSE(RequestHandler::CheckRequest(c.request)) << c.name;
         const Answer a = RequestHandler::Handle(model, c.request, true);
-        EXPECT_EQ(a.kind, c.kind) << c.name << ": " << CTransactionLog::Hex(c.request);
-        EXPECT_EQ(CTransactionLog::Hex(a.reply), CTransactionLog::Hex(c.expected))
-            << c.name << ": " << CTransactionLog::Hex(c.request);
+        EXPECT_EQ(a.kind, c.kind) << c.name << ": " << Hex(c.request);
+        EXPECT_EQ(Hex(a.reply), Hex(c.expected))
+            << c.name << ": " << Hex(c.request);
         EXPECT_EQ(a.changed, c.changed) << c.name;
     }
 }
@@ -197,7 +185,7 @@ TEST(RequestHandler, EmptyWriteReplyCarriesNoData)
 {
     CControllerModel model = KnownModel();
     const Answer a = RequestHandler::Handle(model, Write(2, 0, Bytes(120, 1)), false);
-    EXPECT_EQ(CTransactionLog::Hex(a.reply), CTransactionLog::Hex(WithCrc({0x01, 0x15, 0x00})));
+    EXPECT_EQ(Hex(a.reply), Hex(MakeReply({}, 0x15)));
     EXPECT_TRUE(a.changed);
 }
 
@@ -222,9 +210,9 @@ TEST(RequestHandler, FramesRequestsByTheirHeader)
     };
     for (const FrameCase& c : cases) {
         const auto f = RequestHandler::FrameSize(c.header);
-        EXPECT_EQ(f.refused, c.refused) << c.name << ": " << CTransactionLog::Hex(c.header);
+        EXPECT_EQ(f.refused, c.refused) << c.name << ": " << Hex(c.header);
         if (!c.refused) {
-            EXPECT_EQ(f.size, c.size) << c.name << ": " << CTransactionLog::Hex(c.header);
+            EXPECT_EQ(f.size, c.size) << c.name << ": " << Hex(c.header);
         }
     }
 }
@@ -258,7 +246,7 @@ TEST(RequestHandler, ChecksCrcUnitReferenceTypeAndLength)
     };
     for (const CheckCase& c : cases)
         EXPECT_EQ(RequestHandler::CheckRequest(c.request), c.expected)
-            << c.name << ": " << CTransactionLog::Hex(c.request);
+            << c.name << ": " << Hex(c.request);
 }
 
 } // namespace
