@@ -25,6 +25,7 @@ constexpr char AXES_FILE[] = "axes.bin";
 constexpr char APP_DATA_PATH[] = "MFCVemSync/sim";
 constexpr char HOME_DATA_PATH[] = ".local/share";
 constexpr char TEMP_SUFFIX[] = ".XXXXXX";
+constexpr std::size_t FILE_NAME_SIZE = 32;
 
 std::vector<ChangedUnit> AllUnits()
 {
@@ -155,7 +156,7 @@ std::string CControllerStore::FileName(const ChangedUnit& unit)
     case StoreUnit::AxisParams: return AXES_FILE;
     case StoreUnit::Program: break;
     }
-    char name[32];
+    char name[FILE_NAME_SIZE];
     std::snprintf(name, sizeof name, "%s-%02u.bin",
                   unit.program.kind == LinkFile::Subprogram ? "subprogram" : "program",
                   unit.program.number);

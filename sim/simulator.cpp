@@ -183,37 +183,46 @@ ReplyPlan CSimulator::Respond(std::span<const std::uint8_t> request)
     return plan;
 }
 
+bool CSimulator::ReadRequest(CLineIo& io, std::vector<std::uint8_t>& request,
+                             std::optional<NoReplyReason>& refused)
+{
+    // The header tells the length; the rest must follow without a pause
+    // longer than the frame gap.
+    const auto failed = [](CLineIo::Result r) {
+        return r == CLineIo::Result::Stopped || r == CLineIo::Result::Error;
+    };
+    const CLineIo::Result got = io.Read(RequestHandler::HEADER_SIZE, FRAME_GAP, request);
+    if (failed(got))
+        return false;
+    if (got == CLineIo::Result::Timeout) {
+        refused = NoReplyReason::Incomplete;
+        return true;
+    }
+    const RequestHandler::Framing framing = RequestHandler::FrameSize(
+        std::span<const std::uint8_t, RequestHandler::HEADER_SIZE>(request.data(), request.size()));
+    refused = framing.refused;
+    if (refused)
+        return true;
+    std::vector<std::uint8_t> rest;
+    const CLineIo::Result r = io.Read(framing.size - request.size(), FRAME_GAP, rest);
+    if (failed(r))
+        return false;
+    request.insert(request.end(), rest.begin(), rest.end());
+    refused = r == CLineIo::Result::Timeout ? NoReplyReason::Incomplete
+                                            : RequestHandler::CheckRequest(request);
+    return true;
+}
+
 void CSimulator::Serve(CLineIo& io)
 {
-    using RH = RequestHandler::Framing;
-    std::vector<std::uint8_t> header;
-    std::vector<std::uint8_t> rest;
     for (;;) {
         if (io.WaitForInput() != CLineIo::Result::Ok)
             return;
         const auto start = io.PendingSince();
-        const CLineIo::Result got = io.Read(RequestHandler::HEADER_SIZE, FRAME_GAP, header);
-        if (got == CLineIo::Result::Stopped || got == CLineIo::Result::Error)
-            return;
-
+        std::vector<std::uint8_t> request;
         std::optional<NoReplyReason> refused;
-        std::vector<std::uint8_t> request = header;
-        if (got == CLineIo::Result::Timeout) {
-            refused = NoReplyReason::Incomplete;
-        } else {
-            const RH framing = RequestHandler::FrameSize(
-                std::span<const std::uint8_t, RequestHandler::HEADER_SIZE>(header.data(),
-                                                                          header.size()));
-            refused = framing.refused;
-            if (!refused) {
-                const CLineIo::Result r = io.Read(framing.size - header.size(), FRAME_GAP, rest);
-                if (r == CLineIo::Result::Stopped || r == CLineIo::Result::Error)
-                    return;
-                request.insert(request.end(), rest.begin(), rest.end());
-                refused = r == CLineIo::Result::Timeout ? NoReplyReason::Incomplete
-                                                        : RequestHandler::CheckRequest(request);
-            }
-        }
+        if (!ReadRequest(io, request, refused))
+            return;
         m_log.Request(request);
 
         if (refused) {

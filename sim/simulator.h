@@ -70,6 +70,10 @@ private:
 
     void Run();
     void Serve(CLineIo& io);
+    // False when the loop is to end; otherwise `refused` says whether the
+    // request read can be answered.
+    bool ReadRequest(CLineIo& io, std::vector<std::uint8_t>& request,
+                     std::optional<NoReplyReason>& refused);
     void Transmit(CLineIo& io, const ReplyPlan& plan, CLineIo::Clock::time_point requestStart,
                   std::size_t requestSize);
     ReplyPlan Respond(std::span<const std::uint8_t> request);

@@ -11,6 +11,7 @@ constexpr long NS_PER_US = 1000;
 constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
 constexpr unsigned NIBBLE_BITS = 4;
 constexpr unsigned NIBBLE_MASK = 0x0F;
+constexpr std::size_t CHARS_PER_BYTE = 3; // two digits and a space
 
 std::string Timestamp()
 {
@@ -40,7 +41,7 @@ bool CTransactionLog::Open(const std::string& path, std::string& error)
 std::string CTransactionLog::Hex(std::span<const std::uint8_t> bytes)
 {
     std::string text;
-    text.reserve(bytes.size() * 3);
+    text.reserve(bytes.size() * CHARS_PER_BYTE);
     for (const std::uint8_t b : bytes) {
         if (!text.empty())
             text += ' ';
