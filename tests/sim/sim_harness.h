@@ -42,6 +42,15 @@ protected:
     // meant to fail fail quickly.
     void Fast() { ASSERT_TRUE(m_link->Reopen(m_sim->SlavePath().c_str())); }
 
+    // A new link with its own read time-out.
+    void Relink(std::uint16_t timeoutMs)
+    {
+        m_link.reset();
+        m_link = std::make_unique<CControllerLink>(CControllerLink::REOPEN_BAUD_RATE,
+                                                   m_sim->SlavePath().c_str(), timeoutMs);
+        ASSERT_TRUE(m_link->IsOpen());
+    }
+
     std::vector<std::string> LogLines() const;
 
     CTempFolder m_folder;

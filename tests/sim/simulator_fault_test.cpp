@@ -37,6 +37,11 @@ struct FaultCase {
 
 class SimulatorFaultTest : public SimHarness {
 protected:
+    // Long enough that a healthy reply is never late on a loaded machine,
+    // short against the gaps and delays that must fail.
+    static constexpr std::uint16_t FAULT_TIMEOUT_MS = 250;
+    void Reset() { Relink(FAULT_TIMEOUT_MS); }
+
     bool Run(Transaction t, std::size_t* received = nullptr)
     {
         Bytes buffer(256);
@@ -73,14 +78,14 @@ protected:
     void Check(const FaultCase& c)
     {
         m_sim->ClearFaults();
-        Fast();
+        Reset();
         ASSERT_TRUE(Recovers()) << c.name << ": before the fault";
         const auto rule = ParseFaultRule(c.rule);
         ASSERT_TRUE(rule) << c.rule;
         m_sim->AddFault(*rule);
         EXPECT_EQ(Run(c.transaction), c.succeeds) << c.name << ": " << c.rule << " on a " << Name(c.transaction);
         m_sim->ClearFaults();
-        Fast();
+        Reset();
         EXPECT_TRUE(Recovers()) << c.name << ": the line recovers";
     }
 };
@@ -96,10 +101,10 @@ TEST_F(SimulatorFaultTest, ReadFaultsAsTheLinkSeesThem)
         {"exception reply", "exception:always", Transaction::Descriptor, false},
         {"reply one byte short", "short:params", Transaction::GeneralRead, false},
         {"count above 253", "oversize:block-read", Transaction::BlockRead, false},
-        {"long gap inside the reply", "gap=300:block-read", Transaction::BlockRead, false},
+        {"long gap inside the reply", "gap=600:block-read", Transaction::BlockRead, false},
         {"short gap inside the reply", "gap=5:block-read", Transaction::BlockRead, true},
         {"bytes after the reply", "trailing:size", Transaction::SizeQuery, true},
-        {"late reply", "delay=400:descriptor", Transaction::Descriptor, false},
+        {"late reply", "delay=800:descriptor", Transaction::Descriptor, false},
         {"slightly late reply", "delay=10:descriptor", Transaction::Descriptor, true},
     };
     for (const FaultCase& c : cases)
@@ -139,7 +144,7 @@ TEST_F(SimulatorFaultTest, NthCountsFromWhenTheRuleWasSet)
 {
     Start();
     ASSERT_TRUE(Run(Transaction::Descriptor));
-    Fast();
+    Reset();
     m_sim->AddFault(*ParseFaultRule("silent:nth=2"));
     EXPECT_TRUE(Run(Transaction::SizeQuery));
     EXPECT_FALSE(Run(Transaction::SizeQuery));
@@ -152,7 +157,6 @@ TEST_F(SimulatorFaultTest, FaultsGivenAtStartApplyFromTheFirstRequest)
     SimOptions options;
     options.faults.push_back(*ParseFaultRule("bad-crc:nth=1"));
     Start(options);
-    Fast();
     EXPECT_FALSE(Run(Transaction::Descriptor));
     EXPECT_TRUE(Run(Transaction::Descriptor));
 }
@@ -160,7 +164,7 @@ TEST_F(SimulatorFaultTest, FaultsGivenAtStartApplyFromTheFirstRequest)
 TEST_F(SimulatorFaultTest, LogShowsWhatCrossedTheLine)
 {
     Start();
-    Fast();
+    Reset();
     ASSERT_TRUE(Run(Transaction::Descriptor));
     m_sim->AddFault(*ParseFaultRule("silent:nth=1"));
     EXPECT_FALSE(Run(Transaction::Descriptor));

@@ -25,7 +25,7 @@ using namespace std::chrono_literals;
 
 // Long against the simulator's 20 ms frame gap: silence this long means no
 // reply is coming.
-constexpr auto NO_REPLY_WAIT = 250ms;
+constexpr auto NO_REPLY_WAIT = 400ms;
 
 const Bytes READ_DESCRIPTOR{0x01, 0x14, 0x07, 0x06, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0xA8, 0xE4};
 constexpr std::size_t DESCRIPTOR_REPLY = 3 + 16 + 2;
