@@ -64,11 +64,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         } else if (arg == "--general-size") {
             ok = size(o.descriptor.generalParamSize, 0, std::numeric_limits<std::uint16_t>::max());
         } else if (arg == "--axis-size") {
-            ok = size(o.descriptor.axisParamSize, 0, MAX_AXIS_PARAM_SIZE);
+            ok = size(o.descriptor.axisParamSize, 0, std::numeric_limits<std::uint16_t>::max());
         } else if (arg == "--axes") {
             ok = size(o.descriptor.axisCount, 0, std::numeric_limits<std::uint8_t>::max());
         } else if (arg == "--frame-size") {
-            ok = size(o.descriptor.frameSize, MIN_FRAME_SIZE, MAX_FRAME_SIZE);
+            ok = size(o.descriptor.frameSize, 0, std::numeric_limits<std::uint8_t>::max());
         } else if (arg == "--fault") {
             std::string v;
             ok = value(v);
@@ -106,14 +106,18 @@ Options:
                        in the port folder ($XDG_DATA_HOME/MFCVemSync/ports or
                        ~/.local/share/MFCVemSync/ports); removed on exit
   --general-size G     general parameter block, bytes (0-65535; default 450)
-  --axis-size A        one axis block, bytes (0-243; default 120)
+  --axis-size A        one axis block, bytes (0-65535; default 120)
   --axes N             number of axes (0-255; default 4)
-  --frame-size F       program frame on the link, bytes (1-48; default 32;
+  --frame-size F       program frame on the link, bytes (0-255; default 32;
                        the PC works with 32 only)
                        A size given replaces the stored one; the stored
                        parameter blocks are then cut, or extended with the
                        sample pattern, to match. Sizes not given keep the
-                       store's (a fresh store takes the defaults).
+                       store's (a fresh store takes the defaults). Sizes the
+                       link cannot carry (A over 243, F of 0 or over 48)
+                       are reported as they are, and the requests that
+                       would not fit a frame get an exception reply: a way
+                       to try the PC's checks of the descriptor.
   --pace               send replies at the line's pace: 10 bits a byte at
                        38400 baud, after the request's own time on the line
   --empty-write-reply  answer writes with no data (N = 0) instead of the echo

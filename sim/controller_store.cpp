@@ -178,6 +178,15 @@ bool CControllerStore::SaveSeeded(const CControllerModel& model, std::string& er
     return true;
 }
 
+bool CControllerStore::SaveDescriptor(const CControllerModel& model, std::string& error) const
+{
+    // The blocks first: the descriptor that gives their sizes goes last.
+    for (const StoreUnit u : {StoreUnit::GeneralParams, StoreUnit::AxisParams, StoreUnit::Descriptor})
+        if (!Save(model, {u, {}}, error))
+            return false;
+    return true;
+}
+
 bool CControllerStore::Reload(CControllerModel& model, const ChangedUnit& unit,
                               std::string& error) const
 {
@@ -216,12 +225,7 @@ std::optional<CControllerModel> CControllerStore::Open(const DescriptorOverrides
         any = any || fs::exists(m_folder + "/" + FileName(unit), ec);
 
     if (!any) {
-        const ControllerInfo info = overrides.Apply(DefaultDescriptor());
-        if (!DescriptorFits(info)) {
-            error = "the descriptor sizes are out of range";
-            return std::nullopt;
-        }
-        CControllerModel model(info);
+        CControllerModel model(overrides.Apply(DefaultDescriptor()));
         SeedSamplePrograms(model);
         if (!SaveSeeded(model, error))
             return std::nullopt;
@@ -233,10 +237,6 @@ std::optional<CControllerModel> CControllerStore::Open(const DescriptorOverrides
         return std::nullopt;
     ControllerInfo stored;
     std::copy(bytes.begin(), bytes.end(), stored.bytes.begin());
-    if (!DescriptorFits(stored)) {
-        error = "corrupt store " + m_folder + ": " + DESCRIPTOR_FILE + " holds sizes out of range";
-        return std::nullopt;
-    }
     CControllerModel model(stored);
     for (const ChangedUnit& unit : units) {
         if (unit.unit == StoreUnit::Descriptor)
@@ -251,14 +251,9 @@ std::optional<CControllerModel> CControllerStore::Open(const DescriptorOverrides
 
     const ControllerInfo wanted = overrides.Apply(stored);
     if (wanted.bytes != stored.bytes) {
-        if (!DescriptorFits(wanted)) {
-            error = "the descriptor sizes are out of range";
-            return std::nullopt;
-        }
         model.Resize(wanted);
-        for (const StoreUnit u : {StoreUnit::GeneralParams, StoreUnit::AxisParams, StoreUnit::Descriptor})
-            if (!Save(model, {u, {}}, error))
-                return std::nullopt;
+        if (!SaveDescriptor(model, error))
+            return std::nullopt;
     }
     return model;
 }

@@ -37,6 +37,8 @@ public:
     std::optional<CControllerModel> Open(const DescriptorOverrides& overrides, std::string& error);
 
     bool Save(const CControllerModel& model, const ChangedUnit& unit, std::string& error) const;
+    // The descriptor with the parameter blocks it sizes.
+    bool SaveDescriptor(const CControllerModel& model, std::string& error) const;
     // Puts the stored contents of `unit` back into the model (after a failed
     // save, so that memory and disk agree).
     bool Reload(CControllerModel& model, const ChangedUnit& unit, std::string& error) const;

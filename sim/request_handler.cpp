@@ -81,7 +81,8 @@ Answer HandleParams(CControllerModel& model, std::span<const std::uint8_t> reque
             std::vector<std::uint8_t> data(f.length);
             model.ReadGeneral(f.record, data);
             a.reply = BuildReply(f.unit, f.function, data);
-        } else if (!general && f.record < info.axisCount() && f.length == info.axisParamSize()) {
+        } else if (!general && f.record < info.axisCount() && f.length == info.axisParamSize() &&
+                   f.length <= MAX_REPLY_DATA) {
             const auto block = model.AxisBlock(static_cast<std::uint8_t>(f.record));
             a.reply = BuildReply(f.unit, f.function, block);
         } else {

@@ -22,9 +22,3 @@ ControllerInfo DefaultDescriptor()
     info.setFrameSize(DEFAULT_FRAME_SIZE);
     return info;
 }
-
-bool DescriptorFits(const ControllerInfo& info)
-{
-    return info.axisParamSize() <= MAX_AXIS_PARAM_SIZE && info.frameSize() >= MIN_FRAME_SIZE &&
-           info.frameSize() <= MAX_FRAME_SIZE;
-}

@@ -16,15 +16,13 @@ constexpr std::uint16_t DEFAULT_AXIS_PARAM_SIZE = 120;
 constexpr std::uint8_t DEFAULT_AXIS_COUNT = 4;
 constexpr std::uint8_t DEFAULT_FRAME_SIZE = 32;
 
-// What one request can carry bounds the descriptor: an axis block travels
-// whole in one write (at most 243 data bytes) and five frames share one.
-constexpr std::uint16_t MAX_AXIS_PARAM_SIZE = 243;
-constexpr std::uint8_t MIN_FRAME_SIZE = 1;
-constexpr std::uint8_t MAX_FRAME_SIZE = 48;
-
 // Sizes asked for on the command line or by a test. A size left unset keeps
 // the stored descriptor's value (or the default in a fresh store); a size
 // set replaces it, and the stored parameter blocks are resized to match.
+// Any value of the field is taken, also one the link cannot carry (an axis
+// block over 243 bytes, a frame of 0 or over 48 bytes): the descriptor says
+// so, and the requests that would not fit a frame get an exception reply.
+// That is how the PC's own checks of the descriptor are tried.
 struct DescriptorOverrides {
     std::optional<std::uint16_t> generalParamSize;
     std::optional<std::uint16_t> axisParamSize;
@@ -36,8 +34,6 @@ struct DescriptorOverrides {
 };
 
 ControllerInfo DefaultDescriptor();
-// Whether a descriptor's sizes are within the limits above.
-bool DescriptorFits(const ControllerInfo& info);
 
 struct SimOptions {
     std::string storeDir; // empty: the default folder

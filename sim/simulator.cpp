@@ -145,6 +145,22 @@ bool CSimulator::SetProgramFrames(ProgramId id, std::span<const ProgramFrame> fr
     return m_model && m_model->SetProgramFrames(id, frames) && Persist({StoreUnit::Program, id});
 }
 
+bool CSimulator::SetDescriptor(const ControllerInfo& descriptor)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_model)
+        return false;
+    const CControllerModel before = *m_model;
+    m_model->Resize(descriptor);
+    std::string error;
+    if (m_store.SaveDescriptor(*m_model, error))
+        return true;
+    *m_model = before;
+    std::string ignored;
+    m_store.SaveDescriptor(*m_model, ignored);
+    return false;
+}
+
 // Called with the mutex held. A write that cannot be saved is undone, so
 // that memory and store never disagree.
 bool CSimulator::Persist(const ChangedUnit& unit)

@@ -56,6 +56,9 @@ public:
     bool SetGeneralParams(std::span<const std::uint8_t> bytes);
     bool SetAxisParams(std::span<const std::uint8_t> bytes);
     bool SetProgramFrames(ProgramId id, std::span<const ProgramFrame> frames);
+    // Takes all 16 bytes of `descriptor`, reserved ones included, and resizes
+    // the parameter blocks to its sizes as a start with those sizes would.
+    bool SetDescriptor(const ControllerInfo& descriptor);
 
     // A frame that sits in the input too long without the rest of its
     // request is dropped: longer than any pause inside one request, shorter

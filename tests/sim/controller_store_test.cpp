@@ -143,19 +143,6 @@ TEST(ControllerStore, ProgramWithoutAFileIsEmpty)
     EXPECT_EQ(model->ProgramSize({LinkFile::Program, 2}), SampleProgram2().size());
 }
 
-TEST(ControllerStore, DescriptorOutOfRangeIsCorrupt)
-{
-    CTempFolder folder;
-    std::string error;
-    ASSERT_TRUE(CControllerStore(folder.Path()).Open({}, error)) << error;
-    std::fstream f(fs::path(folder.Path()) / "descriptor.bin", std::ios::in | std::ios::out | std::ios::binary);
-    f.seekp(13);
-    f.put(static_cast<char>(49)); // a frame size five frames of which no write can carry
-    f.close();
-    EXPECT_FALSE(CControllerStore(folder.Path()).Open({}, error));
-    EXPECT_NE(error.find("descriptor.bin"), std::string::npos) << error;
-}
-
 TEST(ControllerStore, FolderThatCannotBeMadeIsAnError)
 {
     CTempFolder folder;

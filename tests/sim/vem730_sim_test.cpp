@@ -197,7 +197,7 @@ TEST_F(Vem730SimTest, HelpAndUsageErrors)
     EXPECT_TRUE(help.WaitForLine("Usage: vem730-sim"));
     EXPECT_EQ(help.WaitForExit(), 0);
 
-    SimProcess bad({"--frame-size", "64"}, m_home.Path());
+    SimProcess bad({"--frame-size", "256"}, m_home.Path());
     ASSERT_TRUE(bad.Started());
     EXPECT_EQ(bad.WaitForExit(), 2);
     const std::string err = bad.Stderr();
