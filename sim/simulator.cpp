@@ -54,6 +54,7 @@ bool CSimulator::Start(std::string& error)
     {
         std::lock_guard lock(m_mutex);
         m_model = std::move(model);
+        m_faults.clear();
         for (const FaultRule& rule : m_options.faults)
             m_faults.push_back({rule, m_requests});
     }
