@@ -1,0 +1,61 @@
+#include "sim/pseudo_terminal.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+std::string SystemError(const char* what)
+{
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+} // namespace
+
+bool CPseudoTerminal::Open(std::string& error)
+{
+    CFileDescriptor master(::posix_openpt(O_RDWR | O_NOCTTY));
+    if (!master.IsOpen()) {
+        error = SystemError("cannot open a pseudo-terminal");
+        return false;
+    }
+    // The request loop waits with poll(); a reply to a client that stopped
+    // reading must never block it.
+    if (::fcntl(master.Get(), F_SETFD, FD_CLOEXEC) != 0 ||
+        ::fcntl(master.Get(), F_SETFL, ::fcntl(master.Get(), F_GETFL) | O_NONBLOCK) != 0 ||
+        ::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0) {
+        error = SystemError("cannot set up the pseudo-terminal");
+        return false;
+    }
+    char name[PATH_MAX];
+    if (::ptsname_r(master.Get(), name, sizeof name) != 0) {
+        error = SystemError("cannot name the pseudo-terminal");
+        return false;
+    }
+    CFileDescriptor slave(::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!slave.IsOpen()) {
+        error = SystemError("cannot open the pseudo-terminal's slave");
+        return false;
+    }
+    termios tio{};
+    if (::tcgetattr(slave.Get(), &tio) != 0) {
+        error = SystemError("cannot read the line settings");
+        return false;
+    }
+    ::cfmakeraw(&tio);
+    ::cfsetispeed(&tio, B38400);
+    ::cfsetospeed(&tio, B38400);
+    if (::tcsetattr(slave.Get(), TCSANOW, &tio) != 0) {
+        error = SystemError("cannot set the line to raw mode");
+        return false;
+    }
+    m_master = std::move(master);
+    m_slave = std::move(slave);
+    m_slavePath = name;
+    return true;
+}
