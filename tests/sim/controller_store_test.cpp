@@ -12,7 +12,7 @@
 
 #include "sim/controller_store.h"
 #include "sim/sample_programs.h"
-#include "tests/sim/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "sim/port_publisher.h"
-#include "tests/sim/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 

@@ -8,7 +8,7 @@
 
 #include "link/controller_link.h"
 #include "sim/simulator.h"
-#include "tests/sim/temp_folder.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/peer_line.h"
 
 // A simulator on a temporary store with a transaction log, and the link to

@@ -15,7 +15,7 @@
 #include "sim/file_descriptor.h"
 #include "sim/simulator.h"
 #include "tests/sim/frame_bytes.h"
-#include "tests/sim/temp_folder.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/link_reply.h"
 #include "tests/support/peer_line.h"
 

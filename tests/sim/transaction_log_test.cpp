@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sim/transaction_log.h"
-#include "tests/sim/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

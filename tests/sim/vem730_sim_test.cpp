@@ -22,7 +22,7 @@
 #include "link/controller_link.h"
 #include "link/port_names.h"
 #include "sim/file_descriptor.h"
-#include "tests/sim/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 extern char** environ;
 
