@@ -11,7 +11,7 @@
 #include "sim/line_io.h"
 #include "sim/sample_programs.h"
 #include "sim/simulator.h"
-#include "tests/sim/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
