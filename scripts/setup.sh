@@ -7,7 +7,7 @@ packages=(
     build-essential cmake pkg-config g++ git
     clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
     xvfb xauth fonts-dejavu-core
     dpkg-dev file
 )

@@ -1,0 +1,36 @@
+#pragma once
+
+// The texts the user sees. They are the system's own and stay exactly as
+// they are, the dialog and the command-line front end alike.
+namespace Msg {
+
+inline constexpr const char* PORT_CLOSED = "Перед началом работы выбирете свободный COM порт!";
+inline constexpr const char* DESCRIPTOR_FAILED = "Сбой чтения системных параметров Вем-730!";
+inline constexpr const char* DESCRIPTOR_UNSUPPORTED = "Неподдерживаемые системные параметры Вем-730!";
+inline constexpr const char* CANNOT_OPEN_FILE = "Не могу открыть файл";
+
+inline constexpr const char* GENERAL_READ_FAILED = "Ошибка чтения общих параметров";
+inline constexpr const char* AXIS_READ_FAILED = "Ошибка чтения параметров осей";
+inline constexpr const char* PARAM_FILE_SIZE = "Неверный размер файла параметров";
+inline constexpr const char* GENERAL_WRITE_FAILED = "Ошибка записи общих параметров";
+inline constexpr const char* AXIS_WRITE_FAILED = "Ошибка записи параметров осей";
+
+inline constexpr const char* PROGRAM_RANGE = "Допустимые значения от 1 до 20";
+inline constexpr const char* SUBPROGRAM_RANGE = "Допустимые значения от 1 до 50";
+inline constexpr const char* SIZE_QUERY_FAILED = "Ошибка связи при чтении размера программы";
+inline constexpr const char* PROGRAM_READ_FAILED = "Ошибка чтения программы";
+inline constexpr const char* SUBPROGRAM_READ_FAILED = "Ошибка чтения подпрограммы";
+inline constexpr const char* DECODE_FAILED = "Ошибка декодирования считанной программы";
+// Followed by the line's number in decimal.
+inline constexpr const char* LINE_REJECTED = "Ошибка в записываемой программе, строка: ";
+inline constexpr const char* PROGRAM_SIZE = "Недопустимый размер программы";
+inline constexpr const char* PROGRAM_DELETE_FAILED = "Ошибка удаления программы";
+inline constexpr const char* SUBPROGRAM_DELETE_FAILED = "Ошибка удаления подпрограммы";
+inline constexpr const char* PROGRAM_WRITE_FAILED = "Ошибка записи программы";
+inline constexpr const char* SUBPROGRAM_WRITE_FAILED = "Ошибка записи подпрограммы";
+
+// File dialog filters, as pairs of description and pattern.
+inline constexpr const char* PARAMETER_FILTER = "Параметры Вем-730 (*.paramVem730);;All Files (*)";
+inline constexpr const char* PROGRAM_FILTER = "Программы Вем-730 (*.prgVem730);;All Files (*)";
+
+} // namespace Msg

@@ -1,0 +1,16 @@
+#include "app/mfc_vem_sync_app.h"
+
+#include "app/app_globals.h"
+#include "app/mfc_vem_sync_dlg.h"
+
+CMFCVemSyncApp::CMFCVemSyncApp(int& argc, char** argv) : m_app(argc, argv)
+{
+    QApplication::setApplicationName(QStringLiteral("MFCVemSync"));
+}
+
+int CMFCVemSyncApp::InitInstance()
+{
+    CMFCVemSyncDlg dlg(theLink, theControllerInfo, theTransferBuffer);
+    dlg.exec();
+    return 0;
+}

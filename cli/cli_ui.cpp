@@ -1,0 +1,67 @@
+#include "cli/cli_ui.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+constexpr int BAR_WIDTH = 30;
+}
+
+CCliUi::CCliUi(std::string file, std::FILE* err, bool showProgress)
+    : m_file(std::move(file)), m_err(err), m_showProgress(showProgress)
+{
+}
+
+CCliUi::~CCliUi()
+{
+    EndProgressLine();
+}
+
+std::optional<std::string> CCliUi::ChooseFile(FileDialogKind, const std::string&)
+{
+    return m_file;
+}
+
+void CCliUi::ShowWarning(const std::string& text)
+{
+    EndProgressLine();
+    std::fprintf(m_err, "%s\n", text.c_str());
+    std::fflush(m_err);
+}
+
+void CCliUi::SetProgressRange(int low, int high)
+{
+    m_low = low;
+    m_high = high;
+    m_pos = low;
+    DrawProgress();
+}
+
+void CCliUi::SetProgressPos(int pos)
+{
+    m_pos = pos;
+    DrawProgress();
+}
+
+void CCliUi::DrawProgress()
+{
+    if (!m_showProgress)
+        return;
+    const int span = std::max(m_high - m_low, 0);
+    const int done = std::clamp(m_pos - m_low, 0, span);
+    const int filled = span > 0 ? done * BAR_WIDTH / span : 0;
+    std::string bar(static_cast<std::size_t>(filled), '#');
+    bar.append(static_cast<std::size_t>(BAR_WIDTH - filled), '.');
+    std::fprintf(m_err, "\r[%s] %d/%d", bar.c_str(), done, span);
+    std::fflush(m_err);
+    m_progressDrawn = true;
+}
+
+void CCliUi::EndProgressLine()
+{
+    if (!m_progressDrawn)
+        return;
+    std::fputc('\n', m_err);
+    std::fflush(m_err);
+    m_progressDrawn = false;
+}

@@ -1,0 +1,210 @@
+#include "cli/command_line.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsDigits(const std::string& text)
+{
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Longest number the dialog's number field takes.
+constexpr std::size_t NUMBER_DIGITS = 2;
+
+} // namespace
+
+std::optional<CliRequest> ParseCommandLine(const std::vector<std::string>& args, std::string& error)
+{
+    CliRequest request;
+    std::vector<std::string> positional;
+    bool help = false;
+    bool subprogram = false;
+    bool portGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--") {
+            positional.insert(positional.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+            break;
+        }
+        if (arg == "-h" || arg == "--help") {
+            help = true;
+        } else if (arg == "--no-clobber") {
+            request.noClobber = true;
+        } else if (arg == "--subprogram") {
+            subprogram = true;
+        } else if (arg == "--port" || arg.rfind("--port=", 0) == 0) {
+            if (arg == "--port") {
+                if (i + 1 >= args.size()) {
+                    error = "--port needs a port name (COM1 … COM10) or a device path";
+                    return std::nullopt;
+                }
+                request.port = args[++i];
+            } else {
+                request.port = arg.substr(std::string("--port=").size());
+            }
+            if (request.port.empty()) {
+                error = "--port needs a port name (COM1 … COM10) or a device path";
+                return std::nullopt;
+            }
+            portGiven = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+
+    if (positional.empty()) {
+        if (help)
+            return request;
+        error = "no command given (read, write, check, import, export); see vemsync --help";
+        return std::nullopt;
+    }
+    const std::string command = positional[0];
+    if (help) {
+        request.helpTopic = command;
+        return request;
+    }
+
+    const auto expect = [&](std::size_t count, const char* usage) {
+        if (positional.size() == count)
+            return true;
+        error = std::string(positional.size() < count ? "missing arguments" : "too many arguments") +
+                ": usage: vemsync " + usage;
+        return false;
+    };
+
+    if (command == "read" || command == "write") {
+        request.action = command == "read" ? CliRequest::Action::Read : CliRequest::Action::Write;
+        if (positional.size() < 2) {
+            error = "missing data kind: usage: vemsync " + command + " params|program N|subprogram N FILE";
+            return std::nullopt;
+        }
+        const std::string& kind = positional[1];
+        if (kind == "params") {
+            request.kind = CliRequest::Kind::Parameters;
+            if (!expect(3, (command + " params FILE").c_str()))
+                return std::nullopt;
+            request.file = positional[2];
+        } else if (kind == "program" || kind == "subprogram") {
+            request.kind = kind == "program" ? CliRequest::Kind::Program : CliRequest::Kind::Subprogram;
+            if (!expect(4, (command + " " + kind + " N FILE").c_str()))
+                return std::nullopt;
+            request.number = positional[2];
+            if (!IsDigits(request.number) || request.number.size() > NUMBER_DIGITS) {
+                error = "the " + kind + " number must be one or two digits, not \"" + request.number + "\"";
+                return std::nullopt;
+            }
+            request.file = positional[3];
+        } else {
+            error = "unknown data kind \"" + kind + "\" (params, program, subprogram)";
+            return std::nullopt;
+        }
+        if (request.noClobber && request.action == CliRequest::Action::Write) {
+            error = "--no-clobber applies to read only";
+            return std::nullopt;
+        }
+        if (subprogram) {
+            error = "--subprogram applies to check and import; use \"subprogram N\" here";
+            return std::nullopt;
+        }
+        return request;
+    }
+
+    if (portGiven || request.noClobber) {
+        error = std::string(portGiven ? "--port" : "--no-clobber") + " applies to read and write only";
+        return std::nullopt;
+    }
+    request.kind = subprogram ? CliRequest::Kind::Subprogram : CliRequest::Kind::Program;
+    if (command == "check") {
+        request.action = CliRequest::Action::Check;
+        if (!expect(2, "check FILE [--subprogram]"))
+            return std::nullopt;
+        request.file = positional[1];
+    } else if (command == "import") {
+        request.action = CliRequest::Action::Import;
+        if (!expect(3, "import FILE IMAGE [--subprogram]"))
+            return std::nullopt;
+        request.file = positional[1];
+        request.image = positional[2];
+    } else if (command == "export") {
+        request.action = CliRequest::Action::Export;
+        if (subprogram) {
+            error = "--subprogram applies to check and import";
+            return std::nullopt;
+        }
+        if (!expect(3, "export IMAGE FILE"))
+            return std::nullopt;
+        request.image = positional[1];
+        request.file = positional[2];
+    } else {
+        error = "unknown command \"" + command + "\"; see vemsync --help";
+        return std::nullopt;
+    }
+    return request;
+}
+
+std::string HelpText(const std::string& topic)
+{
+    if (topic == "read")
+        return "usage: vemsync read params FILE [--port NAME] [--no-clobber]\n"
+               "       vemsync read program N FILE [--port NAME] [--no-clobber]\n"
+               "       vemsync read subprogram N FILE [--port NAME] [--no-clobber]\n"
+               "\n"
+               "Copies the controller's parameters, or program N (1-20) or subprogram N (1-50),\n"
+               "into FILE. \".paramVem730\" or \".prgVem730\" is appended unless FILE already\n"
+               "contains it. An existing FILE is replaced only when the transfer succeeds.\n"
+               "\n"
+               "  --port NAME    COM1 ... COM10, or a device path (default COM1)\n"
+               "  --no-clobber   refuse to replace an existing FILE\n";
+    if (topic == "write")
+        return "usage: vemsync write params FILE [--port NAME]\n"
+               "       vemsync write program N FILE [--port NAME]\n"
+               "       vemsync write subprogram N FILE [--port NAME]\n"
+               "\n"
+               "Copies FILE into the controller: parameters, or program N (1-20) or\n"
+               "subprogram N (1-50). The program text is checked and converted before the\n"
+               "stored program is deleted. \".paramVem730\" or \".prgVem730\" is appended when\n"
+               "FILE does not contain it (in any case of letters).\n"
+               "\n"
+               "  --port NAME    COM1 ... COM10, or a device path (default COM1)\n";
+    if (topic == "check")
+        return "usage: vemsync check FILE [--subprogram]\n"
+               "\n"
+               "Checks a program text as the write command does, without a controller.\n"
+               "Prints the number of frames; on a rejected line prints its number and exits 1.\n"
+               "\n"
+               "  --subprogram   check against the subprogram area (100 frames, not 500)\n";
+    if (topic == "import")
+        return "usage: vemsync import FILE IMAGE [--subprogram]\n"
+               "\n"
+               "Checks a program text and writes the image file the write command would send.\n"
+               "\n"
+               "  --subprogram   build a subprogram image (100 frames, not 500)\n";
+    if (topic == "export")
+        return "usage: vemsync export IMAGE FILE\n"
+               "\n"
+               "Writes the program text of an image file as the read command does.\n";
+    return "usage: vemsync COMMAND [ARGS] [OPTIONS]\n"
+           "\n"
+           "Copies part programs, subprograms and machine parameters between the\n"
+           "Вем-730 controller and files, and checks program texts offline.\n"
+           "\n"
+           "Commands:\n"
+           "  read params|program N|subprogram N FILE    controller to file\n"
+           "  write params|program N|subprogram N FILE   file to controller\n"
+           "  check FILE [--subprogram]                  check a program text\n"
+           "  import FILE IMAGE [--subprogram]           program text to image file\n"
+           "  export IMAGE FILE                          image file to program text\n"
+           "\n"
+           "Options:\n"
+           "  --port NAME    COM1 ... COM10 (mapped as in the dialog) or a device path\n"
+           "  --no-clobber   read: refuse to replace an existing file\n"
+           "  -h, --help     this text; \"vemsync COMMAND --help\" for one command\n"
+           "\n"
+           "Exit status: 0 success, 1 the command failed (the message says why),\n"
+           "2 the command line was wrong.\n";
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the command line asks of vemsync.
+struct CliRequest {
+    enum class Action { Help, Read, Write, Check, Import, Export };
+    enum class Kind { Parameters, Program, Subprogram };
+
+    Action action = Action::Help;
+    Kind kind = Kind::Parameters;
+    std::string number;  // program or subprogram number, as typed
+    std::string file;    // the program or parameter file
+    std::string image;   // import's output, export's input
+    std::string port = "COM1";
+    bool noClobber = false;
+    // The subcommand whose help was asked for; empty for the whole tool.
+    std::string helpTopic;
+};
+
+// The parsed request, or nothing with `error` set to a one-line reason.
+// Options may stand anywhere after the program's name.
+std::optional<CliRequest> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
+
+// The help text for the tool ("") or one subcommand.
+std::string HelpText(const std::string& topic);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/transfer_ui.h"
+
+// Stands in for the dialog: answers the file dialog from a queue and writes
+// down everything the command shows, in order, as lines such as
+// "choose SaveAs", "warn Ошибка чтения программы", "range 0 2", "pos 1".
+class FakeUi : public ITransferUi {
+public:
+    std::deque<std::optional<std::string>> files;
+    std::vector<std::string> events;
+
+    std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override
+    {
+        events.push_back(std::string("choose ") + (kind == FileDialogKind::SaveAs ? "SaveAs" : "Open"));
+        lastFilter = filter;
+        if (files.empty())
+            return std::nullopt;
+        std::optional<std::string> file = files.front();
+        files.pop_front();
+        return file;
+    }
+    void ShowWarning(const std::string& text) override { events.push_back("warn " + text); }
+    void SetProgressRange(int low, int high) override
+    {
+        events.push_back("range " + std::to_string(low) + " " + std::to_string(high));
+    }
+    void SetProgressPos(int pos) override { events.push_back("pos " + std::to_string(pos)); }
+
+    std::vector<std::string> Warnings() const
+    {
+        std::vector<std::string> warnings;
+        for (const std::string& e : events)
+            if (e.rfind("warn ", 0) == 0)
+                warnings.push_back(e.substr(5));
+        return warnings;
+    }
+    // The progress events alone.
+    std::vector<std::string> Progress() const
+    {
+        std::vector<std::string> progress;
+        for (const std::string& e : events)
+            if (e.rfind("range ", 0) == 0 || e.rfind("pos ", 0) == 0)
+                progress.push_back(e);
+        return progress;
+    }
+
+    std::string lastFilter;
+};
