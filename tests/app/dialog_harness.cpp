@@ -19,6 +19,11 @@ void PrintTo(const QString& text, std::ostream* out)
     *out << '"' << text.toStdString() << '"';
 }
 
+void PrintTo(const FileRequest& request, std::ostream* out)
+{
+    *out << (request.kind == FileDialogKind::SaveAs ? "SaveAs " : "Open ") << request.filter;
+}
+
 ModalCatcher::ModalCatcher(Answer answer) : m_answer(std::move(answer))
 {
     if (!m_answer)

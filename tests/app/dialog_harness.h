@@ -77,7 +77,10 @@ private:
 struct FileRequest {
     FileDialogKind kind;
     std::string filter;
+
+    friend bool operator==(const FileRequest&, const FileRequest&) = default;
 };
+void PrintTo(const FileRequest& request, std::ostream* out);
 
 // The main dialog, shown under the offscreen platform, over a link to the
 // simulator (or any link the test makes), with the file dialogs answered

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
 
 #include "tests/app/dialog_harness.h"
@@ -130,6 +131,40 @@ TEST_F(DialogKeys, OverlongPortIsReportedAndTheCommandGoesOn)
         EXPECT_TRUE(Dialog().isVisible());
     }
     EXPECT_TRUE(Requests().empty()) << "nothing reaches the controller";
+}
+
+struct ButtonKeyRow {
+    const char* name;
+    bool read;
+    Qt::Key key;
+    FileDialogKind asked;
+};
+
+// As anywhere in the desktop, a key on the button that has the focus
+// presses that button; Enter there is not the dialog's OK.
+TEST_F(DialogKeys, EnterOrSpaceOnAFocusedButtonPressesIt)
+{
+    const ButtonKeyRow rows[] = {
+        {"Enter on Read", true, Qt::Key_Return, FileDialogKind::SaveAs},
+        {"Space on Read", true, Qt::Key_Space, FileDialogKind::SaveAs},
+        {"Enter on Write", false, Qt::Key_Return, FileDialogKind::Open},
+        {"Space on Write", false, Qt::Key_Space, FileDialogKind::Open},
+    };
+    OpenDialog();
+    for (const ButtonKeyRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        QPushButton* button = row.read ? ReadButton() : WriteButton();
+        button->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), button);
+        m_fileRequests.clear();
+        m_chosen = {std::nullopt};
+        ModalCatcher catcher;
+        QTest::keyClick(button, row.key);
+        ASSERT_EQ(m_fileRequests.size(), 1u) << "the command ran";
+        EXPECT_EQ(m_fileRequests[0].kind, row.asked);
+        EXPECT_TRUE(catcher.Seen().empty());
+        EXPECT_TRUE(Dialog().isVisible()) << "the dialog stays";
+    }
 }
 
 } // namespace
