@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMenu>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -41,19 +42,24 @@ ModalCatcher::~ModalCatcher()
 bool ModalCatcher::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Show && watched->isWidgetType()) {
-        const auto* widget = static_cast<QWidget*>(watched);
+        auto* widget = static_cast<QWidget*>(watched);
         if (widget->isWindow() && (widget->isModal() || widget->windowType() == Qt::Popup))
-            QTimer::singleShot(0, this, [this] { AnswerActiveWindow(); });
+            QTimer::singleShot(0, this, [this, shown = QPointer<QWidget>(widget)] {
+                if (shown)
+                    AnswerActiveWindow(shown);
+            });
     }
     return false;
 }
 
-void ModalCatcher::AnswerActiveWindow()
+void ModalCatcher::AnswerActiveWindow(QWidget* shown)
 {
     QWidget* window = QApplication::activePopupWidget();
     if (window == nullptr)
         window = QApplication::activeModalWidget();
-    if (window == nullptr)
+    // A window closed before any event loop ran (a combo's list picked
+    // from by key) is not waiting for an answer.
+    if (window != shown || !window->isVisible())
         return;
     SeenModal seen;
     seen.className = QString::fromLatin1(window->metaObject()->className());
@@ -69,9 +75,10 @@ void ModalCatcher::AnswerActiveWindow()
         if (!label->pixmap().isNull())
             seen.picture = true;
     }
-    if (const auto* menu = qobject_cast<QMenu*>(window))
+    if (const auto* menu = qobject_cast<QMenu*>(window)) {
         for (const QAction* action : menu->actions())
             seen.actions.push_back(action->text());
+    }
 
     // Recorded before it is answered, so that windows the answer opens come
     // after it.

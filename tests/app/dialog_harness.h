@@ -54,7 +54,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void AnswerActiveWindow();
+    void AnswerActiveWindow(QWidget* shown);
 
     Answer m_answer;
     std::vector<SeenModal> m_seen;
