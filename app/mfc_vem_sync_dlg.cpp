@@ -55,6 +55,10 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
 
     connect(m_comboKind, &QComboBox::activated, this, [this] { OnKindSelChange(); });
     connect(m_comboPort, &QComboBox::activated, this, &CMFCVemSyncDlg::OnPortSelChange);
+    // Only a choice from the list opens a port. Left to itself, the combo
+    // would also take a typed name that matches an entry as a choice when
+    // the field is left, and open that port.
+    disconnect(m_comboPort->lineEdit(), &QLineEdit::editingFinished, m_comboPort, nullptr);
     connect(m_form->buttonRead, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnReadClicked);
     connect(m_form->buttonWrite, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnWriteClicked);
 

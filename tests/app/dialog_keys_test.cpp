@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "tests/app/dialog_harness.h"
+
+namespace {
+
+const char* const TOO_LONG_PORT = "Enter no more than 5 characters.";
+const char* const PORT_CLOSED = "Перед началом работы выбирете свободный COM порт!";
+
+class DialogKeys : public DialogTest {
+protected:
+    void SetUp() override { Start(); }
+
+    // The port's edit field as the user leaves it after typing.
+    void TypePort(const char* text)
+    {
+        Port()->setFocus();
+        Port()->lineEdit()->selectAll();
+        TypeKeys(Port(), Qs(text));
+        ASSERT_EQ(Port()->currentText(), Qs(text));
+    }
+
+    static void ExpectWarningBox(const SeenModal& seen)
+    {
+        EXPECT_EQ(seen.className, QStringLiteral("QMessageBox"));
+        EXPECT_EQ(seen.title, QStringLiteral("MFCVemSync"));
+        EXPECT_EQ(seen.icon, QMessageBox::Warning);
+        EXPECT_EQ(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        EXPECT_TRUE(seen.closed);
+    }
+};
+
+struct KeyRow {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char* port; // typed into the port field first; nullptr: left as it is
+    bool closes;      // the key itself closes the dialog
+    int result;
+    std::vector<std::string> warnings;
+};
+
+// The dialog runs modally, as the program runs it; the key goes to the
+// number field with "7" typed in it.
+TEST_F(DialogKeys, EnterClosesAfterAFetchAndEscWithout)
+{
+    const KeyRow rows[] = {
+        {"Enter", Qt::Key_Return, Qt::NoModifier, nullptr, true, QDialog::Accepted, {}},
+        {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, nullptr, true, QDialog::Accepted, {}},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, nullptr, true, QDialog::Rejected, {}},
+        {"Esc with an overlong port, no fetch", Qt::Key_Escape, Qt::NoModifier, "COM123", true,
+         QDialog::Rejected, {}},
+        {"Enter with a five-character port", Qt::Key_Return, Qt::NoModifier, "COM10", true,
+         QDialog::Accepted, {}},
+        {"Enter with an overlong port stays open", Qt::Key_Return, Qt::NoModifier, "COM123", false,
+         QDialog::Rejected, {TOO_LONG_PORT}},
+    };
+    for (const KeyRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        OpenDialog();
+        ChooseFromList(Kind(), Qs("Программа"));
+        if (row.port)
+            TypePort(row.port);
+        Dialog().hide();
+
+        QWidget* focusAfterWarning = nullptr;
+        ModalCatcher catcher([&](QWidget* window) {
+            if (window != &Dialog()) {
+                QTest::keyClick(window, Qt::Key_Return);
+                return;
+            }
+            TypeNumber(QStringLiteral("7"));
+            QTest::keyClick(Number(), row.key, row.modifiers);
+            focusAfterWarning = Dialog().focusWidget();
+        });
+        const int result = Dialog().exec();
+
+        EXPECT_EQ(result, row.result);
+        EXPECT_EQ(catcher.Texts(), row.warnings);
+        ASSERT_GE(catcher.Seen().size(), 1u);
+        EXPECT_EQ(catcher.Seen()[0].className, QStringLiteral("CMFCVemSyncDlg"));
+        EXPECT_EQ(catcher.Seen()[0].closed, row.closes);
+        for (std::size_t i = 1; i < catcher.Seen().size(); ++i)
+            ExpectWarningBox(catcher.Seen()[i]);
+        if (!row.warnings.empty()) {
+            EXPECT_TRUE(focusAfterWarning == Port() || focusAfterWarning == Port()->lineEdit())
+                << "the focus goes to the field that was refused";
+        }
+    }
+}
+
+struct FetchRow {
+    const char* name;
+    bool portOpen;
+    bool read; // Read, else Write
+    std::vector<std::string> warnings;
+    bool fileAsked;
+};
+
+// A refused fetch is reported, and the command goes on regardless. Write
+// fetches only once it knows the port is open.
+TEST_F(DialogKeys, OverlongPortIsReportedAndTheCommandGoesOn)
+{
+    const FetchRow rows[] = {
+        {"Read, port open", true, true, {TOO_LONG_PORT}, true},
+        {"Write, port open", true, false, {TOO_LONG_PORT}, true},
+        {"Read, port closed", false, true, {TOO_LONG_PORT, PORT_CLOSED}, false},
+        {"Write, port closed", false, false, {PORT_CLOSED}, false},
+    };
+    for (const FetchRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.portOpen)
+            OpenDialog();
+        else
+            OpenDialogOn(std::make_unique<CControllerLink>(
+                CControllerLink::REOPEN_BAUD_RATE, PathOf("absent-port").c_str(), PATIENT_TIMEOUT_MS));
+        TypePort("COM123");
+        m_fileRequests.clear();
+        m_chosen = {std::nullopt}; // the file dialog is cancelled
+
+        ModalCatcher catcher;
+        Click(row.read ? ReadButton() : WriteButton());
+
+        EXPECT_EQ(catcher.Texts(), row.warnings);
+        for (const SeenModal& seen : catcher.Seen())
+            ExpectWarningBox(seen);
+        EXPECT_EQ(m_fileRequests.size(), row.fileAsked ? 1u : 0u);
+        EXPECT_TRUE(Dialog().isVisible());
+    }
+    EXPECT_TRUE(Requests().empty()) << "nothing reaches the controller";
+}
+
+struct ButtonKeyRow {
+    const char* name;
+    bool read;
+    Qt::Key key;
+    FileDialogKind asked;
+};
+
+// As anywhere in the desktop, a key on the button that has the focus
+// presses that button; Enter there is not the dialog's OK.
+TEST_F(DialogKeys, EnterOrSpaceOnAFocusedButtonPressesIt)
+{
+    const ButtonKeyRow rows[] = {
+        {"Enter on Read", true, Qt::Key_Return, FileDialogKind::SaveAs},
+        {"Space on Read", true, Qt::Key_Space, FileDialogKind::SaveAs},
+        {"Enter on Write", false, Qt::Key_Return, FileDialogKind::Open},
+        {"Space on Write", false, Qt::Key_Space, FileDialogKind::Open},
+    };
+    OpenDialog();
+    for (const ButtonKeyRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        QPushButton* button = row.read ? ReadButton() : WriteButton();
+        button->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), button);
+        m_fileRequests.clear();
+        m_chosen = {std::nullopt};
+        ModalCatcher catcher;
+        QTest::keyClick(button, row.key);
+        ASSERT_EQ(m_fileRequests.size(), 1u) << "the command ran";
+        EXPECT_EQ(m_fileRequests[0].kind, row.asked);
+        EXPECT_TRUE(catcher.Seen().empty());
+        EXPECT_TRUE(Dialog().isVisible()) << "the dialog stays";
+    }
+}
+
+} // namespace

@@ -1,0 +1,362 @@
+#include <gtest/gtest.h>
+
+#include <QEvent>
+#include <QFileDialog>
+#include <QImage>
+#include <QTest>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/app/dialog_harness.h"
+
+namespace {
+
+const char* const PROGRAM_FILTER = "Программы Вем-730 (*.prgVem730);;All Files (*)";
+const char* const PARAMETER_FILTER = "Параметры Вем-730 (*.paramVem730);;All Files (*)";
+
+// General parameters travel in pieces of this many bytes.
+constexpr int GENERAL_PIECE = 200;
+// Flips bits of every parameter byte, so that the file sent back differs
+// from what the controller holds.
+constexpr char EDIT_MASK = 0x3C;
+
+const std::vector<std::string> WORDS = {
+    "G90", "G54", "M6T3", "G0", "X12.345F100", "Y-0.500F05", "G1", "Z-2.000F200",
+    "F300", "G4.5", "M3", "G17", "G41", "X0.000F00", "G40", "M30",
+};
+
+std::vector<std::string> Lines(std::size_t count)
+{
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < count; ++i)
+        lines.push_back(WORDS[i % WORDS.size()]);
+    return lines;
+}
+
+// The parameter file the controller's memory makes: the general block, then
+// the axis blocks in order.
+std::string ParameterFileOf(const CSimulator& sim)
+{
+    std::vector<std::uint8_t> bytes = sim.GeneralParams();
+    for (std::uint8_t axis = 0; axis < sim.Descriptor().axisCount(); ++axis) {
+        const std::vector<std::uint8_t> block = sim.AxisBlock(axis);
+        bytes.insert(bytes.end(), block.begin(), block.end());
+    }
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class DialogTransfer : public DialogTest {
+protected:
+    void SetUp() override
+    {
+        Start();
+        OpenDialog();
+    }
+
+    // Kind and number as the user sets them; the number only where the
+    // kind lets it be typed.
+    void Choose(const char* kind, const char* number)
+    {
+        ChooseFromList(Kind(), Qs(kind));
+        if (!Number()->isReadOnly()) {
+            Number()->clear();
+            TypeNumber(Qs(number));
+        }
+    }
+};
+
+TEST_F(DialogTransfer, ProgramWrittenAndReadBackThroughTheButtons)
+{
+    const std::vector<std::string> lines = Lines(12);
+    const std::string source = PathOf("shaft.prgVem730");
+    WriteWholeFile(source, CrLfText(lines));
+    Choose("Программа", "7");
+
+    m_chosen = {source, PathOf("back")};
+    ModalCatcher catcher;
+    Click(WriteButton());
+    EXPECT_EQ(m_sim->ProgramFrames({LinkFile::Program, 7}), ChainOf(lines));
+    EXPECT_EQ(Progress()->value(), 3);
+    EXPECT_EQ(Progress()->maximum(), 3);
+
+    Click(ReadButton());
+    EXPECT_EQ(ReadWholeFile(PathOf("back.prgVem730")), CrLfText(lines));
+    EXPECT_EQ(Progress()->value(), 3);
+    EXPECT_EQ(Progress()->maximum(), 3);
+
+    EXPECT_TRUE(catcher.Seen().empty()) << "success shows nothing";
+    EXPECT_EQ(m_fileRequests, (std::vector<FileRequest>{{FileDialogKind::Open, PROGRAM_FILTER},
+                                                        {FileDialogKind::SaveAs, PROGRAM_FILTER}}));
+    EXPECT_EQ(FolderEntries(m_folder.Path()),
+              (std::vector<std::string>{"back.prgVem730", "line.log", "shaft.prgVem730", "store"}))
+        << "no image file is left behind";
+}
+
+TEST_F(DialogTransfer, SubprogramNumberComesFromTheField)
+{
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Subprogram, 42}, ChainOf(Lines(3))));
+    Choose("Подпрограмма", "42");
+    m_chosen = {PathOf("sub")};
+    ModalCatcher catcher;
+    Click(ReadButton());
+    EXPECT_TRUE(catcher.Seen().empty());
+    EXPECT_EQ(ReadWholeFile(PathOf("sub.prgVem730")), CrLfText(Lines(3)));
+}
+
+TEST_F(DialogTransfer, ParametersReadAndWrittenBackThroughTheButtons)
+{
+    // The kind the dialog starts with.
+    m_chosen = {PathOf("machine"), PathOf("edited.paramVem730")};
+    ModalCatcher catcher;
+    Click(ReadButton());
+    const std::string read = ReadWholeFile(PathOf("machine.paramVem730"));
+    EXPECT_EQ(read, ParameterFileOf(*m_sim));
+    const ControllerInfo info = m_sim->Descriptor();
+    const int blocks = info.generalParamSize() / GENERAL_PIECE + info.axisCount();
+    EXPECT_EQ(Progress()->maximum(), blocks);
+    EXPECT_EQ(Progress()->value(), blocks);
+
+    std::string edited = read;
+    std::transform(edited.begin(), edited.end(), edited.begin(),
+                   [](char c) { return static_cast<char>(c ^ EDIT_MASK); });
+    ASSERT_NE(edited, read);
+    WriteWholeFile(PathOf("edited.paramVem730"), edited);
+    Click(WriteButton());
+    EXPECT_EQ(ParameterFileOf(*m_sim), edited);
+
+    EXPECT_TRUE(catcher.Seen().empty());
+    EXPECT_EQ(m_fileRequests, (std::vector<FileRequest>{{FileDialogKind::SaveAs, PARAMETER_FILTER},
+                                                        {FileDialogKind::Open, PARAMETER_FILTER}}));
+}
+
+// Records the bar's range and value each time it is painted.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QProgressBar* bar) : m_bar(bar) { bar->installEventFilter(this); }
+    ~PaintRecorder() override { m_bar->removeEventFilter(this); }
+
+    // What was painted, repeats of the same picture left out.
+    std::vector<std::string> Painted() const { return m_painted; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_bar && event->type() == QEvent::Paint) {
+            // A value below the minimum (Qt's "reset") is drawn as an empty
+            // bar, the same picture as the minimum.
+            const int shown = std::max(m_bar->value(), m_bar->minimum());
+            const std::string seen =
+                std::to_string(shown) + " of " + std::to_string(m_bar->maximum());
+            if (m_painted.empty() || m_painted.back() != seen)
+                m_painted.push_back(seen);
+        }
+        return false;
+    }
+
+private:
+    QProgressBar* m_bar;
+    std::vector<std::string> m_painted;
+};
+
+struct ProgressRow {
+    const char* name;
+    bool read;
+    std::size_t frames;
+    std::vector<std::string> painted;
+};
+
+// The transfer holds the event loop for its whole length; the bar must be
+// painted anew after every block all the same.
+TEST_F(DialogTransfer, BarIsPaintedAfterEveryBlockWhileTheTransferRuns)
+{
+    const ProgressRow rows[] = {
+        {"read of 23 frames", true, 23,
+         {"0 of 5", "1 of 5", "2 of 5", "3 of 5", "4 of 5", "5 of 5"}},
+        {"write of 12 lines", false, 12, {"0 of 3", "1 of 3", "2 of 3", "3 of 3"}},
+        {"write of 4 lines", false, 4, {"0 of 1", "1 of 1"}},
+    };
+    Choose("Программа", "4");
+    for (const ProgressRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = PathOf(std::string(row.name) + ".prgVem730");
+        if (row.read)
+            ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 4}, ChainOf(Lines(row.frames))));
+        else
+            WriteWholeFile(file, CrLfText(Lines(row.frames)));
+        m_fileRequests.clear();
+        m_chosen = {file};
+
+        ModalCatcher catcher;
+        const PaintRecorder recorder(Progress());
+        Click(row.read ? ReadButton() : WriteButton());
+        EXPECT_EQ(recorder.Painted(), row.painted);
+        EXPECT_TRUE(catcher.Seen().empty());
+    }
+}
+
+TEST_F(DialogTransfer, EmptyRangeShowsAnEmptyBarNotABusyOne)
+{
+    // What an empty bar looks like: the bar as the dialog opens, 0 of 100.
+    const QImage empty = Progress()->grab().toImage();
+
+    // Qt's own picture of a range 0 ... 0 is a busy indicator; the check
+    // below can tell the two apart.
+    QProgressBar busy;
+    busy.setTextVisible(false);
+    busy.resize(Progress()->size());
+    busy.setRange(0, 0);
+    ASSERT_FALSE(busy.grab().toImage() == empty);
+
+    // A full bar first, then a program of no frames: range 0 ... 0.
+    Choose("Подпрограмма", "9");
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Subprogram, 9}, ChainOf(Lines(7))));
+    m_chosen = {PathOf("seven"), PathOf("none")};
+    ModalCatcher catcher;
+    Click(ReadButton());
+    ASSERT_EQ(Progress()->value(), Progress()->maximum());
+    ASSERT_FALSE(Progress()->grab().toImage() == empty) << "a full bar looks full";
+
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Subprogram, 9}, {}));
+    Click(ReadButton());
+    EXPECT_TRUE(catcher.Seen().empty());
+    EXPECT_TRUE(std::filesystem::exists(PathOf("none.prgVem730")));
+    EXPECT_LT(Progress()->minimum(), Progress()->maximum()) << "never Qt's busy range";
+    EXPECT_EQ(Progress()->value(), Progress()->minimum());
+    EXPECT_TRUE(Progress()->grab().toImage() == empty) << "the bar looks as it did at the start";
+}
+
+struct FailureRow {
+    const char* name;
+    const char* kind;
+    const char* number;
+    bool read;
+    const char* fileText; // the chosen file's content; nullptr: no such file
+    std::optional<FaultRule> fault;
+    const char* message;
+};
+
+// A failing command tells the user in a real warning box, as the program
+// shows it, and the dialog stays.
+TEST_F(DialogTransfer, FailureIsShownInAWarningBox)
+{
+    const std::string sevenLines = CrLfText(Lines(7));
+    const std::string badFourth = CrLfText({"G90", "G0", "X1.000F10", "x10", "M30"});
+    const FailureRow rows[] = {
+        {"descriptor", "Параметры", "", true, nullptr, FaultRule{FaultMode::BadCrc, FaultTarget::Descriptor},
+         "Сбой чтения системных параметров Вем-730!"},
+        {"program number", "Программа", "21", true, nullptr, std::nullopt,
+         "Допустимые значения от 1 до 20"},
+        {"subprogram number", "Подпрограмма", "51", false, sevenLines.c_str(), std::nullopt,
+         "Допустимые значения от 1 до 50"},
+        {"block read", "Программа", "5", true, nullptr, FaultRule{FaultMode::BadCrc, FaultTarget::BlockRead},
+         "Ошибка чтения программы"},
+        {"block write", "Подпрограмма", "8", false, sevenLines.c_str(),
+         FaultRule{FaultMode::BadCrc, FaultTarget::BlockWrite}, "Ошибка записи подпрограммы"},
+        {"rejected line", "Программа", "1", false, badFourth.c_str(), std::nullopt,
+         "Ошибка в записываемой программе, строка: 4"},
+        {"missing file", "Программа", "1", false, nullptr, std::nullopt, "Не могу открыть файл"},
+        {"parameter file size", "Параметры", "", false, "short", std::nullopt,
+         "Неверный размер файла параметров"},
+    };
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 5}, ChainOf(Lines(7))));
+    for (const FailureRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const bool parameters = std::string(row.kind) == "Параметры";
+        const std::string file =
+            PathOf(std::string("f-") + row.name + (parameters ? ".paramVem730" : ".prgVem730"));
+        if (row.fileText)
+            WriteWholeFile(file, row.fileText);
+        m_sim->ClearFaults();
+        if (row.fault)
+            m_sim->AddFault(*row.fault);
+        Choose(row.kind, row.number);
+        m_chosen = {file};
+        m_fileRequests.clear();
+
+        ModalCatcher catcher;
+        Click(row.read ? ReadButton() : WriteButton());
+        ASSERT_EQ(catcher.Seen().size(), 1u);
+        const SeenModal& box = catcher.Seen()[0];
+        EXPECT_EQ(box.className, QStringLiteral("QMessageBox"));
+        EXPECT_EQ(box.title, QStringLiteral("MFCVemSync"));
+        EXPECT_EQ(box.text, Qs(row.message));
+        EXPECT_EQ(box.icon, QMessageBox::Warning);
+        EXPECT_EQ(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        EXPECT_TRUE(box.closed) << "Enter closes it";
+        EXPECT_TRUE(Dialog().isVisible());
+    }
+}
+
+struct FileDialogRow {
+    const char* name;
+    const char* kind;
+    bool read;
+    QFileDialog::AcceptMode mode;
+    QStringList filters;
+};
+
+// Without the test hook the standard file dialogs come up, with the kind's
+// filter; leaving them ends the command without a word.
+TEST_F(DialogTransfer, StandardFileDialogsOfferTheKindsFilter)
+{
+    Dialog().SetFileChooser({});
+    const QStringList programs{Qs("Программы Вем-730 (*.prgVem730)"), QStringLiteral("All Files (*)")};
+    const QStringList parameters{Qs("Параметры Вем-730 (*.paramVem730)"),
+                                 QStringLiteral("All Files (*)")};
+    const FileDialogRow rows[] = {
+        {"Read parameters", "Параметры", true, QFileDialog::AcceptSave, parameters},
+        {"Write parameters", "Параметры", false, QFileDialog::AcceptOpen, parameters},
+        {"Read a program", "Программа", true, QFileDialog::AcceptSave, programs},
+        {"Write a subprogram", "Подпрограмма", false, QFileDialog::AcceptOpen, programs},
+    };
+    for (const FileDialogRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        Choose(row.kind, "1");
+        std::optional<QFileDialog::AcceptMode> mode;
+        QStringList filters;
+        bool confirmsOverwrite = false;
+        ModalCatcher catcher([&](QWidget* window) {
+            if (auto* files = qobject_cast<QFileDialog*>(window)) {
+                mode = files->acceptMode();
+                filters = files->nameFilters();
+                confirmsOverwrite = !files->testOption(QFileDialog::DontConfirmOverwrite);
+            }
+            QTest::keyClick(window, Qt::Key_Escape);
+        });
+        Click(row.read ? ReadButton() : WriteButton());
+        ASSERT_EQ(catcher.Seen().size(), 1u);
+        EXPECT_EQ(catcher.Seen()[0].className, QStringLiteral("QFileDialog"));
+        EXPECT_TRUE(catcher.Seen()[0].closed) << "Esc leaves it";
+        EXPECT_EQ(mode, row.mode);
+        EXPECT_EQ(filters, row.filters);
+        if (row.read) {
+            EXPECT_TRUE(confirmsOverwrite) << "Save As asks before replacing a file";
+        }
+    }
+    EXPECT_TRUE(Requests().empty()) << "nothing is asked of the controller";
+}
+
+// The path the standard dialog gives back reaches the file system intact,
+// also in Cyrillic.
+TEST_F(DialogTransfer, StandardSaveAsDialogNamesTheFile)
+{
+    Dialog().SetFileChooser({});
+    Choose("Программа", "5");
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 5}, ChainOf(Lines(2))));
+    const QString target = QString::fromStdString(PathOf("Деталь"));
+    ModalCatcher catcher([&](QWidget* window) {
+        if (auto* files = qobject_cast<QFileDialog*>(window)) {
+            files->selectFile(target);
+            QTest::keyClick(files, Qt::Key_Return);
+            return;
+        }
+        QTest::keyClick(window, Qt::Key_Return);
+    });
+    Click(ReadButton());
+    ASSERT_EQ(catcher.Seen().size(), 1u);
+    EXPECT_TRUE(catcher.Seen()[0].closed);
+    EXPECT_EQ(ReadWholeFile(PathOf("Деталь.prgVem730")), CrLfText(Lines(2)));
+}
+
+} // namespace
