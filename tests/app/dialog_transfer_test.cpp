@@ -21,31 +21,6 @@ constexpr int GENERAL_PIECE = 200;
 // from what the controller holds.
 constexpr char EDIT_MASK = 0x3C;
 
-const std::vector<std::string> WORDS = {
-    "G90", "G54", "M6T3", "G0", "X12.345F100", "Y-0.500F05", "G1", "Z-2.000F200",
-    "F300", "G4.5", "M3", "G17", "G41", "X0.000F00", "G40", "M30",
-};
-
-std::vector<std::string> Lines(std::size_t count)
-{
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < count; ++i)
-        lines.push_back(WORDS[i % WORDS.size()]);
-    return lines;
-}
-
-// The parameter file the controller's memory makes: the general block, then
-// the axis blocks in order.
-std::string ParameterFileOf(const CSimulator& sim)
-{
-    std::vector<std::uint8_t> bytes = sim.GeneralParams();
-    for (std::uint8_t axis = 0; axis < sim.Descriptor().axisCount(); ++axis) {
-        const std::vector<std::uint8_t> block = sim.AxisBlock(axis);
-        bytes.insert(bytes.end(), block.begin(), block.end());
-    }
-    return std::string(bytes.begin(), bytes.end());
-}
-
 class DialogTransfer : public DialogTest {
 protected:
     void SetUp() override
@@ -68,7 +43,7 @@ protected:
 
 TEST_F(DialogTransfer, ProgramWrittenAndReadBackThroughTheButtons)
 {
-    const std::vector<std::string> lines = Lines(12);
+    const std::vector<std::string> lines = ProgramLines(12);
     const std::string source = PathOf("shaft.prgVem730");
     WriteWholeFile(source, CrLfText(lines));
     Choose("Программа", "7");
@@ -95,13 +70,13 @@ TEST_F(DialogTransfer, ProgramWrittenAndReadBackThroughTheButtons)
 
 TEST_F(DialogTransfer, SubprogramNumberComesFromTheField)
 {
-    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Subprogram, 42}, ChainOf(Lines(3))));
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Subprogram, 42}, ChainOf(ProgramLines(3))));
     Choose("Подпрограмма", "42");
     m_chosen = {PathOf("sub")};
     ModalCatcher catcher;
     Click(ReadButton());
     EXPECT_TRUE(catcher.Seen().empty());
-    EXPECT_EQ(ReadWholeFile(PathOf("sub.prgVem730")), CrLfText(Lines(3)));
+    EXPECT_EQ(ReadWholeFile(PathOf("sub.prgVem730")), CrLfText(ProgramLines(3)));
 }
 
 TEST_F(DialogTransfer, ParametersReadAndWrittenBackThroughTheButtons)
@@ -181,9 +156,9 @@ TEST_F(DialogTransfer, BarIsPaintedAfterEveryBlockWhileTheTransferRuns)
         SCOPED_TRACE(row.name);
         const std::string file = PathOf(std::string(row.name) + ".prgVem730");
         if (row.read)
-            ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 4}, ChainOf(Lines(row.frames))));
+            ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 4}, ChainOf(ProgramLines(row.frames))));
         else
-            WriteWholeFile(file, CrLfText(Lines(row.frames)));
+            WriteWholeFile(file, CrLfText(ProgramLines(row.frames)));
         m_fileRequests.clear();
         m_chosen = {file};
 
@@ -210,7 +185,7 @@ TEST_F(DialogTransfer, EmptyRangeShowsAnEmptyBarNotABusyOne)
 
     // A full bar first, then a program of no frames: range 0 ... 0.
     Choose("Подпрограмма", "9");
-    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Subprogram, 9}, ChainOf(Lines(7))));
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Subprogram, 9}, ChainOf(ProgramLines(7))));
     m_chosen = {PathOf("seven"), PathOf("none")};
     ModalCatcher catcher;
     Click(ReadButton());
@@ -240,7 +215,7 @@ struct FailureRow {
 // shows it, and the dialog stays.
 TEST_F(DialogTransfer, FailureIsShownInAWarningBox)
 {
-    const std::string sevenLines = CrLfText(Lines(7));
+    const std::string sevenLines = CrLfText(ProgramLines(7));
     const std::string badFourth = CrLfText({"G90", "G0", "X1.000F10", "x10", "M30"});
     const FailureRow rows[] = {
         {"descriptor", "Параметры", "", true, nullptr, FaultRule{FaultMode::BadCrc, FaultTarget::Descriptor},
@@ -259,7 +234,7 @@ TEST_F(DialogTransfer, FailureIsShownInAWarningBox)
         {"parameter file size", "Параметры", "", false, "short", std::nullopt,
          "Неверный размер файла параметров"},
     };
-    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 5}, ChainOf(Lines(7))));
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 5}, ChainOf(ProgramLines(7))));
     for (const FailureRow& row : rows) {
         SCOPED_TRACE(row.name);
         const bool parameters = std::string(row.kind) == "Параметры";
@@ -343,7 +318,7 @@ TEST_F(DialogTransfer, StandardSaveAsDialogNamesTheFile)
 {
     Dialog().SetFileChooser({});
     Choose("Программа", "5");
-    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 5}, ChainOf(Lines(2))));
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 5}, ChainOf(ProgramLines(2))));
     const QString target = QString::fromStdString(PathOf("Деталь"));
     ModalCatcher catcher([&](QWidget* window) {
         if (auto* files = qobject_cast<QFileDialog*>(window)) {
@@ -356,7 +331,7 @@ TEST_F(DialogTransfer, StandardSaveAsDialogNamesTheFile)
     Click(ReadButton());
     ASSERT_EQ(catcher.Seen().size(), 1u);
     EXPECT_TRUE(catcher.Seen()[0].closed);
-    EXPECT_EQ(ReadWholeFile(PathOf("Деталь.prgVem730")), CrLfText(Lines(2)));
+    EXPECT_EQ(ReadWholeFile(PathOf("Деталь.prgVem730")), CrLfText(ProgramLines(2)));
 }
 
 } // namespace

@@ -22,17 +22,6 @@ SimOptions WithSizes(std::uint16_t general, std::uint16_t axis, std::uint8_t axe
     return options;
 }
 
-std::string ExpectedFile(const CSimulator& sim)
-{
-    std::vector<std::uint8_t> bytes = sim.GeneralParams();
-    const ControllerInfo info = sim.Descriptor();
-    for (std::uint8_t axis = 0; axis < info.axisCount(); ++axis) {
-        const std::vector<std::uint8_t> block = sim.AxisBlock(axis);
-        bytes.insert(bytes.end(), block.begin(), block.end());
-    }
-    return std::string(bytes.begin(), bytes.end());
-}
-
 class ParameterTransfer : public TransferTest {};
 
 // Read always asks whole 200-byte general pieces, one more than G / 200.
@@ -62,7 +51,7 @@ TEST_F(ParameterTransfer, ReadAsksTheBlocksInOrder)
         EXPECT_EQ(RequestSummaries(), expected);
         EXPECT_EQ(m_ui.Progress(), row.progress);
         EXPECT_TRUE(m_ui.Warnings().empty());
-        EXPECT_EQ(ReadWholeFile(file + ".paramVem730"), ExpectedFile(*m_sim));
+        EXPECT_EQ(ReadWholeFile(file + ".paramVem730"), ParameterFileOf(*m_sim));
         m_sim->Stop();
         std::filesystem::remove_all(PathOf("store"));
         std::filesystem::remove(PathOf("line.log"));
@@ -99,7 +88,7 @@ TEST_F(ParameterTransfer, WriteSendsExactPieces)
         expected.insert(expected.end(), row.requests.begin(), row.requests.end());
         EXPECT_EQ(RequestSummaries(), expected);
         EXPECT_EQ(m_ui.Progress(), row.progress);
-        EXPECT_EQ(ExpectedFile(*m_sim), bytes) << "the controller holds the file's bytes";
+        EXPECT_EQ(ParameterFileOf(*m_sim), bytes) << "the controller holds the file's bytes";
         m_sim->Stop();
         std::filesystem::remove_all(PathOf("store"));
         std::filesystem::remove(PathOf("line.log"));
@@ -130,7 +119,7 @@ TEST_F(ParameterTransfer, FileFromAnotherSplitOfTheSameTotalIsSentAsItIs)
         bytes[i] = static_cast<char>(i % 251);
     WriteWholeFile(file, bytes);
     ASSERT_EQ(Write(DataKind::Parameters, "", file), CommandResult::Done);
-    EXPECT_EQ(ExpectedFile(*m_sim), bytes);
+    EXPECT_EQ(ParameterFileOf(*m_sim), bytes);
 }
 
 TEST_F(ParameterTransfer, FileReadAndWrittenBackGivesTheSameBytes)

@@ -8,20 +8,6 @@
 
 namespace {
 
-// A program as the export writes it back, word for word.
-const std::vector<std::string> SAMPLE = {
-    "G90", "G54", "M6T3", "G0", "X12.345F100", "Y-0.500F05", "G1", "Z-2.000F200",
-    "F300", "G4.5", "M3", "G17", "G41", "X0.000F00", "G40", "M30",
-};
-
-std::vector<std::string> Lines(std::size_t count)
-{
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < count; ++i)
-        lines.push_back(SAMPLE[i % SAMPLE.size()]);
-    return lines;
-}
-
 class ProgramTransfer : public TransferTest {
 protected:
     void SetUp() override { Start(); }
@@ -72,7 +58,7 @@ TEST_F(ProgramTransfer, NumberIsCheckedAfterTheDescriptorAndGivesTheFileNumber)
 
 TEST_F(ProgramTransfer, ReadOfSevenFramesAsksTwoBlocks)
 {
-    const std::vector<std::string> lines = Lines(7);
+    const std::vector<std::string> lines = ProgramLines(7);
     ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 5}, ChainOf(lines)));
     const std::string file = PathOf("seven");
     ASSERT_EQ(Read(DataKind::Program, "5", file), CommandResult::Done);
@@ -98,7 +84,7 @@ TEST_F(ProgramTransfer, ReadOfAnEmptyProgramGivesAnEmptyFile)
 TEST_F(ProgramTransfer, WriteOfThreeLinesIsOneTransaction)
 {
     const std::string file = PathOf("three.prgVem730");
-    WriteWholeFile(file, CrLfText(Lines(3)));
+    WriteWholeFile(file, CrLfText(ProgramLines(3)));
     ASSERT_EQ(Write(DataKind::Program, "2", file), CommandResult::Done);
     EXPECT_EQ(RequestSummaries(),
               (std::vector<std::string>{"R 0 1 0", "W 259 0 0", "W 259 0 96"}));
@@ -112,7 +98,7 @@ TEST_F(ProgramTransfer, WriteOfThreeLinesIsOneTransaction)
 TEST_F(ProgramTransfer, WriteOfTwelveLinesSendsThreeBlocksEndingInEmptyFrames)
 {
     const std::string file = PathOf("twelve.prgVem730");
-    WriteWholeFile(file, CrLfText(Lines(12)));
+    WriteWholeFile(file, CrLfText(ProgramLines(12)));
     ASSERT_EQ(Write(DataKind::Subprogram, "1", file), CommandResult::Done);
     const std::vector<LoggedRequest> requests = Requests();
     std::vector<std::string> summaries;
@@ -161,8 +147,8 @@ TEST_F(ProgramTransfer, ProgramThatDoesNotFitIsRefusedBeforeAnythingIsSent)
     const SizeRow rows[] = {
         {"blank lines only", DataKind::Program, "\r\n   \r\n"},
         {"empty file", DataKind::Program, ""},
-        {"501 program lines", DataKind::Program, CrLfText(Lines(501))},
-        {"101 subprogram lines", DataKind::Subprogram, CrLfText(Lines(101))},
+        {"501 program lines", DataKind::Program, CrLfText(ProgramLines(501))},
+        {"101 subprogram lines", DataKind::Subprogram, CrLfText(ProgramLines(101))},
     };
     for (const SizeRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -179,13 +165,13 @@ TEST_F(ProgramTransfer, ProgramThatDoesNotFitIsRefusedBeforeAnythingIsSent)
 TEST_F(ProgramTransfer, LongestProgramsFitTheirAreas)
 {
     const std::string file = PathOf("full.prgVem730");
-    WriteWholeFile(file, CrLfText(Lines(500)));
+    WriteWholeFile(file, CrLfText(ProgramLines(500)));
     ASSERT_EQ(Write(DataKind::Program, "20", file), CommandResult::Done);
     EXPECT_EQ(Requests().back().Summary(), "W 4867 495 160");
     ASSERT_EQ(Read(DataKind::Program, "20", PathOf("back")), CommandResult::Done);
-    EXPECT_EQ(ReadWholeFile(PathOf("back.prgVem730")), CrLfText(Lines(500)));
+    EXPECT_EQ(ReadWholeFile(PathOf("back.prgVem730")), CrLfText(ProgramLines(500)));
 
-    WriteWholeFile(file, CrLfText(Lines(100)));
+    WriteWholeFile(file, CrLfText(ProgramLines(100)));
     ASSERT_EQ(Write(DataKind::Subprogram, "50", file), CommandResult::Done);
     EXPECT_EQ(m_sim->ProgramFrames({LinkFile::Subprogram, 50}).size(), 100u);
 }
@@ -193,10 +179,10 @@ TEST_F(ProgramTransfer, LongestProgramsFitTheirAreas)
 TEST_F(ProgramTransfer, ProgramWrittenAndReadBackGivesTheSameText)
 {
     const std::string file = PathOf("sample.prgVem730");
-    WriteWholeFile(file, CrLfText(SAMPLE));
+    WriteWholeFile(file, CrLfText(SAMPLE_WORDS));
     ASSERT_EQ(Write(DataKind::Program, "4", file), CommandResult::Done);
     ASSERT_EQ(Read(DataKind::Program, "4", PathOf("again")), CommandResult::Done);
-    EXPECT_EQ(ReadWholeFile(PathOf("again.prgVem730")), CrLfText(SAMPLE));
+    EXPECT_EQ(ReadWholeFile(PathOf("again.prgVem730")), CrLfText(SAMPLE_WORDS));
     EXPECT_TRUE(m_ui.Warnings().empty());
 }
 
@@ -245,7 +231,7 @@ TEST_F(ProgramTransfer, EachFailingTransactionShowsItsOwnMessage)
          {FaultMode::Silent, FaultTarget::Descriptor, 0, 0}, Msg::DESCRIPTOR_FAILED},
     };
     const std::string source = PathOf("source.prgVem730");
-    WriteWholeFile(source, CrLfText(Lines(8)));
+    WriteWholeFile(source, CrLfText(ProgramLines(8)));
     Relink(250);
     for (const ProgramFaultRow& row : rows) {
         SCOPED_TRACE(row.name);

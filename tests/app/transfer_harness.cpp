@@ -157,3 +157,26 @@ std::vector<std::string> FolderEntries(const std::string& folder)
     std::sort(names.begin(), names.end());
     return names;
 }
+
+const std::vector<std::string> SAMPLE_WORDS = {
+    "G90", "G54", "M6T3", "G0", "X12.345F100", "Y-0.500F05", "G1", "Z-2.000F200",
+    "F300", "G4.5", "M3", "G17", "G41", "X0.000F00", "G40", "M30",
+};
+
+std::vector<std::string> ProgramLines(std::size_t count)
+{
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < count; ++i)
+        lines.push_back(SAMPLE_WORDS[i % SAMPLE_WORDS.size()]);
+    return lines;
+}
+
+std::string ParameterFileOf(const CSimulator& sim)
+{
+    std::vector<std::uint8_t> bytes = sim.GeneralParams();
+    for (std::uint8_t axis = 0; axis < sim.Descriptor().axisCount(); ++axis) {
+        const std::vector<std::uint8_t> block = sim.AxisBlock(axis);
+        bytes.insert(bytes.end(), block.begin(), block.end());
+    }
+    return std::string(bytes.begin(), bytes.end());
+}

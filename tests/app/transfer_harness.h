@@ -70,5 +70,12 @@ void WriteWholeFile(const std::string& path, const std::string& bytes);
 std::string CrLfText(const std::vector<std::string>& lines);
 // The frames a program of these lines is stored as, linked as a chain.
 std::vector<ProgramFrame> ChainOf(const std::vector<std::string>& lines);
+// Program words as the export writes them back, word for word.
+extern const std::vector<std::string> SAMPLE_WORDS;
+// `count` lines cycling through SAMPLE_WORDS.
+std::vector<std::string> ProgramLines(std::size_t count);
+// The parameter file the controller's memory makes: the general block, then
+// the axis blocks in order.
+std::string ParameterFileOf(const CSimulator& sim);
 // Files in a folder, names only.
 std::vector<std::string> FolderEntries(const std::string& folder);
