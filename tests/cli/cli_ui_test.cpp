@@ -77,11 +77,4 @@ TEST(CliUi, ProgressOnATerminalOnlyAndMessagesOnTheirOwnLine)
     }
 }
 
-TEST(CliUi, FileFromTheCommandLineStandsInForTheDialog)
-{
-    CCliUi ui("/x/p.prgVem730", stderr, false);
-    EXPECT_EQ(ui.ChooseFile(FileDialogKind::SaveAs, "any"), "/x/p.prgVem730");
-    EXPECT_EQ(ui.ChooseFile(FileDialogKind::Open, "any"), "/x/p.prgVem730");
-}
-
 } // namespace

@@ -97,13 +97,4 @@ TEST(ParseCommandLine, EveryCommandWithItsOptionsAnywhere)
     }
 }
 
-TEST(HelpText, EachCommandHasItsOwnUsage)
-{
-    for (const char* command : {"read", "write", "check", "import", "export"}) {
-        const std::string text = HelpText(command);
-        EXPECT_EQ(text.rfind(std::string("usage: vemsync ") + command + " ", 0), 0u) << command;
-        EXPECT_EQ(text.back(), '\n') << command;
-    }
-}
-
 } // namespace
