@@ -13,6 +13,12 @@ bool IsDigits(const std::string& text)
 // Longest number the dialog's number field takes.
 constexpr std::size_t NUMBER_DIGITS = 2;
 
+bool IsCommand(const std::string& word)
+{
+    return word == "read" || word == "write" || word == "check" || word == "import" ||
+           word == "export";
+}
+
 } // namespace
 
 std::optional<CliRequest> ParseCommandLine(const std::vector<std::string>& args, std::string& error)
@@ -65,6 +71,10 @@ std::optional<CliRequest> ParseCommandLine(const std::vector<std::string>& args,
     }
     const std::string command = positional[0];
     if (help) {
+        if (!IsCommand(command)) {
+            error = "unknown command \"" + command + "\"; see vemsync --help";
+            return std::nullopt;
+        }
         request.helpTopic = command;
         return request;
     }
@@ -114,8 +124,12 @@ std::optional<CliRequest> ParseCommandLine(const std::vector<std::string>& args,
         return request;
     }
 
-    if (portGiven || request.noClobber) {
-        error = std::string(portGiven ? "--port" : "--no-clobber") + " applies to read and write only";
+    if (request.noClobber) {
+        error = "--no-clobber applies to read only";
+        return std::nullopt;
+    }
+    if (portGiven) {
+        error = "--port applies to read and write only";
         return std::nullopt;
     }
     request.kind = subprogram ? CliRequest::Kind::Subprogram : CliRequest::Kind::Program;
@@ -175,19 +189,23 @@ std::string HelpText(const std::string& topic)
         return "usage: vemsync check FILE [--subprogram]\n"
                "\n"
                "Checks a program text as the write command does, without a controller.\n"
-               "Prints the number of frames; on a rejected line prints its number and exits 1.\n"
+               "Prints the number of frames; on a rejected line, or a text with no word or\n"
+               "more lines than the area holds, prints the write command's message and\n"
+               "exits 1. FILE is taken as given; no extension is added.\n"
                "\n"
                "  --subprogram   check against the subprogram area (100 frames, not 500)\n";
     if (topic == "import")
         return "usage: vemsync import FILE IMAGE [--subprogram]\n"
                "\n"
                "Checks a program text and writes the image file the write command would send.\n"
+               "An existing IMAGE is replaced only when the import succeeds.\n"
                "\n"
                "  --subprogram   build a subprogram image (100 frames, not 500)\n";
     if (topic == "export")
         return "usage: vemsync export IMAGE FILE\n"
                "\n"
-               "Writes the program text of an image file as the read command does.\n";
+               "Writes the program text of an image file as the read command does.\n"
+               "An existing FILE is replaced only when the export succeeds.\n";
     return "usage: vemsync COMMAND [ARGS] [OPTIONS]\n"
            "\n"
            "Copies part programs, subprograms and machine parameters between the\n"

@@ -5,9 +5,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/messages.h"
@@ -46,12 +48,28 @@ int ExitFor(CommandResult result)
     return result == CommandResult::Done ? EXIT_OK : EXIT_FAILED;
 }
 
+// The dialog only shows "Не открыт"; a script's user also wants to know
+// which device was tried and why it failed, and how to get the permission
+// that operators most often lack.
+void ExplainClosedPort(const std::string& port, int error)
+{
+    const std::string device = ResolvePortName(port);
+    const std::string named = device == port ? device : port + " (" + device + ")";
+    if (error == EACCES || error == EPERM)
+        std::fprintf(stderr,
+                     "vemsync: no permission to open %s: the user must be in the dialout group "
+                     "(sudo adduser $USER dialout, then log in again)\n",
+                     named.c_str());
+    else if (error != 0)
+        std::fprintf(stderr, "vemsync: cannot open %s: %s\n", named.c_str(), std::strerror(error));
+}
+
 int RunTransfer(const CliRequest& request)
 {
     const DataKind kind = DataKindOf(request.kind);
     const bool read = request.action == CliRequest::Action::Read;
     if (read && request.noClobber && FileExists(ReadPathFor(kind, request.file))) {
-        std::fprintf(stderr, "%s exists; --no-clobber keeps it\n",
+        std::fprintf(stderr, "vemsync: %s exists; --no-clobber keeps it\n",
                      ReadPathFor(kind, request.file).c_str());
         return EXIT_FAILED;
     }
@@ -64,14 +82,8 @@ int RunTransfer(const CliRequest& request)
 
     const CommandResult result = read ? commands.Read(kind, request.number)
                                       : commands.Write(kind, request.number);
-    if (result != CommandResult::Done && !link.IsOpen()) {
-        const int why = link.LastOpenError();
-        if (why == EACCES || why == EPERM)
-            std::fprintf(stderr,
-                         "no permission to open %s: add the user to the dialout group "
-                         "(sudo adduser $USER dialout) and log in again\n",
-                         ResolvePortName(request.port).c_str());
-    }
+    if (result != CommandResult::Done && !link.IsOpen())
+        ExplainClosedPort(request.port, link.LastOpenError());
     return ExitFor(result);
 }
 
@@ -96,12 +108,30 @@ int RunCheck(const CliRequest& request)
     return EXIT_OK;
 }
 
+// The import writes its image under a temporary name beside IMAGE, so a
+// refused text leaves an existing IMAGE as it was.
 int RunImport(const CliRequest& request)
 {
     CCliUi ui(request.file, stderr, false);
-    return ImportProgramText(DataKindOf(request.kind), request.file, request.image, ui)
-               ? EXIT_OK
-               : EXIT_FAILED;
+    CReplacementFile target;
+    if (!target.Begin(request.image)) {
+        ui.ShowWarning(FileErrorMessage(target.LastError()));
+        return EXIT_FAILED;
+    }
+    if (!ImportProgramText(DataKindOf(request.kind), request.file, target.TempPath(), ui))
+        return EXIT_FAILED;
+    try {
+        CBinaryFile image;
+        if (!image.Open(target.TempPath(), CBinaryFile::Mode::WriteExisting))
+            throw FileException(image.LastError());
+        image.Sync();
+        image.Close();
+        target.Commit();
+    } catch (const FileException& e) {
+        ui.ShowWarning(FileErrorMessage(target.AsTargetError(e.Error())));
+        return EXIT_FAILED;
+    }
+    return EXIT_OK;
 }
 
 int RunExport(const CliRequest& request)
@@ -120,6 +150,35 @@ int RunExport(const CliRequest& request)
     }
 }
 
+// Whether both paths exist and are one file. Import and export replace their
+// output by a rename, which would put the result over its own source.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+int Run(const CliRequest& request)
+{
+    switch (request.action) {
+    case CliRequest::Action::Help:
+        std::fputs(HelpText(request.helpTopic).c_str(), stdout);
+        return EXIT_OK;
+    case CliRequest::Action::Read:
+    case CliRequest::Action::Write:
+        return RunTransfer(request);
+    case CliRequest::Action::Check:
+        return RunCheck(request);
+    case CliRequest::Action::Import:
+        return RunImport(request);
+    case CliRequest::Action::Export:
+        return RunExport(request);
+    }
+    return EXIT_USAGE;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -131,19 +190,17 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vemsync: %s\n", error.c_str());
         return EXIT_USAGE;
     }
-    switch (request->action) {
-    case CliRequest::Action::Help:
-        std::fputs(HelpText(request->helpTopic).c_str(), stdout);
-        return EXIT_OK;
-    case CliRequest::Action::Read:
-    case CliRequest::Action::Write:
-        return RunTransfer(*request);
-    case CliRequest::Action::Check:
-        return RunCheck(*request);
-    case CliRequest::Action::Import:
-        return RunImport(*request);
-    case CliRequest::Action::Export:
-        return RunExport(*request);
+    const bool converts = request->action == CliRequest::Action::Import ||
+                          request->action == CliRequest::Action::Export;
+    if (converts && SameFile(request->file, request->image)) {
+        std::fprintf(stderr, "vemsync: the program file and the image file are the same file\n");
+        return EXIT_USAGE;
     }
-    return EXIT_USAGE;
+    int status = Run(*request);
+    // A frame count or help text that did not reach its reader is a failure.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "vemsync: standard output: %s\n", std::strerror(errno));
+        status = EXIT_FAILED;
+    }
+    return status;
 }

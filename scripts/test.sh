@@ -18,6 +18,8 @@ cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/release -j"$jobs"
 step "normal tests"
 ctest --test-dir build/release --output-on-failure -j"$jobs"
+step "package"
+scripts/package-check.sh build/release
 
 step "sanitizer build"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVEM_SANITIZE=ON

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "cli/command_line.h"
+
+namespace {
+
+using Action = CliRequest::Action;
+using Kind = CliRequest::Kind;
+
+std::string Joined(const std::vector<std::string>& args)
+{
+    std::string text;
+    for (const std::string& arg : args)
+        text += (text.empty() ? "" : " ") + arg;
+    return text;
+}
+
+struct ParseRow {
+    const char* name;
+    std::vector<std::string> args;
+    CliRequest expected;
+};
+
+CliRequest Request(Action action, Kind kind, std::string number, std::string file, std::string image = "",
+                   std::string port = "COM1", bool noClobber = false)
+{
+    CliRequest request;
+    request.action = action;
+    request.kind = kind;
+    request.number = std::move(number);
+    request.file = std::move(file);
+    request.image = std::move(image);
+    request.port = std::move(port);
+    request.noClobber = noClobber;
+    return request;
+}
+
+CliRequest Help(std::string topic)
+{
+    CliRequest request;
+    request.helpTopic = std::move(topic);
+    return request;
+}
+
+TEST(ParseCommandLine, EveryCommandWithItsOptionsAnywhere)
+{
+    const ParseRow rows[] = {
+        {"read params", {"read", "params", "f"}, Request(Action::Read, Kind::Parameters, "", "f")},
+        {"read program, port after",
+         {"read", "program", "07", "f", "--port", "COM3"},
+         Request(Action::Read, Kind::Program, "07", "f", "", "COM3")},
+        {"read subprogram, options first",
+         {"--no-clobber", "--port", "/dev/ttyUSB0", "read", "subprogram", "50", "f"},
+         Request(Action::Read, Kind::Subprogram, "50", "f", "", "/dev/ttyUSB0", true)},
+        {"write params, port with =",
+         {"write", "params", "--port=COM10", "f.paramVem730"},
+         Request(Action::Write, Kind::Parameters, "", "f.paramVem730", "", "COM10")},
+        {"write program, number 0 left to the command",
+         {"write", "program", "0", "f"},
+         Request(Action::Write, Kind::Program, "0", "f")},
+        {"the last --port counts",
+         {"read", "params", "f", "--port", "COM2", "--port", "COM5"},
+         Request(Action::Read, Kind::Parameters, "", "f", "", "COM5")},
+        {"a file that looks like an option after --",
+         {"read", "program", "1", "--", "-f"},
+         Request(Action::Read, Kind::Program, "1", "-f")},
+        {"a lone dash is a file", {"check", "-"}, Request(Action::Check, Kind::Program, "", "-")},
+        {"check", {"check", "p.prgVem730"}, Request(Action::Check, Kind::Program, "", "p.prgVem730")},
+        {"check a subprogram, option first",
+         {"--subprogram", "check", "p"},
+         Request(Action::Check, Kind::Subprogram, "", "p")},
+        {"import", {"import", "p", "i"}, Request(Action::Import, Kind::Program, "", "p", "i")},
+        {"import a subprogram, option between",
+         {"import", "p", "--subprogram", "i"},
+         Request(Action::Import, Kind::Subprogram, "", "p", "i")},
+        {"export", {"export", "i", "p"}, Request(Action::Export, Kind::Program, "", "p", "i")},
+        {"help", {"--help"}, Help("")},
+        {"short help", {"-h"}, Help("")},
+        {"help for a command", {"write", "--help"}, Help("write")},
+        {"help before a command", {"-h", "export"}, Help("export")},
+        {"help wins over a missing argument", {"read", "program", "--help"}, Help("read")},
+    };
+    for (const ParseRow& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + ": " + Joined(row.args));
+        std::string error;
+        const std::optional<CliRequest> got = ParseCommandLine(row.args, error);
+        ASSERT_TRUE(got.has_value()) << error;
+        EXPECT_EQ(error, "");
+        EXPECT_EQ(got->action, row.expected.action);
+        EXPECT_EQ(got->kind, row.expected.kind);
+        EXPECT_EQ(got->number, row.expected.number);
+        EXPECT_EQ(got->file, row.expected.file);
+        EXPECT_EQ(got->image, row.expected.image);
+        EXPECT_EQ(got->port, row.expected.port);
+        EXPECT_EQ(got->noClobber, row.expected.noClobber);
+        EXPECT_EQ(got->helpTopic, row.expected.helpTopic);
+    }
+}
+
+} // namespace
