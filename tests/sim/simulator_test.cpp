@@ -293,13 +293,14 @@ TEST_F(SimulatorTest, DescriptorTheLinkCannotCarryIsReportedAndItsRequestsRefuse
     EXPECT_EQ(Hex(info), Hex(wide.bytes));
     EXPECT_EQ(m_sim->AxisBlock(3).size(), 254u);
 
+    std::array<std::uint8_t, 4> count{};
+    EXPECT_TRUE(m_link->ReadRecord(UNIT, PROGRAM_1, 0, SIZE_QUERY, count));
+    EXPECT_EQ(count[0], 23);
+
     Fast();
     Bytes buffer(320);
     EXPECT_FALSE(m_link->ReadRecord(UNIT, 2, 0, 254, buffer)) << "254 bytes do not fit a reply";
     EXPECT_FALSE(m_link->ReadRecord(UNIT, PROGRAM_1, 0, BLOCK_FRAMES, buffer)) << "nor do five 64-byte frames";
-    std::array<std::uint8_t, 4> count{};
-    EXPECT_TRUE(m_link->ReadRecord(UNIT, PROGRAM_1, 0, SIZE_QUERY, count));
-    EXPECT_EQ(count[0], 23);
 
     Start(); // the descriptor set is in the store
     EXPECT_EQ(m_sim->Descriptor().bytes, wide.bytes);
