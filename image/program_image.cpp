@@ -177,7 +177,8 @@ bool CProgramImage::AppendLine(char* text)
 
     // The parser reads the current frame for an axis word whose number does
     // not convert.
-    if (!ParseLine(text, m_newFrame, m_currentFrame))
+    m_line = text;
+    if (!ParseLine(m_line, m_newFrame, m_currentFrame))
         return false;
     if (!(empty || single || last) || !FindFreeSlot())
         return false;

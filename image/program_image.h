@@ -92,6 +92,8 @@ public:
     std::uint16_t m_targetIndex = 0;
     ProgramFrame m_currentFrame;
     ProgramFrame m_newFrame;
+    // The line the parser reads; set by AppendLine for the call.
+    char* m_line = nullptr;
     CTextLineReader m_textIn;
     std::string m_sourcePath;
     std::string m_destPath;
