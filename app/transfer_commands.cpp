@@ -8,6 +8,7 @@
 #include "image/binary_file.h"
 #include "image/program_image.h"
 #include "link/controller_link.h"
+#include "link/link_frame.h"
 
 namespace {
 
@@ -15,7 +16,6 @@ constexpr std::uint8_t UNIT = 1;
 constexpr std::uint16_t DESCRIPTOR_RECORD = 1;
 
 constexpr std::size_t GENERAL_BLOCK = 200;
-constexpr std::size_t MAX_AXIS_BLOCK = 243; // the most one write carries
 
 constexpr std::uint16_t SIZE_QUERY_RECORD = 0;
 constexpr std::uint16_t SIZE_QUERY_LENGTH = 600;
@@ -90,7 +90,7 @@ bool DescriptorSupported(DataKind kind, const ControllerInfo& info)
     const std::size_t axis = info.axisParamSize();
     const std::size_t readSpan = (general / GENERAL_BLOCK + 1) * GENERAL_BLOCK;
     return readSpan <= TRANSFER_BUFFER_SIZE &&
-           general + info.axisCount() * axis <= TRANSFER_BUFFER_SIZE && axis <= MAX_AXIS_BLOCK;
+           general + info.axisCount() * axis <= TRANSFER_BUFFER_SIZE && axis <= LinkFrame::MAX_WRITE_DATA;
 }
 
 std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,

@@ -13,7 +13,8 @@ constexpr std::string_view COM_PREFIX = "COM";
 constexpr unsigned FIRST_COM = 1;
 constexpr unsigned LAST_COM = 10;
 constexpr std::string_view FIXED_DEVICE_PREFIX = "/dev/ttyS";
-constexpr std::string_view APP_PORTS_SUBFOLDER = "/MFCVemSync/ports";
+constexpr std::string_view APP_DATA_SUBFOLDER = "/MFCVemSync";
+constexpr std::string_view PORTS_SUBFOLDER = "/ports";
 constexpr std::string_view DEFAULT_DATA_SUBFOLDER = "/.local/share";
 constexpr unsigned DECIMAL_BASE = 10;
 
@@ -50,7 +51,7 @@ std::string HomeFolder()
 
 } // namespace
 
-std::string PortFolder()
+std::string AppDataFolder()
 {
     std::string base;
     // A relative XDG_DATA_HOME is invalid and ignored, as the desktop
@@ -59,7 +60,12 @@ std::string PortFolder()
         base = dataHome;
     else
         base = HomeFolder() + std::string(DEFAULT_DATA_SUBFOLDER);
-    return base + std::string(APP_PORTS_SUBFOLDER);
+    return base + std::string(APP_DATA_SUBFOLDER);
+}
+
+std::string PortFolder()
+{
+    return AppDataFolder() + std::string(PORTS_SUBFOLDER);
 }
 
 std::string ResolvePortName(std::string_view name)

@@ -3,6 +3,11 @@
 #include <string>
 #include <string_view>
 
+// The program's per-user data folder: $XDG_DATA_HOME/MFCVemSync, or
+// ~/.local/share/MFCVemSync when that variable is unset, empty or not an
+// absolute path. The port folder and the simulator's default store live in it.
+std::string AppDataFolder();
+
 // Where the operator maps port names to devices: $XDG_DATA_HOME/MFCVemSync/ports,
 // or ~/.local/share/MFCVemSync/ports when that variable is unset, empty or
 // not an absolute path.

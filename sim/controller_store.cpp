@@ -1,5 +1,7 @@
 #include "sim/controller_store.h"
 
+#include "link/port_names.h"
+
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -22,8 +24,7 @@ namespace {
 constexpr char DESCRIPTOR_FILE[] = "descriptor.bin";
 constexpr char GENERAL_FILE[] = "general.bin";
 constexpr char AXES_FILE[] = "axes.bin";
-constexpr char APP_DATA_PATH[] = "MFCVemSync/sim";
-constexpr char HOME_DATA_PATH[] = ".local/share";
+constexpr char STORE_SUBFOLDER[] = "/sim";
 constexpr char TEMP_SUFFIX[] = ".XXXXXX";
 constexpr std::size_t FILE_NAME_SIZE = 32;
 
@@ -139,13 +140,7 @@ bool PutUnit(CControllerModel& model, const ChangedUnit& unit, std::span<const s
 
 std::string CControllerStore::DefaultFolder()
 {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg && *xdg)
-        return std::string(xdg) + "/" + APP_DATA_PATH;
-    const char* home = std::getenv("HOME");
-    if (home && *home)
-        return std::string(home) + "/" + HOME_DATA_PATH + "/" + APP_DATA_PATH;
-    return {};
+    return AppDataFolder() + STORE_SUBFOLDER;
 }
 
 std::string CControllerStore::FileName(const ChangedUnit& unit)
