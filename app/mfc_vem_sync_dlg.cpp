@@ -223,9 +223,34 @@ std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const
     return QFile::encodeName(path).toStdString();
 }
 
-void CMFCVemSyncDlg::ShowWarning(const std::string& text)
+void CMFCVemSyncDlg::ShowWarning(const std::string& text, const std::string& detail)
 {
-    QMessageBox::warning(this, QStringLiteral("MFCVemSync"), QString::fromStdString(text));
+    if (detail.empty()) {
+        QMessageBox::warning(this, QStringLiteral("MFCVemSync"), QString::fromStdString(text));
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("MFCVemSync"), QString::fromStdString(text),
+                    QMessageBox::Ok, this);
+    box.setInformativeText(QString::fromStdString(detail));
+    box.exec();
+}
+
+void CMFCVemSyncDlg::ShowInformation(const std::string& text, const std::string& detail)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("MFCVemSync"),
+                    QString::fromStdString(text), QMessageBox::Ok, this);
+    box.setInformativeText(QString::fromStdString(detail));
+    box.exec();
+}
+
+bool CMFCVemSyncDlg::AskYesNo(const std::string& question, const std::string& detail)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("MFCVemSync"),
+                    QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No, this);
+    box.setInformativeText(QString::fromStdString(detail));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void CMFCVemSyncDlg::SetProgressRange(int low, int high)

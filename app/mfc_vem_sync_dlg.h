@@ -39,7 +39,10 @@ public:
     void SetFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
 
     std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override;
-    void ShowWarning(const std::string& text) override;
+    using ITransferUi::ShowWarning;
+    void ShowWarning(const std::string& text, const std::string& detail) override;
+    void ShowInformation(const std::string& text, const std::string& detail) override;
+    bool AskYesNo(const std::string& question, const std::string& detail) override;
     void SetProgressRange(int low, int high) override;
     void SetProgressPos(int pos) override;
 

@@ -22,11 +22,24 @@ std::optional<std::string> CCliUi::ChooseFile(FileDialogKind, const std::string&
     return m_file;
 }
 
-void CCliUi::ShowWarning(const std::string& text)
+void CCliUi::ShowWarning(const std::string& text, const std::string& detail)
 {
     EndProgressLine();
     std::fprintf(m_err, "%s\n", text.c_str());
+    if (!detail.empty())
+        std::fprintf(m_err, "%s\n", detail.c_str());
     std::fflush(m_err);
+}
+
+void CCliUi::ShowInformation(const std::string& text, const std::string& detail)
+{
+    ShowWarning(text, detail);
+}
+
+bool CCliUi::AskYesNo(const std::string& question, const std::string& detail)
+{
+    ShowWarning(question, detail);
+    return m_answer;
 }
 
 void CCliUi::SetProgressRange(int low, int high)

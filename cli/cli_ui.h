@@ -15,7 +15,13 @@ public:
     ~CCliUi() override;
 
     std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override;
-    void ShowWarning(const std::string& text) override;
+    using ITransferUi::ShowWarning;
+    void ShowWarning(const std::string& text, const std::string& detail) override;
+    void ShowInformation(const std::string& text, const std::string& detail) override;
+    // Prints the question and its detail; the answer is the one given on
+    // the command line, No unless told otherwise.
+    bool AskYesNo(const std::string& question, const std::string& detail) override;
+    void SetAnswer(bool yes) { m_answer = yes; }
     void SetProgressRange(int low, int high) override;
     void SetProgressPos(int pos) override;
 
@@ -26,6 +32,7 @@ private:
     std::string m_file;
     std::FILE* m_err;
     bool m_showProgress;
+    bool m_answer = false;
     bool m_progressDrawn = false;
     int m_low = 0;
     int m_high = 0;

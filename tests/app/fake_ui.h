@@ -14,6 +14,9 @@ class FakeUi : public ITransferUi {
 public:
     std::deque<std::optional<std::string>> files;
     std::vector<std::string> events;
+    // The detail of every warning, information and question, in order.
+    std::vector<std::string> details;
+    std::deque<bool> answers;
 
     std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override
     {
@@ -25,7 +28,28 @@ public:
         files.pop_front();
         return file;
     }
-    void ShowWarning(const std::string& text) override { events.push_back("warn " + text); }
+    using ITransferUi::ShowWarning;
+    void ShowWarning(const std::string& text, const std::string& detail) override
+    {
+        events.push_back("warn " + text);
+        details.push_back(detail);
+    }
+    void ShowInformation(const std::string& text, const std::string& detail) override
+    {
+        events.push_back("info " + text);
+        details.push_back(detail);
+    }
+    // Answered from `answers`, No when it runs out.
+    bool AskYesNo(const std::string& question, const std::string& detail) override
+    {
+        events.push_back("ask " + question);
+        details.push_back(detail);
+        if (answers.empty())
+            return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
     void SetProgressRange(int low, int high) override
     {
         events.push_back("range " + std::to_string(low) + " " + std::to_string(high));
