@@ -66,7 +66,11 @@ private:
     // Writes the deferred bytes out; the system's error number, or 0.
     int WriteDeferred();
     void FlushDeferred();
-    // pwrite of every byte; the system's error number, or 0.
+    // One read of up to into.size() bytes at `offset` (got 0 at the end of
+    // the file); the system's error number, EBADF on a file opened for
+    // writing only, or 0.
+    int ReadAt(std::uint64_t offset, std::span<std::uint8_t> into, std::size_t& got);
+    // Writes every byte at `offset`; the system's error number, or 0.
     int WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
     int m_fd = -1;
