@@ -53,11 +53,6 @@ constexpr short HANG_UP_EVENTS = POLLHUP | POLLERR | POLLNVAL;
 
 } // namespace
 
-CComPort::~CComPort()
-{
-    Close();
-}
-
 CComPort::CComPort(CComPort&& other) noexcept
     : m_fd(std::exchange(other.m_fd, CLOSED)),
       m_exclusive(std::exchange(other.m_exclusive, false)),
@@ -259,14 +254,4 @@ bool CComPort::Close()
 bool CComPort::IsOpen() const
 {
     return m_fd != CLOSED;
-}
-
-int CComPort::LastOpenError() const
-{
-    return m_lastOpenError;
-}
-
-std::uint32_t CComPort::TimeoutMs() const
-{
-    return m_timeoutMs;
 }

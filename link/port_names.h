@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,3 +20,7 @@ std::string PortFolder();
 // /dev/ttyS0 ... /dev/ttyS9. Any other name is taken as a path and returned
 // unchanged.
 std::string ResolvePortName(std::string_view name);
+
+// The number n of a name "COMn" with n in 1..last, written without leading
+// zeros; nothing for any other name.
+std::optional<unsigned> ComNumber(std::string_view name, unsigned last);

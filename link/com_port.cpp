@@ -1,0 +1,16 @@
+#include "link/com_port.h"
+
+CComPort::~CComPort()
+{
+    Close();
+}
+
+int CComPort::LastOpenError() const
+{
+    return m_lastOpenError;
+}
+
+std::uint32_t CComPort::TimeoutMs() const
+{
+    return m_timeoutMs;
+}
