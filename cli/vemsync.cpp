@@ -9,14 +9,12 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "app/messages.h"
 #include "app/replacement_file.h"
 #include "app/transfer_commands.h"
 #include "cli/cli_ui.h"
 #include "cli/command_line.h"
+#include "cli/system.h"
 #include "image/binary_file.h"
 #include "link/controller_link.h"
 #include "link/port_names.h"
@@ -55,12 +53,21 @@ void ExplainClosedPort(const std::string& port, int error)
 {
     const std::string device = ResolvePortName(port);
     const std::string named = device == port ? device : port + " (" + device + ")";
-    if (error == EACCES || error == EPERM)
+#ifdef _WIN32
+    if (error == EBUSY) {
+        std::fprintf(stderr, "vemsync: %s is in use by another program\n", named.c_str());
+        return;
+    }
+#else
+    if (error == EACCES || error == EPERM) {
         std::fprintf(stderr,
                      "vemsync: no permission to open %s: the user must be in the dialout group "
                      "(sudo adduser $USER dialout, then log in again)\n",
                      named.c_str());
-    else if (error != 0)
+        return;
+    }
+#endif
+    if (error != 0)
         std::fprintf(stderr, "vemsync: cannot open %s: %s\n", named.c_str(), std::strerror(error));
 }
 
@@ -77,7 +84,7 @@ int RunTransfer(const CliRequest& request)
     CControllerLink link(BAUD_RATE, request.port.c_str(), TIMEOUT_MS);
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
-    CCliUi ui(request.file, stderr, ::isatty(STDERR_FILENO) == 1);
+    CCliUi ui(request.file, stderr, IsTerminal(stderr));
     CTransferCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
 
     const CommandResult result = read ? commands.Read(kind, request.number)
@@ -90,14 +97,12 @@ int RunTransfer(const CliRequest& request)
 // The image of a check lives in a scratch file of its own and goes away.
 int RunCheck(const CliRequest& request)
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string image = std::string(tmp && *tmp ? tmp : "/tmp") + "/vemsync-check-XXXXXX";
-    const int fd = ::mkstemp(image.data());
-    if (fd < 0) {
+    const std::optional<std::string> scratch = CreateScratchFile();
+    if (!scratch) {
         std::perror("vemsync: scratch file");
         return EXIT_FAILED;
     }
-    ::close(fd);
+    const std::string& image = *scratch;
     CCliUi ui(request.file, stderr, false);
     const std::optional<int> frames =
         ImportProgramText(DataKindOf(request.kind), request.file, image, ui);
@@ -154,10 +159,8 @@ int RunExport(const CliRequest& request)
 // output by a rename, which would put the result over its own source.
 bool SameFile(const std::string& a, const std::string& b)
 {
-    struct stat first {};
-    struct stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    const std::optional<FileIdentity> first = IdentityOf(a);
+    return first && first == IdentityOf(b);
 }
 
 int Run(const CliRequest& request)
@@ -183,7 +186,8 @@ int Run(const CliRequest& request)
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    PrepareConsole();
+    const std::vector<std::string> args = ProgramArguments(argc, argv);
     std::string error;
     const std::optional<CliRequest> request = ParseCommandLine(args, error);
     if (!request) {

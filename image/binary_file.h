@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -90,3 +91,15 @@ private:
 // included).
 bool RemoveFile(const std::string& path);
 bool FileExists(const std::string& path);
+
+// What makes a file the one it is, whichever name reaches it: two paths
+// name one file when their identities are equal. The device and inode
+// number on POSIX; the volume serial number and file index on Windows,
+// where every inode number reads as 0.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+// Nothing when the file cannot be reached.
+std::optional<FileIdentity> IdentityOf(const std::string& path);

@@ -137,3 +137,11 @@ bool FileExists(const std::string& path)
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
 }
+
+std::optional<FileIdentity> IdentityOf(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}

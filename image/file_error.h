@@ -13,6 +13,7 @@ enum class FileErrorCause {
     HardwareIo,
     DiskFull,
     EndOfFile,
+    InUse, // Windows: another program holds the file open without sharing it
 };
 
 // A failure of the file system, with the file it concerns. Commands turn it
