@@ -23,7 +23,10 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::uint32_t BAUD = 38400;
 // vemsync's time-out: the one a script meets first.
 constexpr std::uint32_t T_MS = 100;
-constexpr std::uint16_t DESCRIPTOR_RECORD = 1;
+// A block of general parameters: a reply of 205 bytes, so that n + T
+// (305 ms) lies well beyond the 150 ms gap, which only the gap rule fails.
+constexpr std::uint16_t BLOCK_RECORD = 0;
+constexpr std::uint16_t BLOCK_LENGTH = 200;
 
 // The ports as scripts/windows-test.sh sets them up.
 constexpr const char* PLAIN_PORT = "COM1";    // answers at once
@@ -48,19 +51,20 @@ std::chrono::milliseconds Since(Clock::time_point start)
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
 }
 
-Bytes DescriptorRequest()
+Bytes BlockRequest()
 {
     std::array<std::uint8_t, LinkFrame::READ_REQUEST_SIZE> frame{};
     LinkFrame::BuildReadRequest(frame, LinkFrame::UNIT_ADDRESS,
-                                static_cast<std::uint16_t>(LinkFile::Descriptor), DESCRIPTOR_RECORD, 0);
+                                static_cast<std::uint16_t>(LinkFile::GeneralParams), BLOCK_RECORD,
+                                BLOCK_LENGTH);
     return Bytes(frame.begin(), frame.end());
 }
 
-// The descriptor reply of the plain simulator, read by its length field.
+// The plain simulator's reply to BlockRequest, read by its length field.
 Bytes ReferenceReply()
 {
     CComPort port;
-    if (!port.Open(PLAIN_PORT, BAUD, T_MS) || !port.Write(DescriptorRequest()))
+    if (!port.Open(PLAIN_PORT, BAUD, T_MS) || !port.Write(BlockRequest()))
         return {};
     Bytes reply(LinkFrame::REPLY_HEADER_SIZE);
     if (!port.Read(reply))
@@ -83,7 +87,8 @@ TEST(ComPortWin32, ReadRuleGapsAndSilence)
 {
     REQUIRE_SIMULATORS();
     const Bytes reference = ReferenceReply();
-    ASSERT_GT(reference.size(), LinkFrame::REPLY_HEADER_SIZE) << "the plain simulator did not answer";
+    ASSERT_EQ(reference.size(), LinkFrame::REPLY_HEADER_SIZE + BLOCK_LENGTH + LinkFrame::CRC_SIZE)
+        << "the plain simulator did not answer";
     const auto n = std::chrono::milliseconds(reference.size());
     const ReadRuleRow rows[] = {
         {"reply at once", PLAIN_PORT, true, 0ms},
@@ -96,7 +101,7 @@ TEST(ComPortWin32, ReadRuleGapsAndSilence)
     for (const ReadRuleRow& row : rows) {
         CComPort port;
         ASSERT_TRUE(port.Open(row.port, BAUD, T_MS)) << row.name << ": " << row.port;
-        ASSERT_TRUE(port.Write(DescriptorRequest())) << row.name;
+        ASSERT_TRUE(port.Write(BlockRequest())) << row.name;
         Bytes reply(reference.size());
         const Clock::time_point start = Clock::now();
         const bool done = port.Read(reply);
@@ -118,7 +123,7 @@ TEST(ComPortWin32, PurgeDropsTheUnreadRestOfAReply)
     ASSERT_GT(reference.size(), LinkFrame::REPLY_HEADER_SIZE);
     CComPort port;
     ASSERT_TRUE(port.Open(PLAIN_PORT, BAUD, T_MS));
-    ASSERT_TRUE(port.Write(DescriptorRequest()));
+    ASSERT_TRUE(port.Write(BlockRequest()));
     // The simulator writes a reply in one piece: once its header is here,
     // so is the rest.
     Bytes header(LinkFrame::REPLY_HEADER_SIZE);
@@ -127,7 +132,7 @@ TEST(ComPortWin32, PurgeDropsTheUnreadRestOfAReply)
     Bytes stale(1);
     EXPECT_FALSE(port.Read(stale)) << "a byte of the old reply survived the purge";
 
-    ASSERT_TRUE(port.Write(DescriptorRequest()));
+    ASSERT_TRUE(port.Write(BlockRequest()));
     Bytes fresh(reference.size());
     ASSERT_TRUE(port.Read(fresh));
     EXPECT_EQ(fresh, reference);
@@ -141,7 +146,7 @@ TEST(ComPortWin32, PortNamesReachTheDeviceNamespace)
     for (const char* name : {HIGH_PORT, "\\\\.\\COM1"}) {
         CComPort port;
         ASSERT_TRUE(port.Open(name, BAUD, T_MS)) << name << ": errno " << port.LastOpenError();
-        ASSERT_TRUE(port.Write(DescriptorRequest())) << name;
+        ASSERT_TRUE(port.Write(BlockRequest())) << name;
         Bytes reply(reference.size());
         EXPECT_TRUE(port.Read(reply)) << name;
         EXPECT_EQ(reply, reference) << name;
