@@ -220,7 +220,12 @@ std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const
                              : QFileDialog::getOpenFileName(this, QString(), QString(), qtFilter);
     if (path.isEmpty())
         return std::nullopt;
+#ifdef Q_OS_WIN
+    // The file layer takes UTF-8 there; encodeName would give the ANSI code page.
+    return path.toStdString();
+#else
     return QFile::encodeName(path).toStdString();
+#endif
 }
 
 void CMFCVemSyncDlg::ShowWarning(const std::string& text, const std::string& detail)
