@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "app/replacement_file.h"
-#include "image/win32_text.h"
+#include "tests/support/held_file.h"
 #include "tests/support/utf8_folder.h"
 
 namespace {
@@ -57,33 +57,13 @@ TEST(ReplacementFileWin32, DroppedReplacementKeepsTheTargetAndRemovesItsTemporar
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"деталь.prgVem730"});
 }
 
-class HeldFile {
-public:
-    HeldFile(const std::string& path, DWORD share)
-        : m_handle(::CreateFileW(WideOf(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr))
-    {
-    }
-    ~HeldFile()
-    {
-        if (Held())
-            ::CloseHandle(m_handle);
-    }
-    HeldFile(const HeldFile&) = delete;
-    HeldFile& operator=(const HeldFile&) = delete;
-    bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_handle;
-};
-
 TEST(ReplacementFileWin32, TargetHeldByAnotherProgramIsRefusedWithAMessageSayingSo)
 {
     CUtf8Folder folder;
     folder.Write("деталь.prgVem730", "old content");
     const std::string target = folder.PathOf("деталь.prgVem730");
     {
-        const HeldFile editor(target, 0);
+        const CHeldFile editor(target, 0);
         ASSERT_TRUE(editor.Held());
         CReplacementFile replacement;
         EXPECT_FALSE(replacement.Begin(target));
@@ -96,7 +76,7 @@ TEST(ReplacementFileWin32, TargetHeldByAnotherProgramIsRefusedWithAMessageSaying
     CReplacementFile replacement;
     ASSERT_TRUE(replacement.Begin(target));
     replacement.WriteAll(NEW_BYTES);
-    const HeldFile viewer(target, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    const CHeldFile viewer(target, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(viewer.Held());
     try {
         replacement.Commit();

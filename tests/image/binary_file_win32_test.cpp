@@ -10,6 +10,7 @@
 #include "image/binary_file.h"
 #include "image/file_error.h"
 #include "image/win32_text.h"
+#include "tests/support/held_file.h"
 #include "tests/support/utf8_folder.h"
 
 namespace {
@@ -80,33 +81,12 @@ TEST(BinaryFileWin32, DevicesAndFoldersAreNotFiles)
     EXPECT_EQ(file.LastError().cause, FileErrorCause::NotFound);
 }
 
-// Another program's handle that shares nothing, as an editor may hold one.
-class ForeignHandle {
-public:
-    ForeignHandle(const std::string& path, DWORD share)
-        : m_handle(::CreateFileW(WideOf(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr))
-    {
-    }
-    ~ForeignHandle()
-    {
-        if (Held())
-            ::CloseHandle(m_handle);
-    }
-    ForeignHandle(const ForeignHandle&) = delete;
-    ForeignHandle& operator=(const ForeignHandle&) = delete;
-    bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_handle;
-};
-
 TEST(BinaryFileWin32, FileHeldByAnotherProgramSaysSo)
 {
     CUtf8Folder folder;
     folder.Write("деталь.prgVem730", "G1\r\n");
     const std::string path = folder.PathOf("деталь.prgVem730");
-    const ForeignHandle editor(path, 0);
+    const CHeldFile editor(path, 0);
     ASSERT_TRUE(editor.Held());
     CBinaryFile file;
     EXPECT_FALSE(file.Open(path, CBinaryFile::Mode::Read));
