@@ -60,8 +60,6 @@ public:
 private:
     static constexpr std::size_t CACHE_SIZE = 16384;
 
-    // Takes an open descriptor as the file at `path`, positioned at 0.
-    void Adopt(int fd, const std::string& path);
     [[noreturn]] void Fail(int systemError) const;
     bool FillCache(std::uint64_t offset);
     // Puts a write into the cache; false when it must go to the disk now.

@@ -50,7 +50,13 @@ bool CBinaryFile::Open(const std::string& path, Mode mode)
         m_lastError = MakeFileError(EISDIR, path);
         return false;
     }
-    Adopt(fd, path);
+    m_fd = fd;
+    m_path = path;
+    m_lastError = FileError{};
+    m_position = 0;
+    m_cacheLength = 0;
+    m_deferWrites = false;
+    m_dirtyStart = m_dirtyEnd = 0;
     return true;
 }
 
