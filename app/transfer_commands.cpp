@@ -12,17 +12,6 @@
 
 namespace {
 
-constexpr std::uint8_t UNIT = 1;
-constexpr std::uint16_t DESCRIPTOR_RECORD = 1;
-
-constexpr std::size_t GENERAL_BLOCK = 200;
-
-constexpr std::uint16_t SIZE_QUERY_RECORD = 0;
-constexpr std::uint16_t SIZE_QUERY_LENGTH = 600;
-constexpr std::size_t SIZE_REPLY_ROOM = 4;
-constexpr std::size_t FRAME_COUNT_BYTES = 2;
-constexpr std::size_t FRAMES_PER_BLOCK = 5;
-constexpr unsigned MAX_PROGRAM_FRAMES = 500;
 constexpr unsigned PROGRAM_NUMBER_MAX = 20;
 constexpr unsigned SUBPROGRAM_NUMBER_MAX = 50;
 constexpr std::int32_t IMAGE_KIND = 3;
@@ -45,12 +34,6 @@ std::string Lower(std::string text)
 LinkFile LinkFileFor(DataKind kind)
 {
     return kind == DataKind::Program ? LinkFile::Program : LinkFile::Subprogram;
-}
-
-// Blocks of five frames that carry `frames` frames.
-int BlockCount(unsigned frames)
-{
-    return static_cast<int>((frames + FRAMES_PER_BLOCK - 1) / FRAMES_PER_BLOCK);
 }
 
 } // namespace
@@ -173,15 +156,12 @@ CommandResult CTransferCommands::Write(DataKind kind, std::string_view numberTex
 // anything else is asked of the controller or of the file system.
 bool CTransferCommands::ReadDescriptor(DataKind kind)
 {
-    ControllerInfo fresh;
-    std::size_t received = 0;
-    if (!m_link.ReadRecord(UNIT, static_cast<std::uint16_t>(LinkFile::Descriptor),
-                           DESCRIPTOR_RECORD, 0, fresh.bytes, &received) ||
-        received < ControllerInfo::MIN_REPLY) {
+    const std::optional<ControllerInfo> fresh = ReadDescriptorRecord(m_link);
+    if (!fresh) {
         m_ui.ShowWarning(Msg::DESCRIPTOR_FAILED);
         return false;
     }
-    m_info = fresh;
+    m_info = *fresh;
     if (!DescriptorSupported(kind, m_info)) {
         m_ui.ShowWarning(Msg::DESCRIPTOR_UNSUPPORTED);
         return false;
@@ -239,35 +219,15 @@ CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view number
 // Parameter file: the general block, then one block per axis, no header.
 CommandResult CTransferCommands::ReadParameters(CReplacementFile& target)
 {
-    const std::size_t general = m_info.generalParamSize();
-    const std::size_t axis = m_info.axisParamSize();
-    const std::size_t axes = m_info.axisCount();
-    const std::size_t generalBlocks = general / GENERAL_BLOCK;
-    m_ui.SetProgressRange(0, static_cast<int>(generalBlocks + axes));
-
-    // One block more than general / 200, each of 200 bytes: the last may
-    // start at `general` itself; what it brings past the end is overwritten
-    // by the axis blocks or left out of the file.
-    for (std::size_t j = 0; j <= generalBlocks; ++j) {
-        std::size_t received = 0;
-        if (!m_link.ReadRecord(UNIT, static_cast<std::uint16_t>(LinkFile::GeneralParams),
-                               static_cast<std::uint16_t>(j * GENERAL_BLOCK), GENERAL_BLOCK,
-                               m_buffer.subspan(j * GENERAL_BLOCK, GENERAL_BLOCK), &received) ||
-            received < GENERAL_BLOCK)
-            return Fail(Msg::GENERAL_READ_FAILED);
-        m_ui.SetProgressPos(static_cast<int>(j));
+    switch (ReadParameterBlocks(m_link, m_info, m_buffer, m_ui)) {
+    case ParameterFailure::General:
+        return Fail(Msg::GENERAL_READ_FAILED);
+    case ParameterFailure::Axis:
+        return Fail(Msg::AXIS_READ_FAILED);
+    case ParameterFailure::None:
+        break;
     }
-    for (std::size_t i = 0; i < axes; ++i) {
-        std::size_t received = 0;
-        if (!m_link.ReadRecord(UNIT, static_cast<std::uint16_t>(LinkFile::AxisParams),
-                               static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(axis),
-                               m_buffer.subspan(general + i * axis, axis), &received) ||
-            received < axis)
-            return Fail(Msg::AXIS_READ_FAILED);
-        m_ui.SetProgressPos(static_cast<int>(generalBlocks + 1 + i));
-    }
-
-    target.WriteAll(m_buffer.first(general + axes * axis));
+    target.WriteAll(m_buffer.first(ParameterBytes(m_info)));
     target.Commit();
     return CommandResult::Done;
 }
@@ -277,35 +237,20 @@ CommandResult CTransferCommands::WriteParameters(const std::string& path)
     CBinaryFile file;
     if (!file.Open(path, CBinaryFile::Mode::Read))
         return Fail(Msg::CANNOT_OPEN_FILE);
-
-    const std::size_t general = m_info.generalParamSize();
-    const std::size_t axis = m_info.axisParamSize();
-    const std::size_t axes = m_info.axisCount();
-    const std::size_t generalBlocks = general / GENERAL_BLOCK;
-    if (file.Length() != general + axes * axis)
+    const std::size_t bytes = ParameterBytes(m_info);
+    if (file.Length() != bytes)
         return Fail(Msg::PARAM_FILE_SIZE);
-
-    if (file.Read(m_buffer.first(general)) != general)
-        throw FileException(FileError{FileErrorCause::EndOfFile, 0, path});
-    m_ui.SetProgressRange(0, static_cast<int>(generalBlocks + axes));
-
-    // Whole blocks of 200 bytes, then the remainder.
-    for (std::size_t offset = 0; offset < general; offset += GENERAL_BLOCK) {
-        const std::size_t length = std::min(GENERAL_BLOCK, general - offset);
-        if (!m_link.WriteRecord(UNIT, static_cast<std::uint16_t>(LinkFile::GeneralParams),
-                                static_cast<std::uint16_t>(offset), m_buffer.subspan(offset, length)))
-            return Fail(Msg::GENERAL_WRITE_FAILED);
-        m_ui.SetProgressPos(static_cast<int>(offset / GENERAL_BLOCK));
-    }
-
-    if (file.Read(m_buffer.first(axes * axis)) != axes * axis)
+    if (file.Read(m_buffer.first(bytes)) != bytes)
         throw FileException(FileError{FileErrorCause::EndOfFile, 0, path});
     file.Close();
-    for (std::size_t i = 0; i < axes; ++i) {
-        if (!m_link.WriteRecord(UNIT, static_cast<std::uint16_t>(LinkFile::AxisParams),
-                                static_cast<std::uint16_t>(i), m_buffer.subspan(i * axis, axis)))
-            return Fail(Msg::AXIS_WRITE_FAILED);
-        m_ui.SetProgressPos(static_cast<int>(generalBlocks + 1 + i));
+
+    switch (WriteParameterBlocks(m_link, m_info, m_buffer, m_ui)) {
+    case ParameterFailure::General:
+        return Fail(Msg::GENERAL_WRITE_FAILED);
+    case ParameterFailure::Axis:
+        return Fail(Msg::AXIS_WRITE_FAILED);
+    case ParameterFailure::None:
+        break;
     }
     return CommandResult::Done;
 }
@@ -337,25 +282,16 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
     if (!file)
         return CommandResult::Failed;
 
-    std::array<std::uint8_t, SIZE_REPLY_ROOM> count{};
-    std::size_t received = 0;
-    if (!m_link.ReadRecord(UNIT, *file, SIZE_QUERY_RECORD, SIZE_QUERY_LENGTH, count, &received) ||
-        received < FRAME_COUNT_BYTES)
+    const std::optional<unsigned> counted = ReadProgramSize(m_link, *file);
+    if (!counted)
         return Fail(Msg::SIZE_QUERY_FAILED);
-    const unsigned frames = LoadLe16(count.data());
+    const unsigned frames = *counted;
     if (frames > MAX_PROGRAM_FRAMES)
         return Fail(Msg::PROGRAM_SIZE);
 
     const std::size_t frameSize = m_info.frameSize();
-    const std::size_t blockBytes = FRAMES_PER_BLOCK * frameSize;
-    m_ui.SetProgressRange(0, BlockCount(frames));
-    for (unsigned k = 0; k < frames; k += FRAMES_PER_BLOCK) {
-        if (!m_link.ReadRecord(UNIT, *file, static_cast<std::uint16_t>(k), FRAMES_PER_BLOCK,
-                               m_buffer.subspan(k * frameSize, blockBytes), &received) ||
-            received < blockBytes)
-            return Fail(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED);
-        m_ui.SetProgressPos(static_cast<int>(k / FRAMES_PER_BLOCK + 1));
-    }
+    if (!ReadProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
+        return Fail(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED);
 
     const std::string imagePath = ImagePathFor(path);
     CBinaryFile image;
@@ -388,9 +324,7 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
     // after the program's end; the part of a block the image file does not
     // reach is sent as zeros, never as bytes of an earlier command.
     const std::size_t frameSize = m_info.frameSize();
-    const std::size_t blockBytes = FRAMES_PER_BLOCK * frameSize;
-    const int blocks = BlockCount(frames);
-    const std::size_t sent = frames <= FRAMES_PER_BLOCK ? frames * frameSize : blocks * blockBytes;
+    const std::size_t sent = ProgramBytesSent(frames, frameSize);
     std::fill_n(m_buffer.begin(), sent, std::uint8_t{0});
     {
         CBinaryFile image;
@@ -401,22 +335,9 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
     }
     RemoveFile(imagePath);
 
-    if (!m_link.WriteRecord(UNIT, *file, 0, {}))
+    if (!DeleteProgram(m_link, *file))
         return Fail(program ? Msg::PROGRAM_DELETE_FAILED : Msg::SUBPROGRAM_DELETE_FAILED);
-
-    const char* writeFailed = program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED;
-    m_ui.SetProgressRange(0, blocks);
-    if (frames <= FRAMES_PER_BLOCK) {
-        if (!m_link.WriteRecord(UNIT, *file, 0, m_buffer.first(sent)))
-            return Fail(writeFailed);
-        m_ui.SetProgressPos(1);
-        return CommandResult::Done;
-    }
-    for (unsigned k = 0; k < frames; k += FRAMES_PER_BLOCK) {
-        if (!m_link.WriteRecord(UNIT, *file, static_cast<std::uint16_t>(k),
-                                m_buffer.subspan(k * frameSize, blockBytes)))
-            return Fail(writeFailed);
-        m_ui.SetProgressPos(static_cast<int>(k / FRAMES_PER_BLOCK + 1));
-    }
+    if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
+        return Fail(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED);
     return CommandResult::Done;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/link_transactions.h"
 #include "app/transfer_ui.h"
 #include "link/controller_info.h"
 
@@ -25,11 +26,6 @@ enum class CommandResult {
     Cancelled, // the file dialog was left without a choice; nothing shown
     Failed,    // one warning was shown
 };
-
-// Working memory of one command: 500 slots of 32 bytes, enough for the
-// parameter blocks or the frames of one program.
-constexpr std::size_t TRANSFER_BUFFER_SIZE = 16000;
-using TransferBuffer = std::span<std::uint8_t, TRANSFER_BUFFER_SIZE>;
 
 // Read (controller to file) and Write (file to controller) for the three data
 // kinds. Each runs to its end on the calling thread, one transaction at a
