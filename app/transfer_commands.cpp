@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "app/messages.h"
 #include "app/replacement_file.h"
@@ -73,6 +74,11 @@ std::string ReadPathFor(DataKind kind, const std::string& chosen)
 
 std::string WritePathFor(DataKind kind, const std::string& chosen)
 {
+    // A file the user picked under "All Files", such as a post-processor's
+    // output, is sent as it is.
+    std::error_code error;
+    if (std::filesystem::is_regular_file(chosen, error))
+        return chosen;
     const std::string extension = ExtensionFor(kind);
     return Lower(chosen).find(Lower(extension)) == std::string::npos ? chosen + extension : chosen;
 }
@@ -151,6 +157,7 @@ CommandResult CTransferCommands::Fail(const char* message)
 
 CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText)
 {
+    m_amount.reset();
     try {
         return RunRead(kind, numberText);
     } catch (const FileException& e) {
@@ -161,6 +168,7 @@ CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText
 
 CommandResult CTransferCommands::Write(DataKind kind, std::string_view numberText)
 {
+    m_amount.reset();
     try {
         return RunWrite(kind, numberText);
     } catch (const FileException& e) {
@@ -269,6 +277,7 @@ CommandResult CTransferCommands::ReadParameters(CReplacementFile& target)
 
     target.WriteAll(m_buffer.first(general + axes * axis));
     target.Commit();
+    m_amount = TransferAmount{false, TransferAmount::Unit::Bytes, general + axes * axis};
     return CommandResult::Done;
 }
 
@@ -307,6 +316,7 @@ CommandResult CTransferCommands::WriteParameters(const std::string& path)
             return Fail(Msg::AXIS_WRITE_FAILED);
         m_ui.SetProgressPos(static_cast<int>(generalBlocks + 1 + i));
     }
+    m_amount = TransferAmount{true, TransferAmount::Unit::Bytes, general + axes * axis};
     return CommandResult::Done;
 }
 
@@ -367,6 +377,7 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
     if (!ExportProgramText(imagePath, target, m_ui))
         return CommandResult::Failed; // the image stays for a look at what came
     RemoveFile(imagePath);
+    m_amount = TransferAmount{false, TransferAmount::Unit::Words, frames};
     return CommandResult::Done;
 }
 
@@ -410,6 +421,7 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
         if (!m_link.WriteRecord(UNIT, *file, 0, m_buffer.first(sent)))
             return Fail(writeFailed);
         m_ui.SetProgressPos(1);
+        m_amount = TransferAmount{true, TransferAmount::Unit::Words, frames};
         return CommandResult::Done;
     }
     for (unsigned k = 0; k < frames; k += FRAMES_PER_BLOCK) {
@@ -418,5 +430,6 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
             return Fail(writeFailed);
         m_ui.SetProgressPos(static_cast<int>(k / FRAMES_PER_BLOCK + 1));
     }
+    m_amount = TransferAmount{true, TransferAmount::Unit::Words, frames};
     return CommandResult::Done;
 }

@@ -100,14 +100,15 @@ struct FetchRow {
     bool fileAsked;
 };
 
-// A refused fetch is reported, and the command goes on regardless. Write
-// fetches only once it knows the port is open.
-TEST_F(DialogKeys, OverlongPortIsReportedAndTheCommandGoesOn)
+// A port name typed and not chosen from the list is dropped when a command
+// starts: the field shows the port in use again and the command goes over
+// that port without a word about the typed text.
+TEST_F(DialogKeys, TypedPortGoesBackToThePortInUseWhenACommandStarts)
 {
     const FetchRow rows[] = {
-        {"Read, port open", true, true, {TOO_LONG_PORT}, true},
-        {"Write, port open", true, false, {TOO_LONG_PORT}, true},
-        {"Read, port closed", false, true, {TOO_LONG_PORT, PORT_CLOSED}, false},
+        {"Read, port open", true, true, {}, true},
+        {"Write, port open", true, false, {}, true},
+        {"Read, port closed", false, true, {PORT_CLOSED}, false},
         {"Write, port closed", false, false, {PORT_CLOSED}, false},
     };
     for (const FetchRow& row : rows) {
@@ -124,6 +125,7 @@ TEST_F(DialogKeys, OverlongPortIsReportedAndTheCommandGoesOn)
         ModalCatcher catcher;
         Click(row.read ? ReadButton() : WriteButton());
 
+        EXPECT_EQ(Port()->currentText(), QStringLiteral("COM1"));
         EXPECT_EQ(catcher.Texts(), row.warnings);
         for (const SeenModal& seen : catcher.Seen())
             ExpectWarningBox(seen);
@@ -160,6 +162,7 @@ TEST_F(DialogKeys, EnterOrSpaceOnAFocusedButtonPressesIt)
         m_chosen = {std::nullopt};
         ModalCatcher catcher;
         QTest::keyClick(button, row.key);
+        ASSERT_TRUE(WaitForCommand());
         ASSERT_EQ(m_fileRequests.size(), 1u) << "the command ran";
         EXPECT_EQ(m_fileRequests[0].kind, row.asked);
         EXPECT_TRUE(catcher.Seen().empty());

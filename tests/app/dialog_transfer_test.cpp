@@ -105,7 +105,8 @@ TEST_F(DialogTransfer, ParametersReadAndWrittenBackThroughTheButtons)
                                                         {FileDialogKind::Open, PARAMETER_FILTER}}));
 }
 
-// Records the bar's range and value each time it is painted.
+// Records the bar's text each time it is painted with one: the block count
+// while the transfer moves, what was done after it.
 class PaintRecorder : public QObject {
 public:
     explicit PaintRecorder(QProgressBar* bar) : m_bar(bar) { bar->installEventFilter(this); }
@@ -117,12 +118,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_bar && event->type() == QEvent::Paint) {
-            // A value below the minimum (Qt's "reset") is drawn as an empty
-            // bar, the same picture as the minimum.
-            const int shown = std::max(m_bar->value(), m_bar->minimum());
-            const std::string seen =
-                std::to_string(shown) + " of " + std::to_string(m_bar->maximum());
+        // Until the transfer has set its range the bar shows no text; what
+        // is painted then is the picture of the command before.
+        if (watched == m_bar && event->type() == QEvent::Paint && m_bar->isTextVisible()) {
+            const std::string seen = m_bar->text().toStdString();
             if (m_painted.empty() || m_painted.back() != seen)
                 m_painted.push_back(seen);
         }
@@ -141,15 +140,17 @@ struct ProgressRow {
     std::vector<std::string> painted;
 };
 
-// The transfer holds the event loop for its whole length; the bar must be
-// painted anew after every block all the same.
-TEST_F(DialogTransfer, BarIsPaintedAfterEveryBlockWhileTheTransferRuns)
+// The bar is painted anew after every block, with the block count, and
+// says what was done once the transfer has succeeded.
+TEST_F(DialogTransfer, BarCountsTheBlocksAndThenSaysWhatWasDone)
 {
     const ProgressRow rows[] = {
         {"read of 23 frames", true, 23,
-         {"0 of 5", "1 of 5", "2 of 5", "3 of 5", "4 of 5", "5 of 5"}},
-        {"write of 12 lines", false, 12, {"0 of 3", "1 of 3", "2 of 3", "3 of 3"}},
-        {"write of 4 lines", false, 4, {"0 of 1", "1 of 1"}},
+         {"0/5", "1/5", "2/5", "3/5", "4/5", "5/5", "Считано: 23 слова"}},
+        {"write of 12 lines", false, 12, {"0/3", "1/3", "2/3", "3/3", "Записано: 12 слов"}},
+        {"write of 4 lines", false, 4, {"0/1", "1/1", "Записано: 4 слова"}},
+        {"read of 21 frames", true, 21,
+         {"0/5", "1/5", "2/5", "3/5", "4/5", "5/5", "Считано: 21 слово"}},
     };
     Choose("Программа", "4");
     for (const ProgressRow& row : rows) {
@@ -198,6 +199,9 @@ TEST_F(DialogTransfer, EmptyRangeShowsAnEmptyBarNotABusyOne)
     EXPECT_TRUE(std::filesystem::exists(PathOf("none.prgVem730")));
     EXPECT_LT(Progress()->minimum(), Progress()->maximum()) << "never Qt's busy range";
     EXPECT_EQ(Progress()->value(), Progress()->minimum());
+    EXPECT_EQ(Progress()->text(), Qs("Считано: 0 слов"));
+    // The bar itself, under the text, as it was at the start.
+    Progress()->setTextVisible(false);
     EXPECT_TRUE(Progress()->grab().toImage() == empty) << "the bar looks as it did at the start";
 }
 
