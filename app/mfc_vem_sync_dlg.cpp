@@ -98,7 +98,8 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     // would also take a typed name that matches an entry as a choice when
     // the field is left, and open that port.
     disconnect(m_comboPort->lineEdit(), &QLineEdit::editingFinished, m_comboPort, nullptr);
-    m_comboPort->lineEdit()->installEventFilter(this);
+    // The combo takes the focus for its edit field.
+    m_comboPort->installEventFilter(this);
     connect(m_form->buttonRead, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnReadClicked);
     connect(m_form->buttonWrite, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnWriteClicked);
 
@@ -287,7 +288,7 @@ bool CMFCVemSyncDlg::eventFilter(QObject* watched, QEvent* event)
     if (m_busy && watched->isWidgetType() && IsInput(event->type()) &&
         static_cast<QWidget*>(watched)->window() == this)
         return true;
-    if (watched == m_comboPort->lineEdit() && event->type() == QEvent::FocusOut &&
+    if (watched == m_comboPort && event->type() == QEvent::FocusOut &&
         static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
         ShowPortInUse();
     return QDialog::eventFilter(watched, event);

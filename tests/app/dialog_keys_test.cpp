@@ -38,32 +38,34 @@ struct KeyRow {
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
     const char* port; // typed into the port field first; nullptr: left as it is
+    bool inPort;      // the key goes to the port field, not to the number field
     bool closes;      // the key itself closes the dialog
     int result;
     std::vector<std::string> warnings;
 };
 
 // The dialog runs modally, as the program runs it; the key goes to the
-// number field with "7" typed in it.
+// number field with "7" typed in it, or to the port field. A port name left
+// for the number field has gone back to the port in use by then.
 TEST_F(DialogKeys, EnterClosesAfterAFetchAndEscWithout)
 {
     const KeyRow rows[] = {
-        {"Enter", Qt::Key_Return, Qt::NoModifier, nullptr, true, QDialog::Accepted, {}},
-        {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, nullptr, true, QDialog::Accepted, {}},
-        {"Esc", Qt::Key_Escape, Qt::NoModifier, nullptr, true, QDialog::Rejected, {}},
-        {"Esc with an overlong port, no fetch", Qt::Key_Escape, Qt::NoModifier, "COM123", true,
+        {"Enter", Qt::Key_Return, Qt::NoModifier, nullptr, false, true, QDialog::Accepted, {}},
+        {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, nullptr, false, true, QDialog::Accepted, {}},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, nullptr, false, true, QDialog::Rejected, {}},
+        {"Esc with an overlong port, no fetch", Qt::Key_Escape, Qt::NoModifier, "COM123", true, true,
          QDialog::Rejected, {}},
-        {"Enter with a five-character port", Qt::Key_Return, Qt::NoModifier, "COM10", true,
+        {"Enter on a five-character port", Qt::Key_Return, Qt::NoModifier, "COM10", true, true,
          QDialog::Accepted, {}},
-        {"Enter with an overlong port stays open", Qt::Key_Return, Qt::NoModifier, "COM123", false,
+        {"Enter on an overlong port stays open", Qt::Key_Return, Qt::NoModifier, "COM123", true, false,
          QDialog::Rejected, {TOO_LONG_PORT}},
+        {"Enter after an overlong port was left", Qt::Key_Return, Qt::NoModifier, "COM123", false, true,
+         QDialog::Accepted, {}},
     };
     for (const KeyRow& row : rows) {
         SCOPED_TRACE(row.name);
         OpenDialog();
         ChooseFromList(Kind(), Qs("Программа"));
-        if (row.port)
-            TypePort(row.port);
         Dialog().hide();
 
         QWidget* focusAfterWarning = nullptr;
@@ -72,8 +74,18 @@ TEST_F(DialogKeys, EnterClosesAfterAFetchAndEscWithout)
                 QTest::keyClick(window, Qt::Key_Return);
                 return;
             }
-            TypeNumber(QStringLiteral("7"));
-            QTest::keyClick(Number(), row.key, row.modifiers);
+            // Active, as the user's window is, so that the focus moves.
+            Dialog().activateWindow();
+            QApplication::processEvents();
+            ASSERT_EQ(QApplication::activeWindow(), &Dialog());
+            if (row.port)
+                TypePort(row.port);
+            if (row.inPort) {
+                QTest::keyClick(Port(), row.key, row.modifiers);
+            } else {
+                TypeNumber(QStringLiteral("7"));
+                QTest::keyClick(Number(), row.key, row.modifiers);
+            }
             focusAfterWarning = Dialog().focusWidget();
         });
         const int result = Dialog().exec();

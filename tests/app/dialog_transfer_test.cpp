@@ -273,6 +273,7 @@ struct FileDialogRow {
     bool read;
     QFileDialog::AcceptMode mode;
     QStringList filters;
+    const char* suffix; // added to a name typed without one
 };
 
 // Without the test hook the standard file dialogs come up, with the kind's
@@ -284,10 +285,10 @@ TEST_F(DialogTransfer, StandardFileDialogsOfferTheKindsFilter)
     const QStringList parameters{Qs("Параметры Вем-730 (*.paramVem730)"),
                                  QStringLiteral("All Files (*)")};
     const FileDialogRow rows[] = {
-        {"Read parameters", "Параметры", true, QFileDialog::AcceptSave, parameters},
-        {"Write parameters", "Параметры", false, QFileDialog::AcceptOpen, parameters},
-        {"Read a program", "Программа", true, QFileDialog::AcceptSave, programs},
-        {"Write a subprogram", "Подпрограмма", false, QFileDialog::AcceptOpen, programs},
+        {"Read parameters", "Параметры", true, QFileDialog::AcceptSave, parameters, "paramVem730"},
+        {"Write parameters", "Параметры", false, QFileDialog::AcceptOpen, parameters, ""},
+        {"Read a program", "Программа", true, QFileDialog::AcceptSave, programs, "prgVem730"},
+        {"Write a subprogram", "Подпрограмма", false, QFileDialog::AcceptOpen, programs, ""},
     };
     for (const FileDialogRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -295,8 +296,10 @@ TEST_F(DialogTransfer, StandardFileDialogsOfferTheKindsFilter)
         std::optional<QFileDialog::AcceptMode> mode;
         QStringList filters;
         bool confirmsOverwrite = false;
+        QString suffix;
         ModalCatcher catcher([&](QWidget* window) {
             if (auto* files = qobject_cast<QFileDialog*>(window)) {
+                suffix = files->defaultSuffix();
                 mode = files->acceptMode();
                 filters = files->nameFilters();
                 confirmsOverwrite = !files->testOption(QFileDialog::DontConfirmOverwrite);
@@ -309,6 +312,7 @@ TEST_F(DialogTransfer, StandardFileDialogsOfferTheKindsFilter)
         EXPECT_TRUE(catcher.Seen()[0].closed) << "Esc leaves it";
         EXPECT_EQ(mode, row.mode);
         EXPECT_EQ(filters, row.filters);
+        EXPECT_EQ(suffix, Qs(row.suffix));
         if (row.read) {
             EXPECT_TRUE(confirmsOverwrite) << "Save As asks before replacing a file";
         }
@@ -336,6 +340,91 @@ TEST_F(DialogTransfer, StandardSaveAsDialogNamesTheFile)
     ASSERT_EQ(catcher.Seen().size(), 1u);
     EXPECT_TRUE(catcher.Seen()[0].closed);
     EXPECT_EQ(ReadWholeFile(PathOf("Деталь.prgVem730")), CrLfText(ProgramLines(2)));
+}
+
+struct ReplaceRow {
+    const char* name;
+    QMessageBox::StandardButton answer;
+    bool replaced;
+};
+
+// A name typed without the extension is the name of the file with it; the
+// question before replacing a file is asked about that file, in Russian.
+TEST_F(DialogTransfer, SaveAsAsksBeforeReplacingTheFileThatWillBeWritten)
+{
+    const ReplaceRow rows[] = {
+        {"answered No", QMessageBox::No, false},
+        {"answered Yes", QMessageBox::Yes, true},
+    };
+    Dialog().SetFileChooser({});
+    Choose("Программа", "5");
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 5}, ChainOf(ProgramLines(2))));
+    for (const ReplaceRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteWholeFile(PathOf("prog1.prgVem730"), "old");
+        ModalCatcher catcher([&](QWidget* window) {
+            if (auto* files = qobject_cast<QFileDialog*>(window)) {
+                files->selectFile(QString::fromStdString(PathOf("prog1")));
+                QTest::keyClick(files, Qt::Key_Return);
+            } else if (auto* box = qobject_cast<QMessageBox*>(window)) {
+                QTest::mouseClick(box->button(row.answer), Qt::LeftButton);
+            }
+        });
+        Click(ReadButton());
+        ASSERT_EQ(catcher.Seen().size(), 2u);
+        EXPECT_EQ(catcher.Seen()[0].className, QStringLiteral("QFileDialog"));
+        EXPECT_EQ(catcher.Seen()[1].text, Qs("prog1.prgVem730 уже существует.\nЗаменить его?"));
+        EXPECT_EQ(ReadWholeFile(PathOf("prog1.prgVem730")),
+                  row.replaced ? CrLfText(ProgramLines(2)) : std::string("old"));
+        EXPECT_FALSE(std::filesystem::exists(PathOf("prog1")));
+    }
+}
+
+// The file dialogs start in the user's documents folder, then in the folder
+// of the last file chosen, Open and Save As alike.
+TEST_F(DialogTransfer, FileDialogsOpenInTheFolderOfTheLastFileChosen)
+{
+    const std::string home = PathOf("home");
+    std::filesystem::create_directories(home + "/Documents");
+    std::filesystem::create_directories(PathOf("parts"));
+    const ScopedEnv homeEnv("HOME", home);
+    const ScopedEnv configEnv("XDG_CONFIG_HOME", home + "/.config");
+    Dialog().SetFileChooser({});
+    Choose("Программа", "5");
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 5}, ChainOf(ProgramLines(2))));
+
+    std::vector<std::string> folders;
+    ModalCatcher catcher([&](QWidget* window) {
+        auto* files = qobject_cast<QFileDialog*>(window);
+        if (files == nullptr)
+            return;
+        folders.push_back(files->directory().absolutePath().toStdString());
+        if (folders.size() == 1) {
+            files->selectFile(QString::fromStdString(PathOf("parts/p")));
+            QTest::keyClick(files, Qt::Key_Return);
+        } else {
+            QTest::keyClick(files, Qt::Key_Escape);
+        }
+    });
+    Click(ReadButton());
+    Click(WriteButton());
+    EXPECT_EQ(folders, (std::vector<std::string>{home + "/Documents", PathOf("parts")}));
+    EXPECT_EQ(ReadWholeFile(PathOf("parts/p.prgVem730")), CrLfText(ProgramLines(2)));
+}
+
+// A post-processor's output picked under "All Files" is sent as it is.
+TEST_F(DialogTransfer, WriteSendsAChosenFileOfAnotherExtensionAsItIs)
+{
+    const std::vector<std::string> lines = ProgramLines(12);
+    WriteWholeFile(PathOf("cam.nc"), CrLfText(lines));
+    Choose("Программа", "2");
+    m_chosen = {PathOf("cam.nc")};
+    ModalCatcher catcher;
+    Click(WriteButton());
+    EXPECT_TRUE(catcher.Seen().empty());
+    EXPECT_EQ(m_sim->ProgramFrames({LinkFile::Program, 2}), ChainOf(lines));
+    EXPECT_EQ(Progress()->text(), Qs("Записано: 12 слов"));
+    EXPECT_FALSE(std::filesystem::exists(PathOf("cam.nc.prgVem730")));
 }
 
 } // namespace
