@@ -74,7 +74,7 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     : QDialog(parent),
       m_form(std::make_unique<Ui::CMFCVemSyncDlg>()),
       m_link(link),
-      m_workerUi(*this, *this),
+      m_workerUi(*this, [this] { FinishCommand(); }),
       m_commands(link, info, buffer, m_workerUi),
       m_strPort(QStringLiteral("COM1"))
 {
@@ -263,7 +263,7 @@ bool CMFCVemSyncDlg::RunCommand(Command command)
     m_summary.clear();
     m_worker = std::thread([this, command = std::move(command)] {
         m_summary = command(m_workerUi);
-        QMetaObject::invokeMethod(this, &CMFCVemSyncDlg::FinishCommand, Qt::QueuedConnection);
+        m_workerUi.Finish();
     });
     return true;
 }
