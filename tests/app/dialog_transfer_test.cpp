@@ -91,6 +91,7 @@ TEST_F(DialogTransfer, ParametersReadAndWrittenBackThroughTheButtons)
     const int blocks = info.generalParamSize() / GENERAL_PIECE + info.axisCount();
     EXPECT_EQ(Progress()->maximum(), blocks);
     EXPECT_EQ(Progress()->value(), blocks);
+    EXPECT_EQ(Progress()->text(), Qs("Считано: ") + QString::number(read.size()) + Qs(" байт"));
 
     std::string edited = read;
     std::transform(edited.begin(), edited.end(), edited.begin(),
@@ -99,6 +100,7 @@ TEST_F(DialogTransfer, ParametersReadAndWrittenBackThroughTheButtons)
     WriteWholeFile(PathOf("edited.paramVem730"), edited);
     Click(WriteButton());
     EXPECT_EQ(ParameterFileOf(*m_sim), edited);
+    EXPECT_EQ(Progress()->text(), Qs("Записано: 930 байт")) << "the descriptor the store starts with";
 
     EXPECT_TRUE(catcher.Seen().empty());
     EXPECT_EQ(m_fileRequests, (std::vector<FileRequest>{{FileDialogKind::SaveAs, PARAMETER_FILTER},
