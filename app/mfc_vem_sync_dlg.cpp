@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -65,7 +66,6 @@ QString FirstSuffixOf(const QString& filter)
     static const QRegularExpression pattern(QStringLiteral(R"(\(\*\.([^)\s;]+)\))"));
     return pattern.match(filter).captured(1);
 }
-
 
 } // namespace
 
@@ -379,7 +379,9 @@ QString CMFCVemSyncDlg::StartFolder() const
 {
     if (!m_lastFolder.isEmpty())
         return m_lastFolder;
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // Never the folder the program was started from.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo::exists(documents) ? documents : QDir::homePath();
 }
 
 void CMFCVemSyncDlg::ShowWarning(const std::string& text, const std::string& detail)
