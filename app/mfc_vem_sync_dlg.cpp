@@ -1,19 +1,25 @@
 #include "app/mfc_vem_sync_dlg.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QRegularExpressionValidator>
+#include <QStandardPaths>
 
 #include "app/about_dlg.h"
 #include "app/app_resources.h"
+#include "app/transfer_summary.h"
 #include "link/controller_link.h"
 #include "ui_mfc_vem_sync_dlg.h"
 
@@ -28,6 +34,38 @@ const char* const KIND_SUBPROGRAM = "Подпрограмма";
 const char* const KIND_PARAMETERS = "Параметры";
 const char* const STATUS_OPEN = "Открыт";
 const char* const STATUS_CLOSED = "Не открыт";
+const char* const BUSY = "Идёт обмен с контроллером.";
+const char* const BUSY_DETAIL = "Окно можно закрыть, когда обмен закончится.";
+
+// The block count while a transfer moves.
+const char* const BLOCK_COUNT = "%v/%m";
+
+// What the user does to a window; none of it reaches the dialog while a
+// command runs.
+bool IsInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The extension of a filter's first pattern, "prgVem730" for
+// "Программы Вем-730 (*.prgVem730);;All Files (*)".
+QString FirstSuffixOf(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(\(\*\.([^)\s;]+)\))"));
+    return pattern.match(filter).captured(1);
+}
 
 } // namespace
 
@@ -36,7 +74,8 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     : QDialog(parent),
       m_form(std::make_unique<Ui::CMFCVemSyncDlg>()),
       m_link(link),
-      m_commands(link, info, buffer, *this),
+      m_workerUi(*this, [this] { FinishCommand(); }),
+      m_commands(link, info, buffer, m_workerUi),
       m_strPort(QStringLiteral("COM1"))
 {
     if (m_link.IsOpen())
@@ -59,6 +98,8 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     // would also take a typed name that matches an entry as a choice when
     // the field is left, and open that port.
     disconnect(m_comboPort->lineEdit(), &QLineEdit::editingFinished, m_comboPort, nullptr);
+    // The combo takes the focus for its edit field.
+    m_comboPort->installEventFilter(this);
     connect(m_form->buttonRead, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnReadClicked);
     connect(m_form->buttonWrite, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnWriteClicked);
 
@@ -70,7 +111,15 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     OnInitDialog();
 }
 
-CMFCVemSyncDlg::~CMFCVemSyncDlg() = default;
+CMFCVemSyncDlg::~CMFCVemSyncDlg()
+{
+    // The worker may still wait for an answer from this thread.
+    if (m_busy) {
+        QEventLoop loop;
+        connect(this, &CMFCVemSyncDlg::CommandFinished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
 
 void CMFCVemSyncDlg::OnInitDialog()
 {
@@ -105,11 +154,7 @@ bool CMFCVemSyncDlg::UpdateData(bool fetch)
     if (!fetch) {
         m_editNumber->setText(m_strNumber);
         m_editNumber->setMaxLength(NUMBER_LIMIT);
-        const int item = m_comboPort->findText(m_strPort, Qt::MatchStartsWith);
-        if (item >= 0)
-            m_comboPort->setCurrentIndex(item);
-        else
-            m_comboPort->setEditText(m_strPort);
+        ShowPortInUse();
         m_form->labelStatus->setText(m_strStatus);
         return true;
     }
@@ -132,6 +177,15 @@ bool CMFCVemSyncDlg::UpdateData(bool fetch)
     return true;
 }
 
+void CMFCVemSyncDlg::ShowPortInUse()
+{
+    const int item = m_comboPort->findText(m_strPort, Qt::MatchStartsWith);
+    if (item >= 0)
+        m_comboPort->setCurrentIndex(item);
+    else
+        m_comboPort->setEditText(m_strPort);
+}
+
 void CMFCVemSyncDlg::OnKindSelChange()
 {
     if (SelectedKind() != DataKind::Parameters) {
@@ -145,7 +199,7 @@ void CMFCVemSyncDlg::OnKindSelChange()
 
 void CMFCVemSyncDlg::OnPortSelChange(int index)
 {
-    if (index < 0)
+    if (index < 0 || m_busy)
         return;
     UpdateData(true);
     m_strPort = m_comboPort->itemText(index);
@@ -156,23 +210,107 @@ void CMFCVemSyncDlg::OnPortSelChange(int index)
     UpdateData(false);
 }
 
+namespace {
+
+std::string SummaryOf(CommandResult result, const CTransferCommands& commands)
+{
+    const std::optional<TransferAmount> amount = commands.LastAmount();
+    return result == CommandResult::Done && amount ? TransferSummary(*amount) : std::string();
+}
+
+} // namespace
+
 void CMFCVemSyncDlg::OnReadClicked()
 {
+    if (m_busy)
+        return;
+    ShowPortInUse();
     UpdateData(true);
     const std::optional<DataKind> kind = SelectedKind();
     if (!kind)
         return;
-    m_commands.Read(*kind, m_strNumber.toStdString());
+    RunCommand([this, kind = *kind, number = m_strNumber.toStdString()](ITransferUi&) {
+        return SummaryOf(m_commands.Read(kind, number), m_commands);
+    });
 }
 
 void CMFCVemSyncDlg::OnWriteClicked()
 {
+    if (m_busy)
+        return;
+    ShowPortInUse();
     if (m_link.IsOpen())
         UpdateData(true);
     const std::optional<DataKind> kind = SelectedKind();
     if (!kind)
         return;
-    m_commands.Write(*kind, m_strNumber.toStdString());
+    RunCommand([this, kind = *kind, number = m_strNumber.toStdString()](ITransferUi&) {
+        return SummaryOf(m_commands.Write(kind, number), m_commands);
+    });
+}
+
+bool CMFCVemSyncDlg::RunCommand(Command command)
+{
+    if (m_busy)
+        return false;
+    m_busy = true;
+    for (QAction* action : actions())
+        action->setEnabled(false);
+    // Every window's input passes here first; what is meant for this one is
+    // dropped until the command ends.
+    qApp->installEventFilter(this);
+    m_progress->setTextVisible(false);
+    m_summary.clear();
+    m_worker = std::thread([this, command = std::move(command)] {
+        m_summary = command(m_workerUi);
+        m_workerUi.Finish();
+    });
+    return true;
+}
+
+void CMFCVemSyncDlg::FinishCommand()
+{
+    m_worker.join();
+    qApp->removeEventFilter(this);
+    for (QAction* action : actions())
+        action->setEnabled(true);
+    if (!m_summary.empty()) {
+        m_progress->setFormat(QString::fromStdString(m_summary));
+        m_progress->setTextVisible(true);
+        m_progress->repaint();
+    }
+    m_busy = false;
+    Q_EMIT CommandFinished();
+}
+
+bool CMFCVemSyncDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_busy && watched->isWidgetType() && IsInput(event->type()) &&
+        static_cast<QWidget*>(watched)->window() == this)
+        return true;
+    if (watched == m_comboPort && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        ShowPortInUse();
+    return QDialog::eventFilter(watched, event);
+}
+
+void CMFCVemSyncDlg::done(int result)
+{
+    // Neither Enter, Esc nor the close button ends the program in the
+    // middle of a transfer.
+    if (m_busy)
+        return;
+    QDialog::done(result);
+}
+
+void CMFCVemSyncDlg::closeEvent(QCloseEvent* event)
+{
+    if (!m_busy) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    ShowInformation(BUSY, BUSY_DETAIL);
 }
 
 void CMFCVemSyncDlg::OnOK()
@@ -203,6 +341,8 @@ void CMFCVemSyncDlg::keyPressEvent(QKeyEvent* event)
 
 void CMFCVemSyncDlg::contextMenuEvent(QContextMenuEvent* event)
 {
+    if (m_busy)
+        return;
     // The window manager's system menu cannot be extended here, so the About
     // box is offered where the user looks for the window's own menu.
     QMenu menu(this);
@@ -215,12 +355,33 @@ std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const
     if (m_fileChooser)
         return m_fileChooser(kind, filter);
     const QString qtFilter = QString::fromStdString(filter);
-    const QString path = kind == FileDialogKind::SaveAs
-                             ? QFileDialog::getSaveFileName(this, QString(), QString(), qtFilter)
-                             : QFileDialog::getOpenFileName(this, QString(), QString(), qtFilter);
-    if (path.isEmpty())
+    QFileDialog files(this);
+    files.setNameFilter(qtFilter);
+    files.setDirectory(StartFolder());
+    if (kind == FileDialogKind::SaveAs) {
+        files.setAcceptMode(QFileDialog::AcceptSave);
+        files.setFileMode(QFileDialog::AnyFile);
+        // A name typed without the extension gets it here, so the question
+        // before replacing a file is asked about the file really written.
+        files.setDefaultSuffix(FirstSuffixOf(qtFilter));
+    } else {
+        files.setAcceptMode(QFileDialog::AcceptOpen);
+        files.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty())
         return std::nullopt;
+    const QString path = files.selectedFiles().constFirst();
+    m_lastFolder = QFileInfo(path).absolutePath();
     return QFile::encodeName(path).toStdString();
+}
+
+QString CMFCVemSyncDlg::StartFolder() const
+{
+    if (!m_lastFolder.isEmpty())
+        return m_lastFolder;
+    // Never the folder the program was started from.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo::exists(documents) ? documents : QDir::homePath();
 }
 
 void CMFCVemSyncDlg::ShowWarning(const std::string& text, const std::string& detail)
@@ -259,12 +420,15 @@ void CMFCVemSyncDlg::SetProgressRange(int low, int high)
     // empty bar.
     m_progress->setRange(low, high > low ? high : low + 1);
     m_progress->setValue(low);
+    m_progress->setFormat(QString::fromUtf8(BLOCK_COUNT));
+    m_progress->setTextVisible(true);
     m_progress->repaint();
 }
 
 void CMFCVemSyncDlg::SetProgressPos(int pos)
 {
     m_progress->setValue(pos);
-    // The transfer holds the event loop; paint the new position now.
+    // Every block is drawn, also when blocks follow faster than the window
+    // would repaint by itself.
     m_progress->repaint();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "app/messages.h"
 #include "app/replacement_file.h"
@@ -56,6 +57,11 @@ std::string ReadPathFor(DataKind kind, const std::string& chosen)
 
 std::string WritePathFor(DataKind kind, const std::string& chosen)
 {
+    // A file the user picked under "All Files", such as a post-processor's
+    // output, is sent as it is.
+    std::error_code error;
+    if (std::filesystem::is_regular_file(chosen, error))
+        return chosen;
     const std::string extension = ExtensionFor(kind);
     return Lower(chosen).find(Lower(extension)) == std::string::npos ? chosen + extension : chosen;
 }
@@ -134,6 +140,7 @@ CommandResult CTransferCommands::Fail(const char* message)
 
 CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText)
 {
+    m_amount.reset();
     try {
         return RunRead(kind, numberText);
     } catch (const FileException& e) {
@@ -144,6 +151,7 @@ CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText
 
 CommandResult CTransferCommands::Write(DataKind kind, std::string_view numberText)
 {
+    m_amount.reset();
     try {
         return RunWrite(kind, numberText);
     } catch (const FileException& e) {
@@ -229,6 +237,7 @@ CommandResult CTransferCommands::ReadParameters(CReplacementFile& target)
     }
     target.WriteAll(m_buffer.first(ParameterBytes(m_info)));
     target.Commit();
+    m_amount = TransferAmount{false, TransferAmount::Unit::Bytes, ParameterBytes(m_info)};
     return CommandResult::Done;
 }
 
@@ -252,6 +261,7 @@ CommandResult CTransferCommands::WriteParameters(const std::string& path)
     case ParameterFailure::None:
         break;
     }
+    m_amount = TransferAmount{true, TransferAmount::Unit::Bytes, bytes};
     return CommandResult::Done;
 }
 
@@ -303,6 +313,7 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
     if (!ExportProgramText(imagePath, target, m_ui))
         return CommandResult::Failed; // the image stays for a look at what came
     RemoveFile(imagePath);
+    m_amount = TransferAmount{false, TransferAmount::Unit::Words, frames};
     return CommandResult::Done;
 }
 
@@ -339,5 +350,6 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
         return Fail(program ? Msg::PROGRAM_DELETE_FAILED : Msg::SUBPROGRAM_DELETE_FAILED);
     if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
         return Fail(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED);
+    m_amount = TransferAmount{true, TransferAmount::Unit::Words, frames};
     return CommandResult::Done;
 }

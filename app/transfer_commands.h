@@ -27,6 +27,15 @@ enum class CommandResult {
     Failed,    // one warning was shown
 };
 
+// What a command that ended in Done moved: the words of a program or the
+// bytes of the parameter blocks, read from the controller or written to it.
+struct TransferAmount {
+    enum class Unit { Words, Bytes };
+    bool written = false;
+    Unit unit = Unit::Bytes;
+    std::size_t count = 0;
+};
+
 // Read (controller to file) and Write (file to controller) for the three data
 // kinds. Each runs to its end on the calling thread, one transaction at a
 // time, and talks to the user only through the ITransferUi.
@@ -37,6 +46,9 @@ public:
 
     CommandResult Read(DataKind kind, std::string_view numberText);
     CommandResult Write(DataKind kind, std::string_view numberText);
+    // What the last Read or Write moved when it ended in Done; nothing
+    // after any other end.
+    std::optional<TransferAmount> LastAmount() const { return m_amount; }
 
 private:
     CommandResult RunRead(DataKind kind, std::string_view numberText);
@@ -54,6 +66,7 @@ private:
     ControllerInfo& m_info;
     TransferBuffer m_buffer;
     ITransferUi& m_ui;
+    std::optional<TransferAmount> m_amount;
 };
 
 // The number typed in the number field, read digit by digit in unsigned
@@ -62,7 +75,8 @@ std::uint16_t ProgramNumberOf(std::string_view text);
 
 // The extension rules: Read appends ".paramVem730" / ".prgVem730" unless the
 // path contains it (case-sensitive); Write tests without regard to case and
-// appends the same canonical extension, keeping the path's own case.
+// appends the same canonical extension, keeping the path's own case, but
+// takes a chosen file that exists as it is.
 std::string ReadPathFor(DataKind kind, const std::string& chosen);
 std::string WritePathFor(DataKind kind, const std::string& chosen);
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the README's picture of the dialog, docs/screenshot.png: connected to
-# the simulated controller as COM1, program 1 just read. Qt's offscreen
+# the simulated controller as COM1, program 1 being written, the bar showing
+# its block count. Qt's offscreen
 # platform renders it; no display is needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,7 +13,7 @@ cmake --build build/release -j"$(nproc)" --target MFCVemSync-screenshot vem730-s
 scratch=$(mktemp -d)
 export XDG_DATA_HOME="$scratch"
 . scripts/simulator.sh
-start_simulator build/release "$scratch/store"
+start_simulator build/release "$scratch/store" --pace
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 
 mkdir -p docs

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
 #include <QTest>
@@ -207,4 +208,18 @@ void DialogTest::TypeNumber(const QString& keys)
 void DialogTest::Click(QPushButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(WaitForCommand()) << "the command did not end";
+}
+
+bool DialogTest::WaitForCommand()
+{
+    // Far beyond the longest transfer of a test, even on a loaded machine.
+    constexpr int DEADLINE_MS = 120000;
+    if (!m_dialog->IsBusy())
+        return true;
+    QEventLoop loop;
+    QObject::connect(m_dialog.get(), &CMFCVemSyncDlg::CommandFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(DEADLINE_MS, &loop, &QEventLoop::quit);
+    loop.exec();
+    return !m_dialog->IsBusy();
 }

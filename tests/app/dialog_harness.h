@@ -112,7 +112,12 @@ protected:
     // the list, move to the entry, press Enter.
     void ChooseFromList(QComboBox* combo, const QString& text);
     void TypeNumber(const QString& keys);
+    // Clicks the button and, when that started a command, waits for it to
+    // end.
     void Click(QPushButton* button);
+    // Runs the event loop until the running command (if any) has ended or a
+    // deadline has passed; whether it has ended.
+    bool WaitForCommand();
 
     std::vector<std::optional<std::string>> m_chosen; // answers, in order
     std::vector<FileRequest> m_fileRequests;

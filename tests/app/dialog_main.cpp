@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include "app/app_resources.h"
+
 namespace {
 
 QtMessageHandler g_defaultHandler = nullptr;
@@ -27,5 +29,7 @@ int main(int argc, char** argv)
         return RUN_ALL_TESTS();
     g_defaultHandler = qInstallMessageHandler(QuietHandler);
     QApplication app(argc, argv);
+    // As the program runs: Qt's own windows speak Russian.
+    InstallQtTranslations(app);
     return RUN_ALL_TESTS();
 }

@@ -139,7 +139,8 @@ struct TypedRow {
 };
 
 // Only a choice from the list opens a port; a name typed into the field is
-// just text, also when it names an entry of the list.
+// just text, also when it names an entry of the list, and gives way to the
+// name of the port in use when the field is left.
 TEST_F(PortSelection, TypingAPortNameOpensNothing)
 {
     const TypedRow rows[] = {
@@ -160,6 +161,7 @@ TEST_F(PortSelection, TypingAPortNameOpensNothing)
         } else {
             EXPECT_NE(QApplication::focusWidget(), Port()) << "the focus left the field";
             EXPECT_TRUE(Dialog().isVisible());
+            EXPECT_EQ(Port()->currentText(), QStringLiteral("COM1")) << "the port in use is shown again";
         }
         EXPECT_FALSE(DialogLink().IsOpen());
         EXPECT_EQ(Status()->text(), QString());
