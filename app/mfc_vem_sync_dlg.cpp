@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QRegularExpressionValidator>
+#include <QSettings>
 
 #include "app/about_dlg.h"
 #include "app/app_resources.h"
@@ -28,6 +29,10 @@ const char* const KIND_SUBPROGRAM = "Подпрограмма";
 const char* const KIND_PARAMETERS = "Параметры";
 const char* const STATUS_OPEN = "Открыт";
 const char* const STATUS_CLOSED = "Не открыт";
+const char* const MENU_VERIFY = "Проверять после записи";
+const char* const MENU_COMPARE = "Сравнить с файлом…";
+// Whether every write is read back, kept between runs.
+const char* const VERIFY_SETTING = "verifyAfterWrite";
 
 } // namespace
 
@@ -66,11 +71,26 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     about->setShortcut(QKeySequence::HelpContents);
     connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
     addAction(about);
+    AddCheckActions();
 
     OnInitDialog();
 }
 
 CMFCVemSyncDlg::~CMFCVemSyncDlg() = default;
+
+void CMFCVemSyncDlg::AddCheckActions()
+{
+    auto* verify = new QAction(QString::fromUtf8(MENU_VERIFY), this);
+    verify->setCheckable(true);
+    verify->setChecked(QSettings().value(QString::fromUtf8(VERIFY_SETTING), false).toBool());
+    m_commands.SetVerifyAfterWrite(verify->isChecked());
+    connect(verify, &QAction::toggled, this, &CMFCVemSyncDlg::OnVerifyToggled);
+    addAction(verify);
+
+    auto* compare = new QAction(QString::fromUtf8(MENU_COMPARE), this);
+    connect(compare, &QAction::triggered, this, &CMFCVemSyncDlg::OnCompare);
+    addAction(compare);
+}
 
 void CMFCVemSyncDlg::OnInitDialog()
 {
@@ -173,6 +193,22 @@ void CMFCVemSyncDlg::OnWriteClicked()
     if (!kind)
         return;
     m_commands.Write(*kind, m_strNumber.toStdString());
+}
+
+void CMFCVemSyncDlg::OnCompare()
+{
+    if (m_link.IsOpen())
+        UpdateData(true);
+    const std::optional<DataKind> kind = SelectedKind();
+    if (!kind)
+        return;
+    m_commands.Compare(*kind, m_strNumber.toStdString());
+}
+
+void CMFCVemSyncDlg::OnVerifyToggled(bool verify)
+{
+    m_commands.SetVerifyAfterWrite(verify);
+    QSettings().setValue(QString::fromUtf8(VERIFY_SETTING), verify);
 }
 
 void CMFCVemSyncDlg::OnOK()

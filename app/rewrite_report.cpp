@@ -20,7 +20,7 @@ constexpr std::array<Reason, 9> REASONS{{
     {LossyKind::DecimalsCut, "знаки после третьего десятичного отброшены"},
     {LossyKind::ValueLimited, "число вне допустимого диапазона"},
     {LossyKind::ReadDifferently, "число читается не так, как написано"},
-    {LossyKind::IgnoredText, "не прочитано: "},
+    {LossyKind::IgnoredText, "пропущено "},
     {LossyKind::NotReadBack, "при чтении из контроллера строка будет выглядеть иначе"},
 }};
 

@@ -61,12 +61,24 @@ std::string Count(std::size_t n)
     return std::to_string(n) + " " + LinesWord(n);
 }
 
-// Where the controller's program first differs from the file's frames.
-std::string ProgramDifference(const ReadBack& back, unsigned fileFrames,
-                              std::span<const std::uint8_t> controller, std::size_t frameSize,
-                              const std::string& textPath)
+// Where the controller's program first differs from the file's frames: the
+// first line whose text differs, or that one side lacks. Frames whose bytes
+// differ but whose text is the same (their links, where the chain ends) are
+// named only when no text differs.
+std::string ProgramDifference(const ReadBack& back, std::span<const std::uint8_t> file,
+                              unsigned fileFrames, std::span<const std::uint8_t> controller,
+                              std::size_t frameSize, const std::string& textPath)
 {
-    const std::size_t index = back.firstDifference;
+    const std::size_t frames = std::max<std::size_t>(fileFrames, back.controllerFrames);
+    std::size_t index = back.firstDifference;
+    while (index < fileFrames && index < back.controllerFrames &&
+           FrameText(file.subspan(index * frameSize)) ==
+               FrameText(controller.subspan(index * frameSize)))
+        ++index;
+    const bool sameText = index == frames;
+    if (sameText)
+        index = back.firstDifference;
+
     const std::string counts = "в контроллере " + Count(back.controllerFrames) + ", в файле " +
                                Count(fileFrames);
     if (index >= fileFrames)
@@ -79,7 +91,8 @@ std::string ProgramDifference(const ReadBack& back, unsigned fileFrames,
                              : "Строка " + std::to_string(index + 1);
     if (index >= back.controllerFrames)
         return text + ", в контроллере её нет (" + counts + ")";
-    return text + ", в контроллере " + FrameText(controller.subspan(index * frameSize));
+    text += ", в контроллере " + FrameText(controller.subspan(index * frameSize));
+    return sameText ? text + " (кадры отличаются служебными байтами)" : text;
 }
 
 std::string ByteDifference(const ReadBack& back, std::span<const std::uint8_t> expected,
@@ -158,7 +171,7 @@ CommandResult CTransferCommands::RunCompare(DataKind kind, std::string_view numb
         return CommandResult::Done;
     case ReadBack::Outcome::Differs:
         m_ui.ShowInformation(Msg::COMPARE_DIFFERS,
-                             ProgramDifference(back, frames, controller, frameSize, path));
+                             ProgramDifference(back, m_buffer, frames, controller, frameSize, path));
         return CommandResult::Differs;
     case ReadBack::Outcome::SizeQueryFailed:
         return Fail(Msg::SIZE_QUERY_FAILED);
@@ -202,7 +215,7 @@ CommandResult CTransferCommands::VerifyProgram(DataKind kind, std::uint16_t file
         return CommandResult::Done;
     case ReadBack::Outcome::Differs:
         m_ui.ShowWarning(Msg::VERIFY_DIFFERS,
-                         ProgramDifference(back, frames, controller, frameSize, path));
+                         ProgramDifference(back, m_buffer, frames, controller, frameSize, path));
         return CommandResult::Failed;
     case ReadBack::Outcome::SizeQueryFailed:
         return Fail(Msg::SIZE_QUERY_FAILED);
