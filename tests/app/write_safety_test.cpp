@@ -225,6 +225,21 @@ TEST_F(WriteSafety, CompareReadsAndWritesNothing)
     }
 }
 
+// The texts agree, the bytes do not: the frame is named all the same.
+TEST_F(WriteSafety, CompareNamesAFrameThatDiffersOnlyInBytesTheTextDoesNotShow)
+{
+    const std::vector<std::string> lines = {"G90", "G0", "M30"};
+    std::vector<ProgramFrame> frames = ChainOf(lines);
+    frames[1].bytes[ProgramFrame::RESERVED_OFFSET] = 0x55;
+    ASSERT_TRUE(m_sim->SetProgramFrames(PROGRAM_4, frames));
+    const std::string file = PathOf("same.prgVem730");
+    WriteWholeFile(file, CrLfText(lines));
+    EXPECT_EQ(Compare(DataKind::Program, "4", file), CommandResult::Differs);
+    EXPECT_EQ(m_ui.details, std::vector<std::string>{
+                                "Строка 2: в файле «G0», в контроллере «G0» "
+                                "(кадры отличаются служебными байтами)"});
+}
+
 TEST_F(WriteSafety, CompareOfParametersNamesTheFirstDifferentByte)
 {
     std::string params = ParameterFileOf(*m_sim);
