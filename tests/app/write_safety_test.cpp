@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/messages.h"
+#include "app/rewrite_report.h"
 #include "tests/app/transfer_harness.h"
 
 namespace {
@@ -255,6 +256,38 @@ TEST_F(WriteSafety, CompareOfParametersNamesTheFirstDifferentByte)
     EXPECT_EQ(Compare(DataKind::Parameters, "", file), CommandResult::Differs);
     EXPECT_EQ(Informed(), std::vector<std::string>{Msg::COMPARE_DIFFERS});
     EXPECT_EQ(m_ui.details.at(0).rfind("Байт 500: в файле 0x", 0), 0u) << m_ui.details.at(0);
+}
+
+struct ShownRow {
+    const char* name;
+    std::string text;
+    std::string shown;
+};
+
+TEST(RewriteReport, LinesAreShownPrintable)
+{
+    using namespace std::string_literals;
+    const ShownRow rows[] = {
+        {"plain", "G1 X10", "G1 X10"},
+        {"nul", "X1\0F5"s, "X1␀F5"},
+        {"tab and carriage return", "G1\t\r", "G1\\x09\\x0D"},
+        {"cyrillic kept", "G1 ;ход", "G1 ;ход"},
+        {"code page byte", "A90.000\xF8", "A90.000\\xF8"},
+        {"cut sequence", "G1 \xD1", "G1 \\xD1"},
+    };
+    for (const ShownRow& row : rows)
+        EXPECT_EQ(ShownText(row.text), row.shown) << row.name;
+}
+
+TEST(RewriteReport, CountWordAgreesWithTheNumber)
+{
+    const struct {
+        std::size_t n;
+        const char* word;
+    } rows[] = {{1, "строка"},  {2, "строки"}, {4, "строки"}, {5, "строк"},   {11, "строк"},
+                {12, "строк"},  {21, "строка"}, {22, "строки"}, {111, "строк"}, {0, "строк"}};
+    for (const auto& row : rows)
+        EXPECT_STREQ(LinesWord(row.n), row.word) << row.n;
 }
 
 } // namespace
