@@ -159,21 +159,16 @@ std::uint16_t Limited(std::uint16_t number, std::uint16_t limited, Note note)
     return limited;
 }
 
-// A coordinate or feed in the text of an axis line, as the linear rule reads
-// `length` characters of it, checked against what the rule made of it.
-struct DecimalNote {
-    std::size_t end; // where the reading stopped, relative to the text
-};
-
 constexpr int KEPT_DECIMALS = 3;
 constexpr std::uint8_t WORD_ACTIVE = 0xFF;
 constexpr std::int64_t THOUSAND = 1000;
 // Beyond this a typed number is far out of any range; it need not grow.
 constexpr std::int64_t MAGNITUDE_CAP = std::int64_t{1} << 50;
 
-// Checks a number the linear rule read (`converted`) as `value`, against
-// what its characters say.
-DecimalNote NoteDecimal(const char* text, std::int8_t length, bool converted, std::int32_t value,
+// Checks a coordinate or feed of an axis line, which the linear rule read
+// from `length` characters of `text` (`converted`) as `value`, against what
+// its characters say. Returns where the reading stopped, relative to `text`.
+std::size_t NoteDecimal(const char* text, std::int8_t length, bool converted, std::int32_t value,
                         bool isFeed, Note note)
 {
     std::size_t i = 0;
@@ -204,13 +199,9 @@ DecimalNote NoteDecimal(const char* text, std::int8_t length, bool converted, st
             }
         }
     }
-    if (!converted) {
+    if (!converted || digits == 0) {
         note->Add(LossyKind::NumberReplaced);
-        return {i};
-    }
-    if (digits == 0) {
-        note->Add(LossyKind::NumberReplaced);
-        return {i};
+        return i;
     }
     if (minus > 1 || minusInside) {
         note->Add(LossyKind::ReadDifferently);
@@ -233,7 +224,7 @@ DecimalNote NoteDecimal(const char* text, std::int8_t length, bool converted, st
         if (meant < 0 || meant > std::numeric_limits<std::uint16_t>::max()) {
             note->Add(LossyKind::ValueLimited);
         }
-        return {i};
+        return i;
     }
     if (!point && meant != 0) {
         note->Add(LossyKind::IntegerThousandths);
@@ -241,7 +232,7 @@ DecimalNote NoteDecimal(const char* text, std::int8_t length, bool converted, st
     if (meant != value) {
         note->Add(LossyKind::ValueLimited);
     }
-    return {i};
+    return i;
 }
 
 // Whether the stored word's own text reads back as the same word: the text
@@ -313,15 +304,16 @@ bool AxisWord(char* line, ProgramFrame& newFrame, const ProgramFrame& currentFra
     }
 
     if (note != nullptr) {
-        const DecimalNote c = NoteDecimal(line + 1, coordinateChars, converted, coordinate, false, note);
+        const std::size_t end = 1 + NoteDecimal(line + 1, coordinateChars, converted, coordinate,
+                                                false, note);
         if (!hasFeed) {
-            NoteRest(line, 1 + c.end, note);
+            NoteRest(line, end, note);
         } else {
             // Only blanks may stand between the coordinate and the F.
-            NoteRest(line, 1 + c.end, note, feedAt);
-            const DecimalNote f =
-                NoteDecimal(line + feedAt + 1, feedChars, feedConverted, feed, true, note);
-            NoteRest(line, feedAt + 1 + f.end, note);
+            NoteRest(line, end, note, feedAt);
+            const std::size_t feedEnd =
+                feedAt + 1 + NoteDecimal(line + feedAt + 1, feedChars, feedConverted, feed, true, note);
+            NoteRest(line, feedEnd, note);
         }
     }
 
