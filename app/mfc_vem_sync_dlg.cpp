@@ -31,8 +31,22 @@ const char* const STATUS_OPEN = "Открыт";
 const char* const STATUS_CLOSED = "Не открыт";
 const char* const MENU_VERIFY = "Проверять после записи";
 const char* const MENU_COMPARE = "Сравнить с файлом…";
-// Whether every write is read back, kept between runs.
+// Whether every write is read back, kept between runs in
+// ~/.config/MFCVemSync/MFCVemSync.conf.
+const char* const SETTINGS_NAME = "MFCVemSync";
 const char* const VERIFY_SETTING = "verifyAfterWrite";
+
+QVariant Setting(const char* key, const QVariant& otherwise)
+{
+    return QSettings(QString::fromUtf8(SETTINGS_NAME), QString::fromUtf8(SETTINGS_NAME))
+        .value(QString::fromUtf8(key), otherwise);
+}
+
+void KeepSetting(const char* key, const QVariant& value)
+{
+    QSettings(QString::fromUtf8(SETTINGS_NAME), QString::fromUtf8(SETTINGS_NAME))
+        .setValue(QString::fromUtf8(key), value);
+}
 
 } // namespace
 
@@ -82,7 +96,7 @@ void CMFCVemSyncDlg::AddCheckActions()
 {
     auto* verify = new QAction(QString::fromUtf8(MENU_VERIFY), this);
     verify->setCheckable(true);
-    verify->setChecked(QSettings().value(QString::fromUtf8(VERIFY_SETTING), false).toBool());
+    verify->setChecked(Setting(VERIFY_SETTING, false).toBool());
     m_commands.SetVerifyAfterWrite(verify->isChecked());
     connect(verify, &QAction::toggled, this, &CMFCVemSyncDlg::OnVerifyToggled);
     addAction(verify);
@@ -208,7 +222,7 @@ void CMFCVemSyncDlg::OnCompare()
 void CMFCVemSyncDlg::OnVerifyToggled(bool verify)
 {
     m_commands.SetVerifyAfterWrite(verify);
-    QSettings().setValue(QString::fromUtf8(VERIFY_SETTING), verify);
+    KeepSetting(VERIFY_SETTING, verify);
 }
 
 void CMFCVemSyncDlg::OnOK()

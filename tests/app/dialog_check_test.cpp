@@ -16,18 +16,24 @@ namespace {
 const char* const VERIFY_ENTRY = "Проверять после записи";
 const char* const COMPARE_ENTRY = "Сравнить с файлом…";
 
+// The dialog's settings, in the run's own configuration folder.
+void ClearSettings()
+{
+    QSettings(QStringLiteral("MFCVemSync"), QStringLiteral("MFCVemSync")).clear();
+}
+
 class DialogCheck : public DialogTest {
 protected:
     void SetUp() override
     {
-        QSettings().clear();
+        ClearSettings();
         Start();
         OpenDialog();
     }
     void TearDown() override
     {
         DialogTest::TearDown();
-        QSettings().clear();
+        ClearSettings();
     }
 
     QAction* Entry(const char* text)
