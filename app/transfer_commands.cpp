@@ -197,7 +197,9 @@ CommandResult CTransferCommands::RunRead(DataKind kind, std::string_view numberT
     return ReadProgram(kind, numberText, path, target);
 }
 
-CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view numberText)
+// The front part of Write and Compare: the port, the file to send or compare
+// and the descriptor. Done with `path` set, or how the command ends.
+CommandResult CTransferCommands::ChooseFileToSend(DataKind kind, std::string& path)
 {
     if (!m_link.IsOpen())
         return Fail(Msg::PORT_CLOSED);
@@ -207,8 +209,15 @@ CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view number
         return CommandResult::Cancelled;
     if (!ReadDescriptor(kind))
         return CommandResult::Failed;
+    path = WritePathFor(kind, *chosen);
+    return CommandResult::Done;
+}
 
-    const std::string path = WritePathFor(kind, *chosen);
+CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view numberText)
+{
+    std::string path;
+    if (const CommandResult front = ChooseFileToSend(kind, path); front != CommandResult::Done)
+        return front;
     if (kind == DataKind::Parameters)
         return WriteParameters(path);
 

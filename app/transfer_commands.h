@@ -53,6 +53,7 @@ public:
 private:
     CommandResult RunRead(DataKind kind, std::string_view numberText);
     CommandResult RunWrite(DataKind kind, std::string_view numberText);
+    CommandResult ChooseFileToSend(DataKind kind, std::string& path);
     bool ReadDescriptor(DataKind kind);
     CommandResult Fail(const char* message);
 

@@ -107,6 +107,23 @@ std::string ByteDifference(const ReadBack& back, std::span<const std::uint8_t> e
            hex(controller[at]);
 }
 
+// The Read command's message for a read-back that did not get the data.
+const char* ReadBackFailure(const ReadBack& back, DataKind kind)
+{
+    switch (back.outcome) {
+    case ReadBack::Outcome::SizeQueryFailed:
+        return Msg::SIZE_QUERY_FAILED;
+    case ReadBack::Outcome::SizeTooLarge:
+        return Msg::PROGRAM_SIZE;
+    default:
+        break;
+    }
+    if (kind == DataKind::Parameters)
+        return back.parameterFailure == ParameterFailure::General ? Msg::GENERAL_READ_FAILED
+                                                                  : Msg::AXIS_READ_FAILED;
+    return kind == DataKind::Program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED;
+}
+
 } // namespace
 
 CommandResult CTransferCommands::Compare(DataKind kind, std::string_view numberText)
@@ -123,15 +140,9 @@ CommandResult CTransferCommands::Compare(DataKind kind, std::string_view numberT
 // the write's.
 CommandResult CTransferCommands::RunCompare(DataKind kind, std::string_view numberText)
 {
-    if (!m_link.IsOpen())
-        return Fail(Msg::PORT_CLOSED);
-    const char* filter = kind == DataKind::Parameters ? Msg::PARAMETER_FILTER : Msg::PROGRAM_FILTER;
-    const std::optional<std::string> chosen = m_ui.ChooseFile(FileDialogKind::Open, filter);
-    if (!chosen)
-        return CommandResult::Cancelled;
-    if (!ReadDescriptor(kind))
-        return CommandResult::Failed;
-    const std::string path = WritePathFor(kind, *chosen);
+    std::string path;
+    if (const CommandResult front = ChooseFileToSend(kind, path); front != CommandResult::Done)
+        return front;
 
     std::vector<std::uint8_t> scratch(TRANSFER_BUFFER_SIZE);
     const TransferBuffer controller(scratch.data(), TRANSFER_BUFFER_SIZE);
@@ -140,15 +151,16 @@ CommandResult CTransferCommands::RunCompare(DataKind kind, std::string_view numb
             return CommandResult::Failed;
         const std::span<const std::uint8_t> expected = m_buffer.first(ParameterBytes(m_info));
         const ReadBack back = ReadBackParameters(m_link, m_info, expected, controller, m_ui);
-        if (back.outcome == ReadBack::Outcome::BlocksFailed)
-            return Fail(back.parameterFailure == ParameterFailure::General ? Msg::GENERAL_READ_FAILED
-                                                                           : Msg::AXIS_READ_FAILED);
-        if (back.outcome == ReadBack::Outcome::Same) {
+        switch (back.outcome) {
+        case ReadBack::Outcome::Same:
             m_ui.ShowInformation(Msg::COMPARE_SAME, {});
             return CommandResult::Done;
+        case ReadBack::Outcome::Differs:
+            m_ui.ShowInformation(Msg::COMPARE_DIFFERS, ByteDifference(back, expected, controller));
+            return CommandResult::Differs;
+        default:
+            return Fail(ReadBackFailure(back, kind));
         }
-        m_ui.ShowInformation(Msg::COMPARE_DIFFERS, ByteDifference(back, expected, controller));
-        return CommandResult::Differs;
     }
 
     const std::optional<std::uint16_t> file = ProgramFileFor(kind, numberText, m_ui);
@@ -164,7 +176,6 @@ CommandResult CTransferCommands::RunCompare(DataKind kind, std::string_view numb
     const std::size_t frameSize = m_info.frameSize();
     const ReadBack back = ReadBackProgram(m_link, *file, frameSize,
                                           m_buffer.first(frames * frameSize), controller, m_ui);
-    const bool program = kind == DataKind::Program;
     switch (back.outcome) {
     case ReadBack::Outcome::Same:
         m_ui.ShowInformation(Msg::COMPARE_SAME, Count(frames));
@@ -173,14 +184,9 @@ CommandResult CTransferCommands::RunCompare(DataKind kind, std::string_view numb
         m_ui.ShowInformation(Msg::COMPARE_DIFFERS,
                              ProgramDifference(back, m_buffer, frames, controller, frameSize, path));
         return CommandResult::Differs;
-    case ReadBack::Outcome::SizeQueryFailed:
-        return Fail(Msg::SIZE_QUERY_FAILED);
-    case ReadBack::Outcome::SizeTooLarge:
-        return Fail(Msg::PROGRAM_SIZE);
-    case ReadBack::Outcome::BlocksFailed:
-        break;
+    default:
+        return Fail(ReadBackFailure(back, kind));
     }
-    return Fail(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED);
 }
 
 CommandResult CTransferCommands::VerifyParameters()
@@ -189,17 +195,12 @@ CommandResult CTransferCommands::VerifyParameters()
     const TransferBuffer controller(scratch.data(), TRANSFER_BUFFER_SIZE);
     const std::span<const std::uint8_t> sent = m_buffer.first(ParameterBytes(m_info));
     const ReadBack back = ReadBackParameters(m_link, m_info, sent, controller, m_ui);
-    switch (back.outcome) {
-    case ReadBack::Outcome::Same:
+    if (back.outcome == ReadBack::Outcome::Same)
         return CommandResult::Done;
-    case ReadBack::Outcome::Differs:
-        m_ui.ShowWarning(Msg::VERIFY_DIFFERS, ByteDifference(back, sent, controller));
-        return CommandResult::Failed;
-    default:
-        break;
-    }
-    return Fail(back.parameterFailure == ParameterFailure::General ? Msg::GENERAL_READ_FAILED
-                                                                   : Msg::AXIS_READ_FAILED);
+    if (back.outcome != ReadBack::Outcome::Differs)
+        return Fail(ReadBackFailure(back, DataKind::Parameters));
+    m_ui.ShowWarning(Msg::VERIFY_DIFFERS, ByteDifference(back, sent, controller));
+    return CommandResult::Failed;
 }
 
 CommandResult CTransferCommands::VerifyProgram(DataKind kind, std::uint16_t file, unsigned frames,
@@ -210,19 +211,11 @@ CommandResult CTransferCommands::VerifyProgram(DataKind kind, std::uint16_t file
     const std::size_t frameSize = m_info.frameSize();
     const ReadBack back = ReadBackProgram(m_link, file, frameSize, m_buffer.first(frames * frameSize),
                                           controller, m_ui);
-    switch (back.outcome) {
-    case ReadBack::Outcome::Same:
+    if (back.outcome == ReadBack::Outcome::Same)
         return CommandResult::Done;
-    case ReadBack::Outcome::Differs:
-        m_ui.ShowWarning(Msg::VERIFY_DIFFERS,
-                         ProgramDifference(back, m_buffer, frames, controller, frameSize, path));
-        return CommandResult::Failed;
-    case ReadBack::Outcome::SizeQueryFailed:
-        return Fail(Msg::SIZE_QUERY_FAILED);
-    case ReadBack::Outcome::SizeTooLarge:
-        return Fail(Msg::PROGRAM_SIZE);
-    case ReadBack::Outcome::BlocksFailed:
-        break;
-    }
-    return Fail(kind == DataKind::Program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED);
+    if (back.outcome != ReadBack::Outcome::Differs)
+        return Fail(ReadBackFailure(back, kind));
+    m_ui.ShowWarning(Msg::VERIFY_DIFFERS,
+                     ProgramDifference(back, m_buffer, frames, controller, frameSize, path));
+    return CommandResult::Failed;
 }

@@ -48,19 +48,7 @@ protected:
     // window that follows gets Enter.
     std::vector<SeenModal> PickFromMenu(const char* entry)
     {
-        ModalCatcher catcher([entry](QWidget* window) {
-            if (auto* menu = qobject_cast<QMenu*>(window)) {
-                for (QAction* action : menu->actions())
-                    if (action->text() == Qs(entry)) {
-                        menu->setActiveAction(action);
-                        QTest::keyClick(menu, Qt::Key_Return);
-                        return;
-                    }
-                QTest::keyClick(menu, Qt::Key_Escape);
-                return;
-            }
-            QTest::keyClick(window, Qt::Key_Return);
-        });
+        ModalCatcher catcher(PickMenuEntry(Qs(entry)));
         const QPoint inside(Dialog().width() / 2, Dialog().height() - 4);
         QTest::mouseClick(Dialog().windowHandle(), Qt::RightButton, Qt::NoModifier, inside);
         return catcher.Seen();
