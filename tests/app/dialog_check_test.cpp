@@ -121,7 +121,9 @@ TEST_F(DialogCheck, LossyWriteAsksWithNoAsTheDefault)
 {
     ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 3}, ChainOf(ProgramLines(4))));
     const std::string file = PathOf("typed.prgVem730");
-    WriteWholeFile(file, CrLfText({"G1 X10", "M999"}));
+    using namespace std::string_literals;
+    WriteWholeFile(file, CrLfText({"G1 X10", "X 60.000", "X10..5", "X+5.0", "XYZ", "M6T12", "M999",
+                                   "X60", "X12.345\0F100"s, "HELLO"}));
     Choose("Программа", "3");
     m_chosen = {file};
     ModalCatcher catcher;
@@ -130,6 +132,11 @@ TEST_F(DialogCheck, LossyWriteAsksWithNoAsTheDefault)
     EXPECT_EQ(catcher.Seen()[0].icon, QMessageBox::Question);
     EXPECT_EQ(catcher.Seen()[0].text, Qs(Msg::ACCEPT_REWRITES));
     EXPECT_EQ(catcher.Seen()[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    // Every row of the table is listed, each under its own line number.
+    const QString listed = catcher.Seen()[0].labels.join(QLatin1String("\n"));
+    for (int line = 1; line <= 10; ++line)
+        EXPECT_TRUE(listed.contains(QStringLiteral("строка %1: «").arg(line))) << line;
+    EXPECT_TRUE(listed.contains(Qs("«X12.345␀F100» → «X12.345F00»"))) << listed.toStdString();
     EXPECT_EQ(RequestSummaries(), std::vector<std::string>{"R 0 1 0"});
     EXPECT_EQ(m_sim->ProgramFrames({LinkFile::Program, 3}), ChainOf(ProgramLines(4)));
 }
