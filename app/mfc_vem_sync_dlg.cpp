@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QRegularExpressionValidator>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include "app/about_dlg.h"
@@ -67,6 +68,25 @@ QString FirstSuffixOf(const QString& filter)
     return pattern.match(filter).captured(1);
 }
 
+const char* const MENU_VERIFY = "Проверять после записи";
+const char* const MENU_COMPARE = "Сравнить с файлом…";
+// Whether every write is read back, kept between runs in
+// ~/.config/MFCVemSync/MFCVemSync.conf.
+const char* const SETTINGS_NAME = "MFCVemSync";
+const char* const VERIFY_SETTING = "verifyAfterWrite";
+
+QVariant Setting(const char* key, const QVariant& otherwise)
+{
+    return QSettings(QString::fromUtf8(SETTINGS_NAME), QString::fromUtf8(SETTINGS_NAME))
+        .value(QString::fromUtf8(key), otherwise);
+}
+
+void KeepSetting(const char* key, const QVariant& value)
+{
+    QSettings(QString::fromUtf8(SETTINGS_NAME), QString::fromUtf8(SETTINGS_NAME))
+        .setValue(QString::fromUtf8(key), value);
+}
+
 } // namespace
 
 CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, TransferBuffer buffer,
@@ -107,6 +127,7 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     about->setShortcut(QKeySequence::HelpContents);
     connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
     addAction(about);
+    AddCheckActions();
 
     OnInitDialog();
 }
@@ -119,6 +140,20 @@ CMFCVemSyncDlg::~CMFCVemSyncDlg()
         connect(this, &CMFCVemSyncDlg::CommandFinished, &loop, &QEventLoop::quit);
         loop.exec();
     }
+}
+
+void CMFCVemSyncDlg::AddCheckActions()
+{
+    auto* verify = new QAction(QString::fromUtf8(MENU_VERIFY), this);
+    verify->setCheckable(true);
+    verify->setChecked(Setting(VERIFY_SETTING, false).toBool());
+    m_commands.SetVerifyAfterWrite(verify->isChecked());
+    connect(verify, &QAction::toggled, this, &CMFCVemSyncDlg::OnVerifyToggled);
+    addAction(verify);
+
+    auto* compare = new QAction(QString::fromUtf8(MENU_COMPARE), this);
+    connect(compare, &QAction::triggered, this, &CMFCVemSyncDlg::OnCompare);
+    addAction(compare);
 }
 
 void CMFCVemSyncDlg::OnInitDialog()
@@ -311,6 +346,28 @@ void CMFCVemSyncDlg::closeEvent(QCloseEvent* event)
     }
     event->ignore();
     ShowInformation(BUSY, BUSY_DETAIL);
+}
+
+void CMFCVemSyncDlg::OnCompare()
+{
+    if (m_busy)
+        return;
+    ShowPortInUse();
+    if (m_link.IsOpen())
+        UpdateData(true);
+    const std::optional<DataKind> kind = SelectedKind();
+    if (!kind)
+        return;
+    RunCommand([this, kind = *kind, number = m_strNumber.toStdString()](ITransferUi&) {
+        m_commands.Compare(kind, number);
+        return std::string();
+    });
+}
+
+void CMFCVemSyncDlg::OnVerifyToggled(bool verify)
+{
+    m_commands.SetVerifyAfterWrite(verify);
+    KeepSetting(VERIFY_SETTING, verify);
 }
 
 void CMFCVemSyncDlg::OnOK()

@@ -66,6 +66,10 @@ public:
     void OnPortSelChange(int index);
     void OnReadClicked();
     void OnWriteClicked();
+    // Context-menu commands: compare the controller with a file for the
+    // selected kind and number, and the check after every write.
+    void OnCompare();
+    void OnVerifyToggled(bool verify);
     void OnSysCommand(unsigned id);
 
     void done(int result) override;
@@ -92,6 +96,7 @@ private:
     void OnOK();
     void OnInitDialog();
     std::optional<DataKind> SelectedKind() const;
+    void AddCheckActions();
 
     std::unique_ptr<Ui::CMFCVemSyncDlg> m_form;
     CControllerLink& m_link;

@@ -6,6 +6,7 @@
 
 #include "app/messages.h"
 #include "app/replacement_file.h"
+#include "app/rewrite_report.h"
 #include "image/binary_file.h"
 #include "image/program_image.h"
 #include "link/controller_link.h"
@@ -83,9 +84,11 @@ bool DescriptorSupported(DataKind kind, const ControllerInfo& info)
 }
 
 std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
-                                     const std::string& imagePath, ITransferUi& ui)
+                                     const std::string& imagePath, ITransferUi& ui,
+                                     std::vector<LossyLine>* lossy)
 {
     CProgramImage image(IMAGE_KIND, textPath, imagePath, 0, 0);
+    image.CollectLossyLines(lossy);
     if (kind == DataKind::Program)
         image.SelectProgram(0);
     else
@@ -97,7 +100,10 @@ std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
         return std::nullopt;
     }
     if (rejected > 0) {
-        ui.ShowWarning(Msg::LINE_REJECTED + std::to_string(rejected));
+        // A word disabled in the controller is exported as a comment line.
+        const bool disabled = image.RejectedLine().starts_with("//");
+        ui.ShowWarning(Msg::LINE_REJECTED + std::to_string(rejected),
+                       disabled ? Msg::DISABLED_LINE : "");
         return std::nullopt;
     }
     const int frames = image.ImportText();
@@ -199,7 +205,9 @@ CommandResult CTransferCommands::RunRead(DataKind kind, std::string_view numberT
     return ReadProgram(kind, numberText, path, target);
 }
 
-CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view numberText)
+// The front part of Write and Compare: the port, the file to send or compare
+// and the descriptor. Done with `path` set, or how the command ends.
+CommandResult CTransferCommands::ChooseFileToSend(DataKind kind, std::string& path)
 {
     if (!m_link.IsOpen())
         return Fail(Msg::PORT_CLOSED);
@@ -209,8 +217,15 @@ CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view number
         return CommandResult::Cancelled;
     if (!ReadDescriptor(kind))
         return CommandResult::Failed;
+    path = WritePathFor(kind, *chosen);
+    return CommandResult::Done;
+}
 
-    const std::string path = WritePathFor(kind, *chosen);
+CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view numberText)
+{
+    std::string path;
+    if (const CommandResult front = ChooseFileToSend(kind, path); front != CommandResult::Done)
+        return front;
     if (kind == DataKind::Parameters)
         return WriteParameters(path);
 
@@ -222,6 +237,24 @@ CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view number
             return Fail(Msg::CANNOT_OPEN_FILE);
     }
     return WriteProgram(kind, numberText, path);
+}
+
+bool CTransferCommands::LoadParameterFile(const std::string& path)
+{
+    CBinaryFile file;
+    if (!file.Open(path, CBinaryFile::Mode::Read)) {
+        Fail(Msg::CANNOT_OPEN_FILE);
+        return false;
+    }
+    const std::size_t bytes = ParameterBytes(m_info);
+    if (file.Length() != bytes) {
+        Fail(Msg::PARAM_FILE_SIZE);
+        return false;
+    }
+    if (file.Read(m_buffer.first(bytes)) != bytes)
+        throw FileException(FileError{FileErrorCause::EndOfFile, 0, path});
+    file.Close();
+    return true;
 }
 
 // Parameter file: the general block, then one block per axis, no header.
@@ -243,15 +276,8 @@ CommandResult CTransferCommands::ReadParameters(CReplacementFile& target)
 
 CommandResult CTransferCommands::WriteParameters(const std::string& path)
 {
-    CBinaryFile file;
-    if (!file.Open(path, CBinaryFile::Mode::Read))
-        return Fail(Msg::CANNOT_OPEN_FILE);
-    const std::size_t bytes = ParameterBytes(m_info);
-    if (file.Length() != bytes)
-        return Fail(Msg::PARAM_FILE_SIZE);
-    if (file.Read(m_buffer.first(bytes)) != bytes)
-        throw FileException(FileError{FileErrorCause::EndOfFile, 0, path});
-    file.Close();
+    if (!LoadParameterFile(path))
+        return CommandResult::Failed;
 
     switch (WriteParameterBlocks(m_link, m_info, m_buffer, m_ui)) {
     case ParameterFailure::General:
@@ -261,14 +287,12 @@ CommandResult CTransferCommands::WriteParameters(const std::string& path)
     case ParameterFailure::None:
         break;
     }
-    m_amount = TransferAmount{true, TransferAmount::Unit::Bytes, bytes};
-    return CommandResult::Done;
+    const CommandResult result = m_verify ? VerifyParameters() : CommandResult::Done;
+    if (result == CommandResult::Done)
+        m_amount = TransferAmount{true, TransferAmount::Unit::Bytes, ParameterBytes(m_info)};
+    return result;
 }
 
-namespace {
-
-// The number check that opens both program branches; the link's file
-// number, or nothing after the message.
 std::optional<std::uint16_t> ProgramFileFor(DataKind kind, std::string_view numberText,
                                             ITransferUi& ui)
 {
@@ -281,8 +305,6 @@ std::optional<std::uint16_t> ProgramFileFor(DataKind kind, std::string_view numb
     }
     return ProgramFileNumber(LinkFileFor(kind), number);
 }
-
-} // namespace
 
 CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view numberText,
                                              const std::string& path, CReplacementFile& target)
@@ -317,25 +339,12 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
     return CommandResult::Done;
 }
 
-CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view numberText,
-                                              const std::string& path)
+// The last block of a longer program carries the image's empty frames after
+// the program's end; the part of a block the image file does not reach is
+// sent as zeros, never as bytes of an earlier command.
+void CTransferCommands::LoadProgramImage(const std::string& imagePath, unsigned frames)
 {
-    const bool program = kind == DataKind::Program;
-    const std::optional<std::uint16_t> file = ProgramFileFor(kind, numberText, m_ui);
-    if (!file)
-        return CommandResult::Failed;
-
-    const std::string imagePath = ImagePathFor(path);
-    const std::optional<int> imported = ImportProgramText(kind, path, imagePath, m_ui);
-    if (!imported)
-        return CommandResult::Failed;
-    const unsigned frames = static_cast<unsigned>(*imported);
-
-    // The last block of a longer program carries the image's empty frames
-    // after the program's end; the part of a block the image file does not
-    // reach is sent as zeros, never as bytes of an earlier command.
-    const std::size_t frameSize = m_info.frameSize();
-    const std::size_t sent = ProgramBytesSent(frames, frameSize);
+    const std::size_t sent = ProgramBytesSent(frames, m_info.frameSize());
     std::fill_n(m_buffer.begin(), sent, std::uint8_t{0});
     {
         CBinaryFile image;
@@ -345,11 +354,37 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
         image.Close();
     }
     RemoveFile(imagePath);
+}
 
+CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view numberText,
+                                              const std::string& path)
+{
+    const bool program = kind == DataKind::Program;
+    const std::optional<std::uint16_t> file = ProgramFileFor(kind, numberText, m_ui);
+    if (!file)
+        return CommandResult::Failed;
+
+    const std::string imagePath = ImagePathFor(path);
+    std::vector<LossyLine> lossy;
+    const std::optional<int> imported = ImportProgramText(kind, path, imagePath, m_ui, &lossy);
+    if (!imported)
+        return CommandResult::Failed;
+    const unsigned frames = static_cast<unsigned>(*imported);
+    // Nothing has been changed in the controller yet.
+    if (!ConfirmLossyLines(lossy, m_ui)) {
+        RemoveFile(imagePath);
+        return CommandResult::Cancelled;
+    }
+
+    LoadProgramImage(imagePath, frames);
+    const std::size_t frameSize = m_info.frameSize();
     if (!DeleteProgram(m_link, *file))
         return Fail(program ? Msg::PROGRAM_DELETE_FAILED : Msg::SUBPROGRAM_DELETE_FAILED);
     if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
         return Fail(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED);
-    m_amount = TransferAmount{true, TransferAmount::Unit::Words, frames};
-    return CommandResult::Done;
+    const CommandResult result =
+        m_verify ? VerifyProgram(kind, *file, frames, path) : CommandResult::Done;
+    if (result == CommandResult::Done)
+        m_amount = TransferAmount{true, TransferAmount::Unit::Words, frames};
+    return result;
 }

@@ -6,9 +6,11 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/link_transactions.h"
 #include "app/transfer_ui.h"
+#include "image/lossy_line.h"
 #include "link/controller_info.h"
 
 class CControllerLink;
@@ -25,6 +27,7 @@ enum class CommandResult {
     Done,
     Cancelled, // the file dialog was left without a choice; nothing shown
     Failed,    // one warning was shown
+    Differs,   // a comparison found a difference, which it showed
 };
 
 // What a command that ended in Done moved: the words of a program or the
@@ -49,10 +52,20 @@ public:
     // What the last Read or Write moved when it ended in Done; nothing
     // after any other end.
     std::optional<TransferAmount> LastAmount() const { return m_amount; }
+    // Compares what the controller holds with what the chosen file would
+    // write, and shows the answer as information: Done when they are the
+    // same, Differs when not.
+    CommandResult Compare(DataKind kind, std::string_view numberText);
+
+    // After a successful write, read the data back and compare them with
+    // what was sent.
+    void SetVerifyAfterWrite(bool verify) { m_verify = verify; }
+    bool VerifyAfterWrite() const { return m_verify; }
 
 private:
     CommandResult RunRead(DataKind kind, std::string_view numberText);
     CommandResult RunWrite(DataKind kind, std::string_view numberText);
+    CommandResult ChooseFileToSend(DataKind kind, std::string& path);
     bool ReadDescriptor(DataKind kind);
     CommandResult Fail(const char* message);
 
@@ -61,12 +74,22 @@ private:
     CommandResult ReadProgram(DataKind kind, std::string_view numberText, const std::string& path,
                               CReplacementFile& target);
     CommandResult WriteProgram(DataKind kind, std::string_view numberText, const std::string& path);
+    // Reads the parameter file into the buffer; false after the message.
+    bool LoadParameterFile(const std::string& path);
+    // Reads the imported frames into the buffer, as they are sent, and
+    // removes the image.
+    void LoadProgramImage(const std::string& imagePath, unsigned frames);
+    CommandResult RunCompare(DataKind kind, std::string_view numberText);
+    CommandResult VerifyParameters();
+    CommandResult VerifyProgram(DataKind kind, std::uint16_t file, unsigned frames,
+                                const std::string& path);
 
     CControllerLink& m_link;
     ControllerInfo& m_info;
     TransferBuffer m_buffer;
     ITransferUi& m_ui;
     std::optional<TransferAmount> m_amount;
+    bool m_verify = false;
 };
 
 // The number typed in the number field, read digit by digit in unsigned
@@ -88,12 +111,19 @@ bool DescriptorSupported(DataKind kind, const ControllerInfo& info);
 // tools. Both show their own message on failure.
 //
 // Checks the text and imports it into the image file; the frame count, or
-// nothing when the text was refused.
+// nothing when the text was refused. `lossy`, when given, receives the lines
+// that are not stored as written.
 std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
-                                     const std::string& imagePath, ITransferUi& ui);
+                                     const std::string& imagePath, ITransferUi& ui,
+                                     std::vector<LossyLine>* lossy = nullptr);
 // Exports the image as text into `target`'s temporary file and puts it in
 // place. The image file is left alone.
 bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui);
 
 // The image file that goes with a program file.
 std::string ImagePathFor(const std::string& programPath);
+
+// The number check that opens every program command: the link's file
+// number, or nothing after the range message.
+std::optional<std::uint16_t> ProgramFileFor(DataKind kind, std::string_view numberText,
+                                            ITransferUi& ui);

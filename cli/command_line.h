@@ -6,7 +6,7 @@
 
 // What the command line asks of vemsync.
 struct CliRequest {
-    enum class Action { Help, Read, Write, Check, Import, Export };
+    enum class Action { Help, Read, Write, Check, Import, Export, Compare };
     enum class Kind { Parameters, Program, Subprogram };
 
     Action action = Action::Help;
@@ -16,6 +16,10 @@ struct CliRequest {
     std::string image;   // import's output, export's input
     std::string port = "COM1";
     bool noClobber = false;
+    // Write and check: go on although some lines are not stored as written.
+    bool acceptRewrites = false;
+    // Write: read the data back afterwards and compare.
+    bool verify = false;
     // The subcommand whose help was asked for; empty for the whole tool.
     std::string helpTopic;
 };

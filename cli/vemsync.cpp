@@ -14,6 +14,7 @@
 
 #include "app/messages.h"
 #include "app/replacement_file.h"
+#include "app/rewrite_report.h"
 #include "app/transfer_commands.h"
 #include "cli/cli_ui.h"
 #include "cli/command_line.h"
@@ -26,6 +27,7 @@ namespace {
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
+constexpr int EXIT_DIFFERS = 3;
 
 constexpr std::uint16_t BAUD_RATE = 38400;
 constexpr std::uint16_t TIMEOUT_MS = 100;
@@ -45,6 +47,8 @@ DataKind DataKindOf(CliRequest::Kind kind)
 
 int ExitFor(CommandResult result)
 {
+    if (result == CommandResult::Differs)
+        return EXIT_DIFFERS;
     return result == CommandResult::Done ? EXIT_OK : EXIT_FAILED;
 }
 
@@ -78,11 +82,21 @@ int RunTransfer(const CliRequest& request)
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
     CCliUi ui(request.file, stderr, ::isatty(STDERR_FILENO) == 1);
+    ui.SetAnswer(request.acceptRewrites);
     CTransferCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
+    commands.SetVerifyAfterWrite(request.verify);
 
-    const CommandResult result = read ? commands.Read(kind, request.number)
-                                      : commands.Write(kind, request.number);
-    if (result != CommandResult::Done && !link.IsOpen())
+    CommandResult result = CommandResult::Failed;
+    if (read)
+        result = commands.Read(kind, request.number);
+    else if (request.action == CliRequest::Action::Compare)
+        result = commands.Compare(kind, request.number);
+    else
+        result = commands.Write(kind, request.number);
+    if (result == CommandResult::Cancelled)
+        std::fprintf(stderr, "vemsync: nothing was written; --accept-rewrites writes the program "
+                             "as listed\n");
+    if (result == CommandResult::Failed && !link.IsOpen())
         ExplainClosedPort(request.port, link.LastOpenError());
     return ExitFor(result);
 }
@@ -99,11 +113,17 @@ int RunCheck(const CliRequest& request)
     }
     ::close(fd);
     CCliUi ui(request.file, stderr, false);
+    ui.SetAnswer(request.acceptRewrites);
+    std::vector<LossyLine> lossy;
     const std::optional<int> frames =
-        ImportProgramText(DataKindOf(request.kind), request.file, image, ui);
+        ImportProgramText(DataKindOf(request.kind), request.file, image, ui, &lossy);
     RemoveFile(image);
     if (!frames)
         return EXIT_FAILED;
+    if (!ConfirmLossyLines(lossy, ui)) {
+        std::fprintf(stderr, "vemsync: --accept-rewrites takes the text as listed\n");
+        return EXIT_FAILED;
+    }
     std::printf("%d\n", *frames);
     return EXIT_OK;
 }
@@ -168,6 +188,7 @@ int Run(const CliRequest& request)
         return EXIT_OK;
     case CliRequest::Action::Read:
     case CliRequest::Action::Write:
+    case CliRequest::Action::Compare:
         return RunTransfer(request);
     case CliRequest::Action::Check:
         return RunCheck(request);

@@ -128,7 +128,9 @@ Options:
                        exception, short (last byte missing), oversize
                        (N = 254), extra-data, gap[=MS] (pause inside the
                        reply, default 200), trailing (bytes after the CRC),
-                       delay[=MS] (default 300). TARGET: always, descriptor,
+                       delay[=MS] (default 300), corrupt (a write is stored
+                       with one byte flipped, the reply as usual). TARGET:
+                       always, descriptor,
                        params, size, block-read, delete, block-write, or
                        nth=N (the N-th request, from 1).
                        e.g. --fault silent:block-read --fault bad-crc:nth=3

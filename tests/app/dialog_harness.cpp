@@ -1,6 +1,7 @@
 #include "tests/app/dialog_harness.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
@@ -103,6 +104,24 @@ std::vector<std::string> ModalCatcher::Texts() const
         if (seen.className == QLatin1String("QMessageBox"))
             texts.push_back(seen.text.toStdString());
     return texts;
+}
+
+ModalCatcher::Answer PickMenuEntry(const QString& entry)
+{
+    return [entry](QWidget* window) {
+        if (auto* menu = qobject_cast<QMenu*>(window)) {
+            for (QAction* action : menu->actions()) {
+                if (action->text() == entry) {
+                    menu->setActiveAction(action);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                    return;
+                }
+            }
+            QTest::keyClick(menu, Qt::Key_Escape);
+            return;
+        }
+        QTest::keyClick(window, Qt::Key_Return);
+    };
 }
 
 ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name)

@@ -60,6 +60,10 @@ private:
     std::vector<SeenModal> m_seen;
 };
 
+// Answers a popup menu by picking `entry` (Esc when it has none) and any
+// other window by Enter.
+ModalCatcher::Answer PickMenuEntry(const QString& entry);
+
 // Sets an environment variable for one scope and puts back what was there.
 class ScopedEnv {
 public:

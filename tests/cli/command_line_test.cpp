@@ -74,6 +74,10 @@ TEST(ParseCommandLine, EveryCommandWithItsOptionsAnywhere)
          {"import", "p", "--subprogram", "i"},
          Request(Action::Import, Kind::Subprogram, "", "p", "i")},
         {"export", {"export", "i", "p"}, Request(Action::Export, Kind::Program, "", "p", "i")},
+        {"compare params", {"compare", "params", "f"}, Request(Action::Compare, Kind::Parameters, "", "f")},
+        {"compare subprogram on a port",
+         {"compare", "subprogram", "12", "f", "--port", "COM2"},
+         Request(Action::Compare, Kind::Subprogram, "12", "f", "", "COM2")},
         {"help", {"--help"}, Help("")},
         {"short help", {"-h"}, Help("")},
         {"help for a command", {"write", "--help"}, Help("write")},
@@ -94,6 +98,43 @@ TEST(ParseCommandLine, EveryCommandWithItsOptionsAnywhere)
         EXPECT_EQ(got->port, row.expected.port);
         EXPECT_EQ(got->noClobber, row.expected.noClobber);
         EXPECT_EQ(got->helpTopic, row.expected.helpTopic);
+    }
+}
+
+struct FlagRow {
+    const char* name;
+    std::vector<std::string> args;
+    bool accepted;
+    bool acceptRewrites;
+    bool verify;
+};
+
+TEST(ParseCommandLine, WriteSafetyOptionsWhereTheyApply)
+{
+    const FlagRow rows[] = {
+        {"write accepting rewrites", {"write", "program", "1", "f", "--accept-rewrites"}, true, true, false},
+        {"write verified", {"--verify", "write", "params", "f"}, true, false, true},
+        {"write with both", {"write", "subprogram", "3", "f", "--verify", "--accept-rewrites"}, true, true,
+         true},
+        {"check accepting rewrites", {"check", "f", "--accept-rewrites"}, true, true, false},
+        {"read verified", {"read", "params", "f", "--verify"}, false, false, false},
+        {"compare verified", {"compare", "params", "f", "--verify"}, false, false, false},
+        {"compare accepting rewrites", {"compare", "program", "1", "f", "--accept-rewrites"}, false, false,
+         false},
+        {"import accepting rewrites", {"import", "f", "i", "--accept-rewrites"}, false, false, false},
+        {"check verified", {"check", "f", "--verify"}, false, false, false},
+    };
+    for (const FlagRow& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + ": " + Joined(row.args));
+        std::string error;
+        const std::optional<CliRequest> got = ParseCommandLine(row.args, error);
+        ASSERT_EQ(got.has_value(), row.accepted) << error;
+        if (!got) {
+            EXPECT_NE(error.find("applies to"), std::string::npos) << error;
+            continue;
+        }
+        EXPECT_EQ(got->acceptRewrites, row.acceptRewrites);
+        EXPECT_EQ(got->verify, row.verify);
     }
 }
 

@@ -96,7 +96,7 @@ struct CommandRow {
 TEST_F(VemsyncTest, EachCommandDoesWhatTheDialogsCommandDoes)
 {
     const std::string program12 = CrLfText(TWELVE_LINES);
-    const std::string program3 = CrLfText({"G0", "X10", "F100"});
+    const std::string program3 = CrLfText({"G0", "X0.010F00", "F100"});
     const std::string rejected4 = CrLfText({"G90", "G0", "X1.000F10", "x10", "M30"});
     const std::string parameters = Pattern(PARAMETER_FILE_SIZE, 7);
     std::vector<ProgramFrame> broken = ChainOf({"G90", "G0", "M30"});
@@ -469,7 +469,7 @@ TEST_F(VemsyncTest, UsageErrorsAreOneLineAndExitTwo)
         {{"read", "params", "f", "-x"}, "unknown option -x"},
         {{"write", "params", "f", "--no-clobber"}, "--no-clobber applies to read only"},
         {{"read", "program", "1", "f", "--subprogram"}, "--subprogram applies to check and import"},
-        {{"check", "f", "--port", "COM1"}, "--port applies to read and write only"},
+        {{"check", "f", "--port", "COM1"}, "--port applies to read, write and compare only"},
         {{"import", "--no-clobber", "a", "b"}, "--no-clobber applies to read only"},
         {{"export", "a", "b", "--subprogram"}, "--subprogram applies to check and import"},
         {{"check"}, "missing arguments"},
