@@ -5,10 +5,10 @@
 #include <ctime>
 
 #include "app/backup_messages.h"
+#include "app/backup_writer.h"
 #include "app/job_progress.h"
 #include "app/messages.h"
 #include "app/read_back.h"
-#include "app/replacement_file.h"
 #include "app/sha256.h"
 #include "app/staged_folder.h"
 #include "image/binary_file.h"
@@ -27,37 +27,6 @@ constexpr std::size_t IMAGE_FILL_BYTES = 8000;
 constexpr std::uint8_t IMAGE_FILL = 0xFF;
 constexpr std::int32_t IMAGE_KIND = 3;
 
-// Keeps the item a job is at in every message shown while it runs, under
-// the message's own detail.
-class CItemUi : public ITransferUi {
-public:
-    CItemUi(ITransferUi& ui, std::string item) : m_ui(ui), m_item(std::move(item)) {}
-
-    std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override
-    {
-        return m_ui.ChooseFile(kind, filter);
-    }
-    using ITransferUi::ShowWarning;
-    void ShowWarning(const std::string& text, const std::string& detail) override
-    {
-        m_ui.ShowWarning(text, detail.empty() ? m_item : detail + "\n" + m_item);
-    }
-    void ShowInformation(const std::string& text, const std::string& detail) override
-    {
-        m_ui.ShowInformation(text, detail);
-    }
-    bool AskYesNo(const std::string& question, const std::string& detail) override
-    {
-        return m_ui.AskYesNo(question, detail);
-    }
-    void SetProgressRange(int low, int high) override { m_ui.SetProgressRange(low, high); }
-    void SetProgressPos(int pos) override { m_ui.SetProgressPos(pos); }
-
-private:
-    ITransferUi& m_ui;
-    std::string m_item;
-};
-
 LinkFile LinkFileOf(Kind kind)
 {
     return kind == Kind::Program ? LinkFile::Program : LinkFile::Subprogram;
@@ -68,28 +37,9 @@ std::uint16_t FileNumberOf(const BackupItemId& id)
     return ProgramFileNumber(LinkFileOf(id.kind), id.number);
 }
 
-// "Программа 3": the item at the start of a line.
-std::string Capitalized(const BackupItemId& id)
-{
-    switch (id.kind) {
-    case Kind::Parameters:
-        return "Параметры";
-    case Kind::Program:
-        return "Программа " + std::to_string(id.number);
-    case Kind::Subprogram:
-        break;
-    }
-    return "Подпрограмма " + std::to_string(id.number);
-}
-
-std::string BackupFailureDetail(const BackupItemId& id)
-{
-    return Capitalized(id) + " — резервная копия не сохранена, прежняя копия в папке не изменена.";
-}
-
 std::string RestoreFailureDetail(const BackupItemId& id)
 {
-    return Capitalized(id) + " — восстановление остановлено; записанное до этого осталось в контроллере.";
+    return ItemTitle(id) + " — восстановление остановлено; записанное до этого осталось в контроллере.";
 }
 
 std::string HexOf(const ControllerInfo& info)
@@ -121,12 +71,12 @@ std::string Duration(Clock::duration elapsed)
     return std::to_string(seconds / 60) + " мин " + std::to_string(seconds % 60) + " с";
 }
 
-void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes)
+void WriteManifest(const std::string& path, const std::string& text)
 {
     CBinaryFile file;
     if (!file.Open(path, CBinaryFile::Mode::CreateWrite))
         throw FileException(file.LastError());
-    file.Write(bytes);
+    file.Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     file.Close();
 }
 
@@ -315,10 +265,15 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
     }
     progress.SetTotal(surveyUnits + ParameterUnits(m_info) + blockUnits);
 
+    // The line goes on with the next item while the writer stores this one.
+    CBackupWriter writer(staged.Path());
     unsigned programs = 0;
     unsigned subprograms = 0;
     unsigned words = 0;
+    const std::size_t frameSize = m_info.frameSize();
     for (BackupEntry& entry : manifest.entries) {
+        if (writer.Failed())
+            break;
         if (entry.id.kind == Kind::Parameters) {
             switch (ReadParameterBlocks(m_link, m_info, m_buffer, progress)) {
             case ParameterFailure::General:
@@ -330,22 +285,28 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
             }
             const auto bytes = m_buffer.first(ParameterBytes(m_info));
             entry.bytes = bytes.size();
-            entry.file = ParameterFileName();
-            entry.sha256 = Sha256Hex(bytes);
-            WriteNewFile(staged.Path() + "/" + entry.file, bytes);
+            writer.Put(entry, {bytes.begin(), bytes.end()});
             continue;
         }
         if (entry.Empty())
             continue;
-        if (!ReadProgramItem(entry, staged.Path(), progress))
-            return CommandResult::Failed;
-        (entry.id.kind == Kind::Program ? programs : subprograms) += 1;
+        const bool program = entry.id.kind == Kind::Program;
+        if (!ReadProgramBlocks(m_link, FileNumberOf(entry.id), entry.frames, frameSize, m_buffer,
+                               progress))
+            return FailItem(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED, entry.id,
+                            false);
+        const auto frames = m_buffer.first(std::size_t{entry.frames} * frameSize);
+        writer.Put(entry, {frames.begin(), frames.end()});
+        (program ? programs : subprograms) += 1;
         words += entry.frames;
+    }
+    if (const std::optional<CBackupWriter::Failure> failure = writer.Finish()) {
+        m_ui.ShowWarning(failure->text, failure->detail);
+        return CommandResult::Failed;
     }
 
     const std::string text = FormatManifest(manifest);
-    WriteNewFile(staged.Path() + "/" + MANIFEST_NAME,
-                 std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    WriteManifest(staged.Path() + "/" + MANIFEST_NAME, text);
     staged.Commit();
 
     const unsigned empty = BACKUP_PROGRAMS + BACKUP_SUBPROGRAMS - programs - subprograms;
@@ -355,44 +316,6 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
                              ".\nВремя: " + Duration(Clock::now() - start) + ".\nПапка: " +
                              staged.Target());
     return CommandResult::Done;
-}
-
-// The frames as the controller sent them, and the text the Read command
-// makes of them.
-bool CBackupCommands::ReadProgramItem(BackupEntry& entry, const std::string& staging,
-                                      CJobProgress& progress)
-{
-    const bool program = entry.id.kind == Kind::Program;
-    const std::size_t frameSize = m_info.frameSize();
-    if (!ReadProgramBlocks(m_link, FileNumberOf(entry.id), entry.frames, frameSize, m_buffer,
-                           progress)) {
-        FailItem(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED, entry.id, false);
-        return false;
-    }
-    const auto frames = m_buffer.first(std::size_t{entry.frames} * frameSize);
-    entry.file = FramesFileName(entry.id);
-    entry.sha256 = Sha256Hex(frames);
-    const std::string framesPath = staging + "/" + entry.file;
-    WriteNewFile(framesPath, frames);
-
-    // The frames file is an image file as the Read command writes it.
-    entry.textFile = TextFileName(entry.id);
-    const std::string textPath = staging + "/" + entry.textFile;
-    CItemUi itemUi(m_ui, BackupFailureDetail(entry.id));
-    CReplacementFile target;
-    if (!target.Begin(textPath)) {
-        itemUi.ShowWarning(FileErrorMessage(target.LastError()));
-        return false;
-    }
-    if (!ExportProgramText(framesPath, target, itemUi))
-        return false;
-    const std::optional<std::vector<std::uint8_t>> text = ReadWholeFile(textPath);
-    if (!text) {
-        itemUi.ShowWarning(Msg::CANNOT_OPEN_FILE);
-        return false;
-    }
-    entry.textSha256 = Sha256Hex(*text);
-    return true;
 }
 
 CommandResult CBackupCommands::RunRestore(const std::string& folder, const RestoreOptions& options)
@@ -573,7 +496,7 @@ bool CBackupCommands::WriteParameterItem(const std::vector<std::uint8_t>& bytes,
         return true;
     case ReadBack::Outcome::Differs:
         m_ui.ShowWarning(BackupMsg::VERIFY_DIFFERS,
-                         Capitalized(id) + ", байт " + std::to_string(back.firstDifference) + ".");
+                         ItemTitle(id) + ", байт " + std::to_string(back.firstDifference) + ".");
         return false;
     default:
         FailItem(back.parameterFailure == ParameterFailure::Axis ? Msg::AXIS_READ_FAILED
@@ -619,7 +542,7 @@ bool CBackupCommands::WriteProgramItem(const BackupItemId& id, const std::vector
         return true;
     case ReadBack::Outcome::Differs:
         m_ui.ShowWarning(BackupMsg::VERIFY_DIFFERS,
-                         Capitalized(id) + ", кадр " + std::to_string(back.firstDifference + 1) +
+                         ItemTitle(id) + ", кадр " + std::to_string(back.firstDifference + 1) +
                              " (кадров в копии: " + std::to_string(count) +
                              ", в контроллере: " + std::to_string(back.controllerFrames) + ").");
         return false;

@@ -41,7 +41,6 @@ private:
     CommandResult RunBackup(const std::string& folder);
     CommandResult RunRestore(const std::string& folder, const RestoreOptions& options);
     bool ReadDescriptor();
-    bool ReadProgramItem(BackupEntry& entry, const std::string& staging, CJobProgress& progress);
     bool WriteParameterItem(const std::vector<std::uint8_t>& bytes, bool verify,
                             CJobProgress& progress);
     bool WriteProgramItem(const BackupItemId& id, const std::vector<std::uint8_t>& frames,

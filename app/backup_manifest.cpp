@@ -88,6 +88,19 @@ std::string ItemName(const BackupItemId& id)
     return "подпрограмма " + std::to_string(id.number);
 }
 
+std::string ItemTitle(const BackupItemId& id)
+{
+    switch (id.kind) {
+    case BackupItemId::Kind::Parameters:
+        return "Параметры";
+    case BackupItemId::Kind::Program:
+        return "Программа " + std::to_string(id.number);
+    case BackupItemId::Kind::Subprogram:
+        break;
+    }
+    return "Подпрограмма " + std::to_string(id.number);
+}
+
 std::string ItemWord(const BackupItemId& id)
 {
     if (id.kind == BackupItemId::Kind::Parameters)

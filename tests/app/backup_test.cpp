@@ -355,6 +355,24 @@ TEST_F(Backup, FailureMidBackupLeavesTheEarlierBackupAsItWas)
     EXPECT_FALSE(fs::exists(PathOf("new")));
 }
 
+TEST_F(Backup, FrameTheReadCommandCannotDecodeStopsTheBackup)
+{
+    LoadController();
+    const std::string dir = PathOf("backup");
+    ASSERT_EQ(BackupTo(dir), CommandResult::Done);
+    const std::map<std::string, std::string> earlier = FolderFiles(dir);
+    std::vector<ProgramFrame> frames = ChainOf(ProgramLines(4));
+    frames[1].setCode(0x7F); // no word has this code
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 6}, frames));
+    m_ui.events.clear();
+    m_ui.details.clear();
+    EXPECT_EQ(BackupTo(dir), CommandResult::Failed);
+    EXPECT_EQ(m_ui.Warnings(), std::vector<std::string>{Msg::DECODE_FAILED});
+    ASSERT_EQ(m_ui.details.size(), 1u);
+    EXPECT_EQ(m_ui.details[0].rfind("Программа 6", 0), 0u) << m_ui.details[0];
+    EXPECT_EQ(FolderFiles(dir), earlier);
+}
+
 TEST_F(Backup, RefusesAFolderOfOtherFiles)
 {
     fs::create_directory(PathOf("documents"));
