@@ -14,6 +14,8 @@
 
 #include "app/about_dlg.h"
 #include "app/app_resources.h"
+#include "app/backup_messages.h"
+#include "app/messages.h"
 #include "link/controller_link.h"
 #include "ui_mfc_vem_sync_dlg.h"
 
@@ -37,6 +39,7 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
       m_form(std::make_unique<Ui::CMFCVemSyncDlg>()),
       m_link(link),
       m_commands(link, info, buffer, *this),
+      m_backup(link, info, buffer, *this),
       m_strPort(QStringLiteral("COM1"))
 {
     if (m_link.IsOpen())
@@ -61,6 +64,16 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     disconnect(m_comboPort->lineEdit(), &QLineEdit::editingFinished, m_comboPort, nullptr);
     connect(m_form->buttonRead, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnReadClicked);
     connect(m_form->buttonWrite, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnWriteClicked);
+
+    auto* backup = new QAction(QString::fromUtf8(BackupMsg::BACKUP_ENTRY), this);
+    connect(backup, &QAction::triggered, this, &CMFCVemSyncDlg::OnBackupAll);
+    addAction(backup);
+    auto* restore = new QAction(QString::fromUtf8(BackupMsg::RESTORE_ENTRY), this);
+    connect(restore, &QAction::triggered, this, &CMFCVemSyncDlg::OnRestoreAll);
+    addAction(restore);
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    addAction(separator);
 
     auto* about = new QAction(m_aboutText, this);
     about->setShortcut(QKeySequence::HelpContents);
@@ -175,6 +188,28 @@ void CMFCVemSyncDlg::OnWriteClicked()
     m_commands.Write(*kind, m_strNumber.toStdString());
 }
 
+void CMFCVemSyncDlg::OnBackupAll()
+{
+    if (!m_link.IsOpen()) {
+        ShowWarning(Msg::PORT_CLOSED);
+        return;
+    }
+    if (const std::optional<std::string> folder = ChooseFolder(BackupMsg::BACKUP_ENTRY))
+        m_backup.Backup(*folder);
+}
+
+void CMFCVemSyncDlg::OnRestoreAll()
+{
+    if (!m_link.IsOpen()) {
+        ShowWarning(Msg::PORT_CLOSED);
+        return;
+    }
+    RestoreOptions options;
+    options.confirm = true;
+    if (const std::optional<std::string> folder = ChooseFolder(BackupMsg::RESTORE_ENTRY))
+        m_backup.Restore(*folder, options);
+}
+
 void CMFCVemSyncDlg::OnOK()
 {
     if (UpdateData(true))
@@ -218,6 +253,16 @@ std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const
     const QString path = kind == FileDialogKind::SaveAs
                              ? QFileDialog::getSaveFileName(this, QString(), QString(), qtFilter)
                              : QFileDialog::getOpenFileName(this, QString(), QString(), qtFilter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(path).toStdString();
+}
+
+std::optional<std::string> CMFCVemSyncDlg::ChooseFolder(const char* title)
+{
+    if (m_folderChooser)
+        return m_folderChooser(title);
+    const QString path = QFileDialog::getExistingDirectory(this, QString::fromUtf8(title));
     if (path.isEmpty())
         return std::nullopt;
     return QFile::encodeName(path).toStdString();

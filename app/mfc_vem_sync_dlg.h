@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/backup_commands.h"
 #include "app/transfer_commands.h"
 
 class QComboBox;
@@ -37,6 +38,9 @@ public:
     using FileChooser =
         std::function<std::optional<std::string>(FileDialogKind kind, const std::string& filter)>;
     void SetFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
+    // Replaces the standard folder dialog, for tests.
+    using FolderChooser = std::function<std::optional<std::string>(const std::string& title)>;
+    void SetFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
 
     std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override;
     using ITransferUi::ShowWarning;
@@ -51,6 +55,9 @@ public:
     void OnReadClicked();
     void OnWriteClicked();
     void OnSysCommand(unsigned id);
+    // The context menu's whole-controller backup and restore.
+    void OnBackupAll();
+    void OnRestoreAll();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -64,11 +71,14 @@ private:
     void OnOK();
     void OnInitDialog();
     std::optional<DataKind> SelectedKind() const;
+    std::optional<std::string> ChooseFolder(const char* title);
 
     std::unique_ptr<Ui::CMFCVemSyncDlg> m_form;
     CControllerLink& m_link;
     CTransferCommands m_commands;
+    CBackupCommands m_backup;
     FileChooser m_fileChooser;
+    FolderChooser m_folderChooser;
     QString m_aboutText;
 
     QIcon m_hIcon;
