@@ -35,11 +35,16 @@ bool SyncFileSystemOf(const std::string& folder)
     return synced;
 }
 
-std::string WithoutTrailingSlashes(std::string path)
+// "backups/./today/" and "backups/today" name one folder, whose parent is
+// "backups".
+std::string Normalized(const std::string& path)
 {
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    std::string text = (ec ? fs::path(path) : absolute).lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
 }
 
 } // namespace
@@ -53,7 +58,7 @@ CStagedFolder::~CStagedFolder()
 
 CStagedFolder::Start CStagedFolder::Begin(const std::string& target)
 {
-    m_target = WithoutTrailingSlashes(target);
+    m_target = Normalized(target);
     const fs::path path(m_target);
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
