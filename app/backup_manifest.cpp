@@ -75,19 +75,6 @@ std::vector<BackupItemId> AllBackupItems()
     return items;
 }
 
-std::string ItemName(const BackupItemId& id)
-{
-    switch (id.kind) {
-    case BackupItemId::Kind::Parameters:
-        return "параметры";
-    case BackupItemId::Kind::Program:
-        return "программа " + std::to_string(id.number);
-    case BackupItemId::Kind::Subprogram:
-        break;
-    }
-    return "подпрограмма " + std::to_string(id.number);
-}
-
 std::string ItemTitle(const BackupItemId& id)
 {
     switch (id.kind) {

@@ -75,9 +75,7 @@ std::string TextFileName(const BackupItemId& id);
 
 // Every item a backup holds, in the order the manifest lists them.
 std::vector<BackupItemId> AllBackupItems();
-// "параметры", "программа 3", "подпрограмма 7": an item as the user reads it.
-std::string ItemName(const BackupItemId& id);
-// "Параметры", "Программа 3": the same at the start of a sentence.
+// "Параметры", "Программа 3", "Подпрограмма 7": an item as the user reads it.
 std::string ItemTitle(const BackupItemId& id);
 // "params", "program:3", "subprogram:7": an item as --only takes it.
 std::string ItemWord(const BackupItemId& id);

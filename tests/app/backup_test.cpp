@@ -67,14 +67,6 @@ std::vector<std::string> Differences(const std::map<std::string, std::string>& a
     return names;
 }
 
-std::map<std::string, std::string> FolderFiles(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    for (const std::string& name : FolderEntries(folder))
-        files[name] = ReadWholeFile(folder + "/" + name);
-    return files;
-}
-
 class Backup : public TransferTest {
 protected:
     void SetUp() override { Start(); }
