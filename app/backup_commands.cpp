@@ -71,28 +71,6 @@ std::string Duration(Clock::duration elapsed)
     return std::to_string(seconds / 60) + " мин " + std::to_string(seconds % 60) + " с";
 }
 
-void WriteManifest(const std::string& path, const std::string& text)
-{
-    CBinaryFile file;
-    if (!file.Open(path, CBinaryFile::Mode::CreateWrite))
-        throw FileException(file.LastError());
-    file.Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    file.Close();
-}
-
-// The whole file; nothing when it cannot be opened.
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path)
-{
-    CBinaryFile file;
-    if (!file.Open(path, CBinaryFile::Mode::Read))
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes(file.Length());
-    if (file.Read(bytes) != bytes.size())
-        throw FileException(FileError{FileErrorCause::EndOfFile, 0, path});
-    file.Close();
-    return bytes;
-}
-
 // "параметры, программ: 3, подпрограмм: 2 (слов: 1013)"
 std::string Tally(bool parameters, unsigned programs, unsigned subprograms, unsigned words)
 {
@@ -306,7 +284,8 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
     }
 
     const std::string text = FormatManifest(manifest);
-    WriteManifest(staged.Path() + "/" + MANIFEST_NAME, text);
+    WriteBackupFile(staged.Path() + "/" + MANIFEST_NAME,
+                 std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     staged.Commit();
 
     const unsigned empty = BACKUP_PROGRAMS + BACKUP_SUBPROGRAMS - programs - subprograms;
@@ -329,7 +308,7 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
 
     // The backup is checked whole before the controller is asked anything.
     const std::string manifestPath = folder + "/" + MANIFEST_NAME;
-    const std::optional<std::vector<std::uint8_t>> manifestBytes = ReadWholeFile(manifestPath);
+    const std::optional<std::vector<std::uint8_t>> manifestBytes = ReadBackupFile(manifestPath);
     if (!manifestBytes) {
         m_ui.ShowWarning(BackupMsg::BACKUP_MISSING, folder + "\n" + nothingWritten);
         return CommandResult::Failed;
@@ -354,7 +333,7 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
             m_ui.ShowWarning(BackupMsg::BACKUP_DAMAGED, folder + "/" + file + ": " + why + "\n" + nothingWritten);
             return CommandResult::Failed;
         };
-        std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(folder + "/" + entry.file);
+        std::optional<std::vector<std::uint8_t>> bytes = ReadBackupFile(folder + "/" + entry.file);
         if (!bytes)
             return damaged(entry.file, "файл не открывается");
         const bool sizeOk = entry.id.kind == Kind::Parameters ? entry.bytes == expected
@@ -364,7 +343,7 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
         if (Sha256Hex(*bytes) != entry.sha256)
             return damaged(entry.file, "контрольная сумма не совпадает");
         if (!entry.textFile.empty()) {
-            const std::optional<std::vector<std::uint8_t>> text = ReadWholeFile(folder + "/" + entry.textFile);
+            const std::optional<std::vector<std::uint8_t>> text = ReadBackupFile(folder + "/" + entry.textFile);
             if (!text)
                 return damaged(entry.textFile, "файл не открывается");
             if (Sha256Hex(*text) != entry.textSha256)

@@ -26,7 +26,11 @@ public:
     std::optional<CBackupWriter::Failure> warning;
 };
 
-void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes)
+constexpr const char* EARLIER_KEPT = "Прежняя копия в папке не изменена.";
+
+} // namespace
+
+void WriteBackupFile(const std::string& path, std::span<const std::uint8_t> bytes)
 {
     CBinaryFile file;
     if (!file.Open(path, CBinaryFile::Mode::CreateWrite))
@@ -35,21 +39,17 @@ void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes)
     file.Close();
 }
 
-std::vector<std::uint8_t> ReadBack(const std::string& path)
+std::optional<std::vector<std::uint8_t>> ReadBackupFile(const std::string& path)
 {
     CBinaryFile file;
     if (!file.Open(path, CBinaryFile::Mode::Read))
-        throw FileException(file.LastError());
+        return std::nullopt;
     std::vector<std::uint8_t> bytes(file.Length());
     if (file.Read(bytes) != bytes.size())
         throw FileException(FileError{FileErrorCause::EndOfFile, 0, path});
     file.Close();
     return bytes;
 }
-
-constexpr const char* EARLIER_KEPT = "Прежняя копия в папке не изменена.";
-
-} // namespace
 
 std::string BackupFailureDetail(const BackupItemId& id)
 {
@@ -120,7 +120,7 @@ std::optional<CBackupWriter::Failure> CBackupWriter::Write(BackupEntry& entry,
         entry.file = parameters ? ParameterFileName() : FramesFileName(entry.id);
         entry.sha256 = Sha256Hex(bytes);
         const std::string path = m_folder + "/" + entry.file;
-        WriteNewFile(path, bytes);
+        WriteBackupFile(path, bytes);
         if (parameters)
             return std::nullopt;
 
@@ -135,7 +135,11 @@ std::optional<CBackupWriter::Failure> CBackupWriter::Write(BackupEntry& entry,
             failure.detail += (failure.detail.empty() ? "" : "\n") + BackupFailureDetail(entry.id);
             return failure;
         }
-        entry.textSha256 = Sha256Hex(ReadBack(m_folder + "/" + entry.textFile));
+        const std::string textPath = m_folder + "/" + entry.textFile;
+        const std::optional<std::vector<std::uint8_t>> text = ReadBackupFile(textPath);
+        if (!text)
+            return Failure{Msg::CANNOT_OPEN_FILE, textPath};
+        entry.textSha256 = Sha256Hex(*text);
         return std::nullopt;
     } catch (const FileException& e) {
         return Failure{e.what(), EARLIER_KEPT};

@@ -5,11 +5,18 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/backup_manifest.h"
+
+// Creates (or empties) the file and writes the bytes; throws FileException.
+void WriteBackupFile(const std::string& path, std::span<const std::uint8_t> bytes);
+// The whole file; nothing when it cannot be opened. A read that fails
+// midway throws FileException.
+std::optional<std::vector<std::uint8_t>> ReadBackupFile(const std::string& path);
 
 // "Программа 3 — …": the detail under the message of an item that stopped a
 // backup.
