@@ -20,6 +20,8 @@ namespace {
 using Kind = BackupItemId::Kind;
 using Clock = std::chrono::steady_clock;
 
+constexpr const char* NOTHING_WRITTEN = "Ничего не записано в контроллер.";
+
 // An import fills the first 8000 bytes of the image with 0xFF and then puts
 // the empty frame at the start of every slot of the area; the second halves
 // of slots past those 8000 bytes are never written and read as zeros.
@@ -127,6 +129,64 @@ std::string NumberList(const std::vector<BackupItemId>& ids)
 int ParameterUnits(const ControllerInfo& info)
 {
     return static_cast<int>(info.generalParamSize() / GENERAL_BLOCK + info.axisCount());
+}
+
+// A backup folder checked whole: the manifest, and every file against its
+// size and checksum. Nothing after a message saying what is wrong.
+struct LoadedBackup {
+    BackupManifest manifest;
+    // The bytes of each entry's file, in the manifest's order.
+    std::vector<std::vector<std::uint8_t>> contents;
+};
+
+std::optional<LoadedBackup> LoadBackup(const std::string& folder, ITransferUi& ui)
+{
+    const std::string manifestPath = folder + "/" + MANIFEST_NAME;
+    const std::optional<std::vector<std::uint8_t>> manifestBytes = ReadBackupFile(manifestPath);
+    if (!manifestBytes) {
+        ui.ShowWarning(BackupMsg::BACKUP_MISSING, folder + "\n" + NOTHING_WRITTEN);
+        return std::nullopt;
+    }
+    std::string error;
+    const std::optional<BackupManifest> manifest =
+        ParseManifest(std::string(manifestBytes->begin(), manifestBytes->end()), error);
+    if (!manifest) {
+        ui.ShowWarning(BackupMsg::BACKUP_DAMAGED, manifestPath + ": " + error + "\n" + NOTHING_WRITTEN);
+        return std::nullopt;
+    }
+    const std::size_t frameSize = manifest->descriptor.frameSize();
+    LoadedBackup backup{*manifest, std::vector<std::vector<std::uint8_t>>(manifest->entries.size())};
+    for (std::size_t i = 0; i < manifest->entries.size(); ++i) {
+        const BackupEntry& entry = manifest->entries[i];
+        if (entry.Empty())
+            continue;
+        const std::size_t expected = entry.id.kind == Kind::Parameters
+                                         ? ParameterBytes(manifest->descriptor)
+                                         : std::size_t{entry.frames} * frameSize;
+        const auto damaged = [&](const std::string& file, const std::string& why) {
+            ui.ShowWarning(BackupMsg::BACKUP_DAMAGED, folder + "/" + file + ": " + why + "\n" + NOTHING_WRITTEN);
+            return std::nullopt;
+        };
+        std::optional<std::vector<std::uint8_t>> bytes = ReadBackupFile(folder + "/" + entry.file);
+        if (!bytes)
+            return damaged(entry.file, "файл не открывается");
+        const bool sizeOk = entry.id.kind == Kind::Parameters ? entry.bytes == expected
+                                                              : entry.frames <= MAX_PROGRAM_FRAMES;
+        if (!sizeOk || bytes->size() != expected)
+            return damaged(entry.file, "неверный размер");
+        if (Sha256Hex(*bytes) != entry.sha256)
+            return damaged(entry.file, "контрольная сумма не совпадает");
+        if (!entry.textFile.empty()) {
+            const std::optional<std::vector<std::uint8_t>> text = ReadBackupFile(folder + "/" + entry.textFile);
+            if (!text)
+                return damaged(entry.textFile, "файл не открывается");
+            if (Sha256Hex(*text) != entry.textSha256)
+                return damaged(entry.textFile, "контрольная сумма не совпадает");
+        }
+        backup.contents[i] = std::move(*bytes);
+    }
+
+    return backup;
 }
 
 } // namespace
@@ -304,63 +364,22 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
         return CommandResult::Failed;
     }
     const Clock::time_point start = Clock::now();
-    const std::string nothingWritten = "Ничего не записано в контроллер.";
 
-    // The backup is checked whole before the controller is asked anything.
-    const std::string manifestPath = folder + "/" + MANIFEST_NAME;
-    const std::optional<std::vector<std::uint8_t>> manifestBytes = ReadBackupFile(manifestPath);
-    if (!manifestBytes) {
-        m_ui.ShowWarning(BackupMsg::BACKUP_MISSING, folder + "\n" + nothingWritten);
+    const std::optional<LoadedBackup> backup = LoadBackup(folder, m_ui);
+    if (!backup)
         return CommandResult::Failed;
-    }
-    std::string error;
-    const std::optional<BackupManifest> manifest =
-        ParseManifest(std::string(manifestBytes->begin(), manifestBytes->end()), error);
-    if (!manifest) {
-        m_ui.ShowWarning(BackupMsg::BACKUP_DAMAGED, manifestPath + ": " + error + "\n" + nothingWritten);
-        return CommandResult::Failed;
-    }
-    const std::size_t frameSize = manifest->descriptor.frameSize();
-    std::vector<std::vector<std::uint8_t>> contents(manifest->entries.size());
-    for (std::size_t i = 0; i < manifest->entries.size(); ++i) {
-        const BackupEntry& entry = manifest->entries[i];
-        if (entry.Empty())
-            continue;
-        const std::size_t expected = entry.id.kind == Kind::Parameters
-                                         ? ParameterBytes(manifest->descriptor)
-                                         : std::size_t{entry.frames} * frameSize;
-        const auto damaged = [&](const std::string& file, const std::string& why) {
-            m_ui.ShowWarning(BackupMsg::BACKUP_DAMAGED, folder + "/" + file + ": " + why + "\n" + nothingWritten);
-            return CommandResult::Failed;
-        };
-        std::optional<std::vector<std::uint8_t>> bytes = ReadBackupFile(folder + "/" + entry.file);
-        if (!bytes)
-            return damaged(entry.file, "файл не открывается");
-        const bool sizeOk = entry.id.kind == Kind::Parameters ? entry.bytes == expected
-                                                              : entry.frames <= MAX_PROGRAM_FRAMES;
-        if (!sizeOk || bytes->size() != expected)
-            return damaged(entry.file, "неверный размер");
-        if (Sha256Hex(*bytes) != entry.sha256)
-            return damaged(entry.file, "контрольная сумма не совпадает");
-        if (!entry.textFile.empty()) {
-            const std::optional<std::vector<std::uint8_t>> text = ReadBackupFile(folder + "/" + entry.textFile);
-            if (!text)
-                return damaged(entry.textFile, "файл не открывается");
-            if (Sha256Hex(*text) != entry.textSha256)
-                return damaged(entry.textFile, "контрольная сумма не совпадает");
-        }
-        contents[i] = std::move(*bytes);
-    }
+    const BackupManifest& manifest = backup->manifest;
+    const std::vector<std::vector<std::uint8_t>>& contents = backup->contents;
 
     const std::optional<ControllerInfo> fresh = ReadDescriptorRecord(m_link);
     if (!fresh) {
         m_ui.ShowWarning(Msg::DESCRIPTOR_FAILED);
         return CommandResult::Failed;
     }
-    if (fresh->bytes != manifest->descriptor.bytes) {
-        m_ui.ShowWarning(BackupMsg::DESCRIPTOR_MISMATCH, "В копии: " + HexOf(manifest->descriptor) +
+    if (fresh->bytes != manifest.descriptor.bytes) {
+        m_ui.ShowWarning(BackupMsg::DESCRIPTOR_MISMATCH, "В копии: " + HexOf(manifest.descriptor) +
                                                              "\nВ контроллере: " + HexOf(*fresh) +
-                                                             "\n" + nothingWritten);
+                                                             "\n" + NOTHING_WRITTEN);
         return CommandResult::Failed;
     }
     m_info = *fresh;
@@ -380,8 +399,8 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
     std::vector<BackupItemId> deletes;
     int units = 0;
     const int passes = options.verify ? 2 : 1;
-    for (std::size_t i = 0; i < manifest->entries.size(); ++i) {
-        const BackupEntry& entry = manifest->entries[i];
+    for (std::size_t i = 0; i < manifest.entries.size(); ++i) {
+        const BackupEntry& entry = manifest.entries[i];
         if (!selected(entry.id))
             continue;
         if (entry.id.kind == Kind::Parameters) {
@@ -402,7 +421,7 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
 
     if (options.confirm) {
         const bool parameters = !written.empty() && written.front().kind == Kind::Parameters;
-        std::string detail = "Копия от " + manifest->time + ".\nБудут заменены: ";
+        std::string detail = "Копия от " + manifest.time + ".\nБудут заменены: ";
         const std::string numbers = NumberList(written);
         detail += parameters ? "параметры" : "";
         detail += (parameters && !numbers.empty() ? "; " : "") + numbers;
@@ -422,7 +441,7 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
     unsigned words = 0;
     bool parameters = false;
     for (const std::size_t i : writes) {
-        const BackupEntry& entry = manifest->entries[i];
+        const BackupEntry& entry = manifest.entries[i];
         if (entry.id.kind == Kind::Parameters) {
             if (!WriteParameterItem(contents[i], options.verify, progress))
                 return CommandResult::Failed;
