@@ -230,7 +230,14 @@ TEST_F(Backup, RestoreIntoFreshStoreGivesTheSameMemory)
     RestoreOptions exact;
     exact.exact = true;
     exact.verify = true;
+    m_ui.events.clear();
     ASSERT_EQ(RestoreFrom(dir, exact), CommandResult::Done) << ::testing::PrintToString(m_ui.events);
+    // Parameters 6 blocks, programs a delete and their blocks, each twice
+    // with the read-back's size query; 65 deletes of the empty ones.
+    const std::vector<std::string> progress = m_ui.Progress();
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front(), "range 0 397");
+    EXPECT_EQ(progress.back(), "pos 397");
     EXPECT_EQ(Differences(original, StoreImage(PathOf("fresh"))), std::vector<std::string>{});
     EXPECT_EQ(m_ui.events.back(), std::string("info ") + BackupMsg::RESTORE_DONE);
     EXPECT_EQ(m_ui.Warnings(), std::vector<std::string>{});
