@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "app/backup_messages.h"
 #include "app/messages.h"
@@ -36,6 +37,29 @@ TEST_F(VemsyncTest, BackupAndRestoreRoundTripTheController)
     EXPECT_EQ(m_sim->ProgramFrames({LinkFile::Subprogram, 30}), disabled);
     EXPECT_EQ(m_sim->ProgramFrames({LinkFile::Program, 1}), program1);
     EXPECT_EQ(m_sim->ProgramSize({LinkFile::Program, 9}), 0u);
+}
+
+TEST_F(VemsyncTest, BackupBarOnATerminalCoversTheWholeJob)
+{
+    VemsyncOptions terminal;
+    terminal.stderrOnTerminal = true;
+    const VemsyncRun run = Vemsync({"backup", PathOf("b"), "--port", Port()}, terminal);
+    ASSERT_EQ(run.status, 0) << run.Describe();
+    // The fresh store: 70 size queries, 2 + 4 parameter blocks, then programs
+    // 1 and 2 and subprogram 1 in 5, 3 and 2 blocks. Until the sizes are
+    // known the bar counts the queries and the parameters only.
+    std::set<std::string> totals;
+    for (std::string::size_type at = run.err.find("] "); at != std::string::npos;
+         at = run.err.find("] ", at + 1)) {
+        const std::string::size_type slash = run.err.find('/', at);
+        const std::string::size_type end = run.err.find_first_not_of("0123456789", slash + 1);
+        totals.insert(run.err.substr(slash + 1, end - slash - 1));
+    }
+    EXPECT_EQ(totals, (std::set<std::string>{"76", "86"})) << run.Describe();
+    const std::string::size_type full = run.err.find("] 86/86");
+    ASSERT_NE(full, std::string::npos) << run.Describe();
+    EXPECT_NE(run.err.find(BackupMsg::BACKUP_DONE, full), std::string::npos)
+        << "the summary follows the full bar\n" << run.Describe();
 }
 
 TEST_F(VemsyncTest, RestoreRefusalExitsOneWithTheReason)
