@@ -20,6 +20,8 @@
 
 #include "app/about_dlg.h"
 #include "app/app_resources.h"
+#include "app/backup_messages.h"
+#include "app/messages.h"
 #include "app/transfer_summary.h"
 #include "link/controller_link.h"
 #include "ui_mfc_vem_sync_dlg.h"
@@ -96,6 +98,7 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
       m_link(link),
       m_workerUi(*this, [this] { FinishCommand(); }),
       m_commands(link, info, buffer, m_workerUi),
+      m_backup(link, info, buffer, m_workerUi),
       m_strPort(QStringLiteral("COM1"))
 {
     if (m_link.IsOpen())
@@ -123,11 +126,26 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     connect(m_form->buttonRead, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnReadClicked);
     connect(m_form->buttonWrite, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnWriteClicked);
 
+    // The context menu: checks, whole-controller jobs, then About.
+    const auto addSeparator = [this] {
+        auto* separator = new QAction(this);
+        separator->setSeparator(true);
+        addAction(separator);
+    };
+    AddCheckActions();
+    addSeparator();
+    auto* backup = new QAction(QString::fromUtf8(BackupMsg::BACKUP_ENTRY), this);
+    connect(backup, &QAction::triggered, this, &CMFCVemSyncDlg::OnBackupAll);
+    addAction(backup);
+    auto* restore = new QAction(QString::fromUtf8(BackupMsg::RESTORE_ENTRY), this);
+    connect(restore, &QAction::triggered, this, &CMFCVemSyncDlg::OnRestoreAll);
+    addAction(restore);
+    addSeparator();
+
     auto* about = new QAction(m_aboutText, this);
     about->setShortcut(QKeySequence::HelpContents);
     connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
     addAction(about);
-    AddCheckActions();
 
     OnInitDialog();
 }
@@ -370,6 +388,42 @@ void CMFCVemSyncDlg::OnVerifyToggled(bool verify)
     KeepSetting(VERIFY_SETTING, verify);
 }
 
+void CMFCVemSyncDlg::OnBackupAll()
+{
+    if (!m_link.IsOpen()) {
+        ShowWarning(Msg::PORT_CLOSED);
+        return;
+    }
+    if (m_busy)
+        return;
+    const std::optional<std::string> folder = ChooseFolder(BackupMsg::BACKUP_ENTRY);
+    if (!folder)
+        return;
+    RunCommand([this, folder = *folder](ITransferUi&) {
+        m_backup.Backup(folder);
+        return std::string();
+    });
+}
+
+void CMFCVemSyncDlg::OnRestoreAll()
+{
+    if (!m_link.IsOpen()) {
+        ShowWarning(Msg::PORT_CLOSED);
+        return;
+    }
+    if (m_busy)
+        return;
+    const std::optional<std::string> folder = ChooseFolder(BackupMsg::RESTORE_ENTRY);
+    if (!folder)
+        return;
+    RunCommand([this, folder = *folder](ITransferUi&) {
+        RestoreOptions options;
+        options.confirm = true;
+        m_backup.Restore(folder, options);
+        return std::string();
+    });
+}
+
 void CMFCVemSyncDlg::OnOK()
 {
     if (UpdateData(true))
@@ -439,6 +493,18 @@ QString CMFCVemSyncDlg::StartFolder() const
     // Never the folder the program was started from.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QFileInfo::exists(documents) ? documents : QDir::homePath();
+}
+
+std::optional<std::string> CMFCVemSyncDlg::ChooseFolder(const char* title)
+{
+    if (m_folderChooser)
+        return m_folderChooser(title);
+    const QString path =
+        QFileDialog::getExistingDirectory(this, QString::fromUtf8(title), StartFolder());
+    if (path.isEmpty())
+        return std::nullopt;
+    m_lastFolder = path;
+    return QFile::encodeName(path).toStdString();
 }
 
 void CMFCVemSyncDlg::ShowWarning(const std::string& text, const std::string& detail)

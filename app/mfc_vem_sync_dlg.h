@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "app/gui_thread_ui.h"
+#include "app/backup_commands.h"
 #include "app/transfer_commands.h"
 
 class QComboBox;
@@ -41,6 +42,9 @@ public:
     using FileChooser =
         std::function<std::optional<std::string>(FileDialogKind kind, const std::string& filter)>;
     void SetFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
+    // Replaces the standard folder dialog, for tests.
+    using FolderChooser = std::function<std::optional<std::string>(const std::string& title)>;
+    void SetFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
 
     // A command of the dialog: it talks to the user only through `ui` and
     // returns the line the progress bar shows after it, or "" to leave the
@@ -71,6 +75,9 @@ public:
     void OnCompare();
     void OnVerifyToggled(bool verify);
     void OnSysCommand(unsigned id);
+    // The context menu's whole-controller backup and restore.
+    void OnBackupAll();
+    void OnRestoreAll();
 
     void done(int result) override;
 
@@ -97,12 +104,15 @@ private:
     void OnInitDialog();
     std::optional<DataKind> SelectedKind() const;
     void AddCheckActions();
+    std::optional<std::string> ChooseFolder(const char* title);
 
     std::unique_ptr<Ui::CMFCVemSyncDlg> m_form;
     CControllerLink& m_link;
     CGuiThreadUi m_workerUi;
     CTransferCommands m_commands;
+    CBackupCommands m_backup;
     FileChooser m_fileChooser;
+    FolderChooser m_folderChooser;
     QString m_aboutText;
 
     bool m_busy = false;

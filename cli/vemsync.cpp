@@ -12,10 +12,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/backup_commands.h"
 #include "app/messages.h"
 #include "app/replacement_file.h"
 #include "app/rewrite_report.h"
 #include "app/transfer_commands.h"
+#include "cli/backup_command_line.h"
 #include "cli/cli_ui.h"
 #include "cli/command_line.h"
 #include "image/binary_file.h"
@@ -200,11 +202,48 @@ int Run(const CliRequest& request)
     return EXIT_USAGE;
 }
 
+// Backup and restore of the whole controller; the progress bar covers the
+// whole job, and the summary goes to standard error like every message.
+int RunBackupCommand(const std::vector<std::string>& args)
+{
+    std::string error;
+    const std::optional<BackupRequest> request = ParseBackupCommandLine(args, error);
+    if (!request) {
+        std::fprintf(stderr, "vemsync: %s\n", error.c_str());
+        return EXIT_USAGE;
+    }
+    if (request->action == BackupRequest::Action::Help) {
+        std::fputs(BackupHelpText(request->helpTopic).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? EXIT_OK : EXIT_FAILED;
+    }
+
+    CControllerLink link(BAUD_RATE, request->port.c_str(), TIMEOUT_MS);
+    ControllerInfo info;
+    std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
+    CCliUi ui(request->folder, stderr, ::isatty(STDERR_FILENO) == 1);
+    CBackupCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
+    CommandResult result;
+    if (request->action == BackupRequest::Action::Backup) {
+        result = commands.Backup(request->folder);
+    } else {
+        RestoreOptions options;
+        options.only = request->only;
+        options.verify = request->verify;
+        options.exact = request->exact;
+        result = commands.Restore(request->folder, options);
+    }
+    if (result != CommandResult::Done && !link.IsOpen())
+        ExplainClosedPort(request->port, link.LastOpenError());
+    return ExitFor(result);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (NamesBackupCommand(args))
+        return RunBackupCommand(args);
     std::string error;
     const std::optional<CliRequest> request = ParseCommandLine(args, error);
     if (!request) {

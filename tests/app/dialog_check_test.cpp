@@ -44,17 +44,6 @@ protected:
         return nullptr;
     }
 
-    // Opens the context menu and picks `entry`, as the user does; every
-    // window that follows gets Enter until the command it started ends.
-    std::vector<SeenModal> PickFromMenu(const char* entry)
-    {
-        ModalCatcher catcher(PickMenuEntry(Qs(entry)));
-        const QPoint inside(Dialog().width() / 2, Dialog().height() - 4);
-        QTest::mouseClick(Dialog().windowHandle(), Qt::RightButton, Qt::NoModifier, inside);
-        EXPECT_TRUE(WaitForCommand()) << "the command did not end";
-        return catcher.Seen();
-    }
-
     void Choose(const char* kind, const char* number)
     {
         ChooseFromList(Kind(), Qs(kind));

@@ -106,9 +106,9 @@ std::vector<std::string> ModalCatcher::Texts() const
     return texts;
 }
 
-ModalCatcher::Answer PickMenuEntry(const QString& entry)
+ModalCatcher::Answer PickMenuEntry(const QString& entry, ModalCatcher::Answer answerOthers)
 {
-    return [entry](QWidget* window) {
+    return [entry, answerOthers](QWidget* window) {
         if (auto* menu = qobject_cast<QMenu*>(window)) {
             for (QAction* action : menu->actions()) {
                 if (action->text() == entry) {
@@ -120,7 +120,10 @@ ModalCatcher::Answer PickMenuEntry(const QString& entry)
             QTest::keyClick(menu, Qt::Key_Escape);
             return;
         }
-        QTest::keyClick(window, Qt::Key_Return);
+        if (answerOthers)
+            answerOthers(window);
+        else
+            QTest::keyClick(window, Qt::Key_Return);
     };
 }
 
@@ -228,6 +231,15 @@ void DialogTest::Click(QPushButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_TRUE(WaitForCommand()) << "the command did not end";
+}
+
+std::vector<SeenModal> DialogTest::PickFromMenu(const char* entry, ModalCatcher::Answer answerOthers)
+{
+    ModalCatcher catcher(PickMenuEntry(QString::fromUtf8(entry), std::move(answerOthers)));
+    const QPoint inside(m_dialog->width() / 2, m_dialog->height() - 4);
+    QTest::mouseClick(m_dialog->windowHandle(), Qt::RightButton, Qt::NoModifier, inside);
+    EXPECT_TRUE(WaitForCommand()) << "the command did not end";
+    return catcher.Seen();
 }
 
 bool DialogTest::WaitForCommand()

@@ -61,8 +61,8 @@ private:
 };
 
 // Answers a popup menu by picking `entry` (Esc when it has none) and any
-// other window by Enter.
-ModalCatcher::Answer PickMenuEntry(const QString& entry);
+// other window with `answerOthers`, by default Enter.
+ModalCatcher::Answer PickMenuEntry(const QString& entry, ModalCatcher::Answer answerOthers = {});
 
 // Sets an environment variable for one scope and puts back what was there.
 class ScopedEnv {
@@ -122,6 +122,10 @@ protected:
     // Runs the event loop until the running command (if any) has ended or a
     // deadline has passed; whether it has ended.
     bool WaitForCommand();
+    // Opens the context menu and picks `entry`, as the user does, and waits
+    // for the command it started; every other window that comes up is
+    // answered by `answerOthers` (Enter by default). The windows seen.
+    std::vector<SeenModal> PickFromMenu(const char* entry, ModalCatcher::Answer answerOthers = {});
 
     std::vector<std::optional<std::string>> m_chosen; // answers, in order
     std::vector<FileRequest> m_fileRequests;

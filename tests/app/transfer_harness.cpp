@@ -158,6 +158,14 @@ std::vector<std::string> FolderEntries(const std::string& folder)
     return names;
 }
 
+std::map<std::string, std::string> FolderFiles(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const std::string& name : FolderEntries(folder))
+        files[name] = ReadWholeFile(folder + "/" + name);
+    return files;
+}
+
 const std::vector<std::string> SAMPLE_WORDS = {
     "G90", "G54", "M6T3", "G0", "X12.345F100", "Y-0.500F05", "G1", "Z-2.000F200",
     "F300", "G4.5", "M3", "G17", "G41", "X0.000F00", "G40", "M30",

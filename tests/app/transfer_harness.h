@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,3 +80,5 @@ std::vector<std::string> ProgramLines(std::size_t count);
 std::string ParameterFileOf(const CSimulator& sim);
 // Files in a folder, names only.
 std::vector<std::string> FolderEntries(const std::string& folder);
+// A folder's files, name to bytes.
+std::map<std::string, std::string> FolderFiles(const std::string& folder);

@@ -60,15 +60,6 @@ std::vector<std::string> TransferArgs(bool read, DataKind kind, const std::strin
     return args;
 }
 
-// A folder's files, name to bytes.
-std::map<std::string, std::string> FolderFiles(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    for (const std::string& name : FolderEntries(folder))
-        files[name] = ReadWholeFile(folder + "/" + name);
-    return files;
-}
-
 std::vector<std::string> Described(const std::vector<LoggedRequest>& requests)
 {
     std::vector<std::string> lines;
