@@ -16,7 +16,7 @@ constexpr std::size_t NUMBER_DIGITS = 2;
 bool IsCommand(const std::string& word)
 {
     return word == "read" || word == "write" || word == "check" || word == "import" ||
-           word == "export";
+           word == "export" || word == "ports";
 }
 
 } // namespace
@@ -55,6 +55,15 @@ std::optional<CliRequest> ParseCommandLine(const std::vector<std::string>& args,
                 return std::nullopt;
             }
             portGiven = true;
+        } else if (arg == "--trace" || arg.rfind("--trace=", 0) == 0) {
+            if (arg == "--trace")
+                request.trace = i + 1 < args.size() ? args[++i] : "";
+            else
+                request.trace = arg.substr(std::string("--trace=").size());
+            if (request.trace.empty()) {
+                error = "--trace needs a file name";
+                return std::nullopt;
+            }
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option " + arg;
             return std::nullopt;
@@ -66,7 +75,7 @@ std::optional<CliRequest> ParseCommandLine(const std::vector<std::string>& args,
     if (positional.empty()) {
         if (help)
             return request;
-        error = "no command given (read, write, check, import, export); see vemsync --help";
+        error = "no command given (read, write, check, import, export, ports); see vemsync --help";
         return std::nullopt;
     }
     const std::string command = positional[0];
@@ -132,6 +141,37 @@ std::optional<CliRequest> ParseCommandLine(const std::vector<std::string>& args,
         error = "--port applies to read and write only";
         return std::nullopt;
     }
+    if (!request.trace.empty()) {
+        error = "--trace applies to read and write only";
+        return std::nullopt;
+    }
+    if (command == "ports") {
+        if (subprogram) {
+            error = "--subprogram applies to check and import";
+            return std::nullopt;
+        }
+        if (positional.size() == 1) {
+            request.action = CliRequest::Action::Ports;
+            return request;
+        }
+        const std::string& change = positional[1];
+        if (change == "map") {
+            request.action = CliRequest::Action::MapPort;
+            if (!expect(4, "ports map COMn DEVICE"))
+                return std::nullopt;
+            request.port = positional[2];
+            request.device = positional[3];
+        } else if (change == "unmap") {
+            request.action = CliRequest::Action::UnmapPort;
+            if (!expect(3, "ports unmap COMn"))
+                return std::nullopt;
+            request.port = positional[2];
+        } else {
+            error = "unknown ports command \"" + change + "\" (map, unmap)";
+            return std::nullopt;
+        }
+        return request;
+    }
     request.kind = subprogram ? CliRequest::Kind::Subprogram : CliRequest::Kind::Program;
     if (command == "check") {
         request.action = CliRequest::Action::Check;
@@ -173,7 +213,8 @@ std::string HelpText(const std::string& topic)
                "contains it. An existing FILE is replaced only when the transfer succeeds.\n"
                "\n"
                "  --port NAME    COM1 ... COM10, or a device path (default COM1)\n"
-               "  --no-clobber   refuse to replace an existing FILE\n";
+               "  --no-clobber   refuse to replace an existing FILE\n"
+               "  --trace FILE   append every request and reply to FILE\n";
     if (topic == "write")
         return "usage: vemsync write params FILE [--port NAME]\n"
                "       vemsync write program N FILE [--port NAME]\n"
@@ -184,7 +225,19 @@ std::string HelpText(const std::string& topic)
                "stored program is deleted. \".paramVem730\" or \".prgVem730\" is appended when\n"
                "FILE does not contain it (in any case of letters).\n"
                "\n"
-               "  --port NAME    COM1 ... COM10, or a device path (default COM1)\n";
+               "  --port NAME    COM1 ... COM10, or a device path (default COM1)\n"
+               "  --trace FILE   append every request and reply to FILE\n";
+    if (topic == "ports")
+        return "usage: vemsync ports\n"
+               "       vemsync ports map COMn DEVICE\n"
+               "       vemsync ports unmap COMn\n"
+               "\n"
+               "Without more, lists COM1 ... COM10 with what each reaches now, then the\n"
+               "serial devices found. \"map\" links COMn to DEVICE in the port folder:\n"
+               "a device found (/dev/ttyUSB0, ttyUSB0 or its /dev/serial/by-id name) is\n"
+               "linked by its by-id name, so it keeps its COM name when plugged in again;\n"
+               "any other existing path is linked as given. \"unmap\" removes the link,\n"
+               "and COMn is /dev/ttyS(n-1) again.\n";
     if (topic == "check")
         return "usage: vemsync check FILE [--subprogram]\n"
                "\n"
@@ -217,10 +270,12 @@ std::string HelpText(const std::string& topic)
            "  check FILE [--subprogram]                  check a program text\n"
            "  import FILE IMAGE [--subprogram]           program text to image file\n"
            "  export IMAGE FILE                          image file to program text\n"
+           "  ports [map COMn DEVICE | unmap COMn]       list or change the port names\n"
            "\n"
            "Options:\n"
            "  --port NAME    COM1 ... COM10 (mapped as in the dialog) or a device path\n"
            "  --no-clobber   read: refuse to replace an existing file\n"
+           "  --trace FILE   read, write: append every request and reply to FILE\n"
            "  -h, --help     this text; \"vemsync COMMAND --help\" for one command\n"
            "\n"
            "Exit status: 0 success, 1 the command failed (the message says why),\n"

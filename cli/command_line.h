@@ -6,7 +6,7 @@
 
 // What the command line asks of vemsync.
 struct CliRequest {
-    enum class Action { Help, Read, Write, Check, Import, Export };
+    enum class Action { Help, Read, Write, Check, Import, Export, Ports, MapPort, UnmapPort };
     enum class Kind { Parameters, Program, Subprogram };
 
     Action action = Action::Help;
@@ -14,7 +14,9 @@ struct CliRequest {
     std::string number;  // program or subprogram number, as typed
     std::string file;    // the program or parameter file
     std::string image;   // import's output, export's input
-    std::string port = "COM1";
+    std::string port = "COM1"; // also the port name a mapping changes
+    std::string device;        // what `ports map` links the port name to
+    std::string trace;         // where --trace writes the line's trace; empty: none
     bool noClobber = false;
     // The subcommand whose help was asked for; empty for the whole tool.
     std::string helpTopic;

@@ -188,7 +188,7 @@ std::string DescribeDevice(const SerialDevice& device)
 
 std::string DescribeTarget(const PortTarget& target)
 {
-    std::string text = target.path;
+    std::string text = (target.mapped ? "ссылка на " : "") + target.path;
     if (target.device && target.device->node != target.path)
         text += " → " + target.device->node;
     if (!target.present)

@@ -107,6 +107,9 @@ std::string PortOpenCause(std::string_view portName, int error)
     case ENXIO:
         return "Устройство " + named + " не найдено: адаптер не подключён или порт назначен "
                "не тому устройству (см. «Настройка портов…» или vemsync ports).";
+    case EIO:
+        return named + " есть в системе, но не отвечает: у порта нет микросхемы UART или адаптер "
+                       "неисправен.";
     case ENOTTY:
         return named + " — не последовательный порт.";
     default:

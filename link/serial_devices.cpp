@@ -9,6 +9,7 @@
 namespace {
 
 constexpr const char* TTY_SUBSYSTEM = "tty";
+constexpr std::string_view SERIAL_CORE_SUBSYSTEM = "serial-base";
 constexpr std::string_view BY_ID_PREFIX = "/dev/serial/by-id/";
 // A serial-core port whose "type" is 0 has no UART behind it: the kernel
 // keeps ttyS0 … ttyS31 whether or not the hardware is there.
@@ -77,10 +78,14 @@ std::string ByIdLink(udev_device* device)
 }
 
 // The driver of the nearest ancestor that has one: the USB serial converter,
-// the ACM interface or the platform UART.
+// the ACM interface or the platform UART. The serial core's own port and
+// controller devices in between say nothing about the hardware.
 std::string DriverOf(udev_device* device)
 {
     for (udev_device* d = udev_device_get_parent(device); d != nullptr; d = udev_device_get_parent(d)) {
+        const char* subsystem = udev_device_get_subsystem(d);
+        if (subsystem != nullptr && std::string_view(subsystem) == SERIAL_CORE_SUBSYSTEM)
+            continue;
         if (const char* driver = udev_device_get_driver(d))
             return driver;
     }

@@ -246,7 +246,9 @@ TEST_F(VemsyncTest, ClosedPortNamesTheDeviceAndTheCause)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(LinesOf(run.err),
               (std::vector<std::string>{Msg::PORT_CLOSED,
-                                        "vemsync: cannot open " + absent + ": No such file or directory"}))
+                                        "Устройство " + absent + " не найдено: адаптер не подключён или "
+                                        "порт назначен не тому устройству (см. «Настройка портов…» или "
+                                        "vemsync ports)."}))
         << run.Describe();
     EXPECT_FALSE(FileExists(PathOf("p.paramVem730")));
     EXPECT_EQ(m_sim->RequestCount(), 0u);
@@ -258,8 +260,9 @@ TEST_F(VemsyncTest, ClosedPortNamesTheDeviceAndTheCause)
     EXPECT_EQ(named.status, 1);
     EXPECT_EQ(LinesOf(named.err),
               (std::vector<std::string>{Msg::PORT_CLOSED,
-                                        "vemsync: cannot open COM4 (" + PathOf("xdg/MFCVemSync/ports/COM4") +
-                                            "): No such file or directory"}))
+                                        "Устройство COM4 (" + PathOf("xdg/MFCVemSync/ports/COM4") + " → " +
+                                            absent + ") не найдено: адаптер не подключён или порт назначен "
+                                            "не тому устройству (см. «Настройка портов…» или vemsync ports)."}))
         << named.Describe();
 }
 
@@ -284,9 +287,10 @@ TEST_F(VemsyncTest, PortWithoutPermissionGivesTheDialoutLine)
     EXPECT_EQ(run.status, 1) << run.Describe();
     EXPECT_EQ(LinesOf(run.err),
               (std::vector<std::string>{Msg::PORT_CLOSED,
-                                        "vemsync: no permission to open " + port +
-                                            ": the user must be in the dialout group (sudo adduser "
-                                            "$USER dialout, then log in again)"}))
+                                        "Нет прав на доступ к " + port +
+                                            ". Пользователь должен входить в группу dialout: выполните "
+                                            "«sudo adduser $USER dialout», затем выйдите из системы и "
+                                            "войдите снова."}))
         << run.Describe();
 }
 
