@@ -71,8 +71,12 @@ std::vector<PortTarget> ListPortTargets(const std::vector<SerialDevice>& devices
             std::error_code ec;
             const std::filesystem::path linked = std::filesystem::read_symlink(entry, ec);
             target.path = ec ? entry : linked.string();
-            // stat follows the link, relative targets included.
-            target.present = ::stat(entry.c_str(), &info) == 0;
+            // The target is looked at by its own name, so that the name is
+            // what the system resolves (a by-id link is one more link).
+            const std::filesystem::path reached =
+                ec ? std::filesystem::path(entry)
+                   : (linked.is_absolute() ? linked : std::filesystem::path(PortFolder()) / linked);
+            target.present = ::stat(reached.c_str(), &info) == 0;
             target.device = DeviceAt(target.path, devices);
         } else {
             target.path = ResolvePortName(name);
