@@ -14,7 +14,11 @@
 
 #include "app/about_dlg.h"
 #include "app/app_resources.h"
+#include "app/port_setup_dlg.h"
+#include "app/trace_window.h"
 #include "link/controller_link.h"
+#include "link/port_map.h"
+#include "link/port_open_cause.h"
 #include "ui_mfc_vem_sync_dlg.h"
 
 namespace {
@@ -66,11 +70,18 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     about->setShortcut(QKeySequence::HelpContents);
     connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
     addAction(about);
+    AddPortActions();
 
     OnInitDialog();
+    ShowPortDetails();
 }
 
-CMFCVemSyncDlg::~CMFCVemSyncDlg() = default;
+CMFCVemSyncDlg::~CMFCVemSyncDlg()
+{
+    // The link outlives the dialog; it must not call into the feed after it.
+    delete m_traceWindow;
+    m_link.SetObserver(nullptr);
+}
 
 void CMFCVemSyncDlg::OnInitDialog()
 {
@@ -154,6 +165,7 @@ void CMFCVemSyncDlg::OnPortSelChange(int index)
     const bool open = m_link.Reopen(m_strPort.toUtf8().constData());
     m_strStatus = QString::fromUtf8(open ? STATUS_OPEN : STATUS_CLOSED);
     UpdateData(false);
+    ShowPortDetails();
 }
 
 void CMFCVemSyncDlg::OnReadClicked()
@@ -208,6 +220,60 @@ void CMFCVemSyncDlg::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     menu.addActions(actions());
     menu.exec(event->globalPos());
+}
+
+void CMFCVemSyncDlg::AddPortActions()
+{
+    auto* setup = new QAction(QString::fromUtf8("Настройка портов…"), this);
+    connect(setup, &QAction::triggered, this, &CMFCVemSyncDlg::OnPortSetup);
+    addAction(setup);
+    auto* trace = new QAction(QString::fromUtf8("Журнал обмена…"), this);
+    connect(trace, &QAction::triggered, this, &CMFCVemSyncDlg::OnTraceWindow);
+    addAction(trace);
+}
+
+void CMFCVemSyncDlg::OnPortSetup()
+{
+    CPortSetupDlg setup(this);
+    setup.exec();
+    ShowPortDetails();
+}
+
+void CMFCVemSyncDlg::OnTraceWindow()
+{
+    if (!m_traceWindow) {
+        if (!m_traceFeed)
+            m_traceFeed = std::make_unique<CTraceFeed>();
+        m_traceWindow = new CTraceWindow(this);
+        m_traceWindow->setAttribute(Qt::WA_DeleteOnClose);
+        m_traceWindow->Follow(*m_traceFeed);
+        // The trace costs the link nothing while no window follows it.
+        connect(m_traceWindow, &QObject::destroyed, this, [this] { m_link.SetObserver(nullptr); });
+        m_link.SetObserver(m_traceFeed.get());
+    }
+    m_traceWindow->show();
+    m_traceWindow->raise();
+    m_traceWindow->activateWindow();
+}
+
+void CMFCVemSyncDlg::ShowPortDetails()
+{
+    const std::vector<PortTarget> targets = ListPortTargets(FindSerialDevices());
+    std::string reached = m_link.PortName();
+    for (const PortTarget& target : targets) {
+        const std::string text = target.name + ": " + DescribeTarget(target);
+        const int item = m_comboPort->findText(QString::fromStdString(target.name));
+        if (item >= 0)
+            m_comboPort->setItemData(item, QString::fromStdString(text), Qt::ToolTipRole);
+        if (target.name == m_link.PortName())
+            reached = text;
+    }
+    if (!m_link.IsOpen()) {
+        const std::string cause = PortOpenCause(m_link.PortName(), m_link.LastOpenError());
+        if (!cause.empty())
+            reached += "\n" + cause;
+    }
+    m_form->labelStatus->setToolTip(QString::fromStdString(reached));
 }
 
 std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const std::string& filter)

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -13,6 +14,8 @@ class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class CControllerLink;
+class CTraceFeed;
+class CTraceWindow;
 
 namespace Ui {
 class CMFCVemSyncDlg;
@@ -65,6 +68,14 @@ private:
     void OnInitDialog();
     std::optional<DataKind> SelectedKind() const;
 
+    // The port setup and the line's trace, offered in the context menu.
+    void AddPortActions();
+    void OnPortSetup();
+    void OnTraceWindow();
+    // Tooltips: what each port name reaches, and on the status what the
+    // chosen one reaches and, when it did not open, why.
+    void ShowPortDetails();
+
     std::unique_ptr<Ui::CMFCVemSyncDlg> m_form;
     CControllerLink& m_link;
     CTransferCommands m_commands;
@@ -79,4 +90,7 @@ private:
     QString m_strStatus;
     QComboBox* m_comboPort = nullptr;
     QProgressBar* m_progress = nullptr;
+
+    std::unique_ptr<CTraceFeed> m_traceFeed;
+    QPointer<CTraceWindow> m_traceWindow;
 };

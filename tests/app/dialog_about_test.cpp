@@ -56,7 +56,8 @@ TEST_F(AboutBox, ContextMenuOffersItUnderItsOwnText)
     QTest::mouseClick(Dialog().windowHandle(), Qt::RightButton, Qt::NoModifier, inside);
     ASSERT_EQ(catcher.Seen().size(), 2u) << "the menu, then the About box";
     EXPECT_EQ(catcher.Seen()[0].className, QStringLiteral("QMenu"));
-    EXPECT_EQ(catcher.Seen()[0].actions, QStringList{Qs(ABOUT_ENTRY)});
+    EXPECT_EQ(catcher.Seen()[0].actions,
+              (QStringList{Qs(ABOUT_ENTRY), Qs("Настройка портов…"), Qs("Журнал обмена…")}));
     EXPECT_TRUE(catcher.Seen()[0].closed);
     ExpectAboutBox(catcher.Seen()[1]);
     EXPECT_TRUE(Dialog().isVisible()) << "the main dialog stays";
