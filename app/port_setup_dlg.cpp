@@ -11,6 +11,8 @@
 namespace {
 
 enum PortColumn { PORT_NAME, PORT_TARGET };
+// Room above and below a line of text in a table row, in pixels.
+constexpr int ROW_PADDING = 6;
 enum DeviceColumn { DEVICE_NODE, DEVICE_PRODUCT, DEVICE_IDS, DEVICE_SERIAL, DEVICE_DRIVER, DEVICE_BY_ID };
 
 QTableWidgetItem* Cell(const std::string& text)
@@ -67,10 +69,12 @@ void CPortSetupDlg::ShowTargets()
     QTableWidget* table = m_form->tablePorts;
     const std::vector<PortTarget> targets = ListPortTargets(m_devices);
     table->setRowCount(static_cast<int>(targets.size()));
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + ROW_PADDING);
     for (int row = 0; row < table->rowCount(); ++row) {
         const PortTarget& target = targets[static_cast<std::size_t>(row)];
         table->setItem(row, PORT_NAME, Cell(target.name));
         QTableWidgetItem* reached = Cell(DescribeTarget(target));
+        reached->setToolTip(reached->text()); // the column may cut it short
         if (!target.present)
             reached->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
         reached->setData(Qt::UserRole, target.mapped);
@@ -86,6 +90,7 @@ void CPortSetupDlg::ShowDevices()
                                : QString();
     table->clearSelection();
     table->setRowCount(static_cast<int>(m_devices.size()));
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + ROW_PADDING);
     for (int row = 0; row < table->rowCount(); ++row) {
         const SerialDevice& device = m_devices[static_cast<std::size_t>(row)];
         table->setItem(row, DEVICE_NODE, Cell(device.node));
