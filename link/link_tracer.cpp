@@ -1,53 +1,21 @@
 #include "link/link_tracer.h"
 
 #include <cstdio>
-#include <ctime>
 #include <utility>
 
 #include "codec/byte_order.h"
+#include "link/line_text.h"
 #include "link/link_frame.h"
 
 namespace {
 
-constexpr std::size_t TIME_TEXT_SIZE = 32;
 constexpr std::size_t DECODED_TEXT_SIZE = 96;
-constexpr long NS_PER_US = 1000;
-constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
-constexpr unsigned NIBBLE_BITS = 4;
-constexpr unsigned NIBBLE_MASK = 0x0F;
-constexpr std::size_t CHARS_PER_BYTE = 3; // two digits and a space
 constexpr const char* SENT = "→";
 constexpr const char* RECEIVED = "←";
-
-std::string Timestamp()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    tm local{};
-    ::localtime_r(&now.tv_sec, &local);
-    char text[TIME_TEXT_SIZE];
-    const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    char micro[TIME_TEXT_SIZE];
-    std::snprintf(micro, sizeof micro, ".%06ld", now.tv_nsec / NS_PER_US);
-    return std::string(text, n) + micro;
-}
 
 } // namespace
 
 CLinkTracer::CLinkTracer(Sink sink) : m_sink(std::move(sink)) {}
-
-std::string CLinkTracer::Hex(std::span<const std::uint8_t> bytes)
-{
-    std::string text;
-    text.reserve(bytes.size() * CHARS_PER_BYTE);
-    for (const std::uint8_t b : bytes) {
-        if (!text.empty())
-            text += ' ';
-        text += HEX_DIGITS[b >> NIBBLE_BITS];
-        text += HEX_DIGITS[b & NIBBLE_MASK];
-    }
-    return text;
-}
 
 std::string CLinkTracer::DecodeRequest(std::span<const std::uint8_t> request)
 {
@@ -108,8 +76,8 @@ void CLinkTracer::ReplyFailed(LinkFailure failure, std::span<const std::uint8_t>
 
 void CLinkTracer::Emit(const char* direction, std::span<const std::uint8_t> bytes, const std::string& text)
 {
-    std::string line = Timestamp() + ' ' + direction;
+    std::string line = LineTimestamp() + ' ' + direction;
     if (!bytes.empty())
-        line += ' ' + Hex(bytes);
+        line += ' ' + HexBytes(bytes);
     m_sink(line + " | " + text);
 }

@@ -26,8 +26,6 @@ public:
     void ReplyFailed(LinkFailure failure, std::span<const std::uint8_t> received,
                      std::uint32_t timeoutMs) override;
 
-    // "01 14 07" for {0x01, 0x14, 0x07}.
-    static std::string Hex(std::span<const std::uint8_t> bytes);
     // "чтение файл 0x0203 запись 5 длина 5" for a read request.
     static std::string DecodeRequest(std::span<const std::uint8_t> request);
     // "нет ответа за 4000 мс", "ошибка CRC", …

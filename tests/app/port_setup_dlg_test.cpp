@@ -25,13 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-const CUdevTestbed::UsbSerial ADAPTER{
-    "ttyUSB0", "1-1", "usb-FTDI_FT232R_USB_UART_A10K0XYZ-if00-port0", "FTDI", "FT232R USB UART",
-    "A10K0XYZ", "0403", "6001", "ftdi_sio"};
-const CUdevTestbed::UsbSerial BOARD{
-    "ttyACM0", "2-1", "usb-Arduino_Uno_7563331-if00", "Arduino", "Uno", "7563331", "2341", "0043", "cdc_acm"};
-const std::string ADAPTER_BY_ID = "/dev/serial/by-id/" + ADAPTER.byId;
-const std::string ADAPTER_TEXT = "FTDI FT232R USB UART, 0403:6001, серийный номер A10K0XYZ, драйвер ftdi_sio";
 
 QString Qs(const std::string& text)
 {
@@ -43,8 +36,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(CUdevTestbed::Active()) << "run under umockdev-wrapper";
-        m_adapter = m_testbed.AddUsbSerial(ADAPTER);
-        m_testbed.AddUsbSerial(BOARD);
+        m_adapter = m_testbed.AddUsbSerial(FTDI_ADAPTER);
+        m_testbed.AddUsbSerial(ACM_BOARD);
         m_testbed.AddUart("ttyS2", "4");
         m_testbed.AddUart("ttyS3", "0");
     }
@@ -91,7 +84,7 @@ TEST_F(PortSetup, AssignsAFoundDeviceByItsStableNameAndClearsIt)
     EXPECT_EQ(devices->item(2, 2)->text(), Qs("0403:6001"));
     EXPECT_EQ(devices->item(2, 3)->text(), Qs("A10K0XYZ"));
     EXPECT_EQ(devices->item(2, 4)->text(), Qs("ftdi_sio"));
-    EXPECT_EQ(devices->item(2, 5)->text(), Qs(ADAPTER_BY_ID));
+    EXPECT_EQ(devices->item(2, 5)->text(), Qs(FTDI_ADAPTER_BY_ID));
     EXPECT_FALSE(assign->isEnabled()) << "no device chosen yet";
     EXPECT_FALSE(clear->isEnabled()) << "COM1 is not assigned";
 
@@ -99,7 +92,7 @@ TEST_F(PortSetup, AssignsAFoundDeviceByItsStableNameAndClearsIt)
     devices->selectRow(2);
     ASSERT_TRUE(assign->isEnabled());
     assign->click();
-    EXPECT_EQ(fs::read_symlink(Folder() / "COM5"), ADAPTER_BY_ID);
+    EXPECT_EQ(fs::read_symlink(Folder() / "COM5"), FTDI_ADAPTER_BY_ID);
     ports->selectRow(0);
     devices->selectRow(1);
     assign->click();
@@ -109,7 +102,7 @@ TEST_F(PortSetup, AssignsAFoundDeviceByItsStableNameAndClearsIt)
         entries.push_back(entry.path().filename().string());
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(entries, (std::vector<std::string>{"COM1", "COM5"})) << "exactly the links asked for";
-    EXPECT_EQ(ports->item(4, 1)->text(), Qs("ссылка на " + ADAPTER_BY_ID + " → /dev/ttyUSB0 (" + ADAPTER_TEXT + ")"));
+    EXPECT_EQ(ports->item(4, 1)->text(), Qs("ссылка на " + FTDI_ADAPTER_BY_ID + " → /dev/ttyUSB0 (" + FTDI_ADAPTER_TEXT + ")"));
 
     ports->selectRow(4);
     ASSERT_TRUE(clear->isEnabled());
@@ -122,7 +115,7 @@ TEST_F(PortSetup, AssignsAFoundDeviceByItsStableNameAndClearsIt)
 TEST_F(PortSetup, AnAdapterUnpluggedWhileItIsOpenLeavesTheList)
 {
     fs::create_directories(Folder());
-    fs::create_symlink(ADAPTER_BY_ID, Folder() / "COM2");
+    fs::create_symlink(FTDI_ADAPTER_BY_ID, Folder() / "COM2");
     CPortSetupDlg dialog;
     dialog.show();
     auto* ports = dialog.findChild<QTableWidget*>(QStringLiteral("tablePorts"));
@@ -134,14 +127,14 @@ TEST_F(PortSetup, AnAdapterUnpluggedWhileItIsOpenLeavesTheList)
     ASSERT_TRUE(Await([&] { return devices->rowCount() == 2; })) << "the unplug was not seen";
     EXPECT_EQ(Column(devices, 0), (QStringList{"/dev/ttyACM0", "/dev/ttyS2"}));
     EXPECT_EQ(devices->currentRow(), 0) << "the chosen device stays chosen";
-    EXPECT_EQ(ports->item(1, 1)->text(), Qs("ссылка на " + ADAPTER_BY_ID + " (нет устройства: не подключено)"));
+    EXPECT_EQ(ports->item(1, 1)->text(), Qs("ссылка на " + FTDI_ADAPTER_BY_ID + " (нет устройства: не подключено)"));
 }
 
 TEST_F(PortSetup, PortListTooltipsSayWhatEachNameReaches)
 {
     fs::create_directories(Folder());
     fs::create_symlink(m_home.Path() + "/unplugged", Folder() / "COM1");
-    fs::create_symlink(ADAPTER_BY_ID, Folder() / "COM2");
+    fs::create_symlink(FTDI_ADAPTER_BY_ID, Folder() / "COM2");
     CControllerLink link(38400, "COM1", 100);
     ASSERT_FALSE(link.IsOpen());
     ControllerInfo info;
@@ -150,7 +143,7 @@ TEST_F(PortSetup, PortListTooltipsSayWhatEachNameReaches)
     auto* list = dialog.findChild<QComboBox*>(QStringLiteral("comboPort"));
 
     const std::string unplugged = "COM1: ссылка на " + m_home.Path() + "/unplugged (нет устройства: не подключено)";
-    QStringList expected{Qs(unplugged), Qs("COM2: ссылка на " + ADAPTER_BY_ID + " → /dev/ttyUSB0 (" + ADAPTER_TEXT + ")"),
+    QStringList expected{Qs(unplugged), Qs("COM2: ссылка на " + FTDI_ADAPTER_BY_ID + " → /dev/ttyUSB0 (" + FTDI_ADAPTER_TEXT + ")"),
                          Qs("COM3: /dev/ttyS2 (драйвер serial8250)")};
     for (int n = 4; n <= 10; ++n)
         expected.push_back(Qs("COM" + std::to_string(n) + ": /dev/ttyS" + std::to_string(n - 1) + " (нет устройства)"));

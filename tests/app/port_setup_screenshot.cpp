@@ -30,17 +30,15 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     CUdevTestbed testbed;
-    testbed.AddUsbSerial({"ttyUSB0", "1-1", "usb-FTDI_FT232R_USB_UART_A10K0XYZ-if00-port0", "FTDI",
-                          "FT232R USB UART", "A10K0XYZ", "0403", "6001", "ftdi_sio"});
+    testbed.AddUsbSerial(FTDI_ADAPTER);
     testbed.AddUsbSerial({"ttyUSB1", "1-2", "usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0",
                           "Prolific Technology Inc.", "USB-Serial Controller", "", "067b", "2303", "pl2303"});
-    testbed.AddUsbSerial({"ttyACM0", "2-1", "usb-Arduino_Uno_7563331-if00", "Arduino", "Uno", "7563331",
-                          "2341", "0043", "cdc_acm"});
+    testbed.AddUsbSerial(ACM_BOARD);
     testbed.AddUart("ttyS0", "4");
     CTempFolder home;
     ScopedEnv dataHome("XDG_DATA_HOME", home.Path().c_str());
     std::string error;
-    if (!MapPort("COM3", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K0XYZ-if00-port0", error) ||
+    if (!MapPort("COM3", FTDI_ADAPTER_BY_ID, error) ||
         !MapPort("COM4", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_B20Q1ABC-if00-port0", error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;

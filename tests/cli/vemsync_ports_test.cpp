@@ -12,21 +12,14 @@
 
 namespace {
 
-const CUdevTestbed::UsbSerial ADAPTER{
-    "ttyUSB0", "1-1", "usb-FTDI_FT232R_USB_UART_A10K0XYZ-if00-port0", "FTDI", "FT232R USB UART",
-    "A10K0XYZ", "0403", "6001", "ftdi_sio"};
-const CUdevTestbed::UsbSerial BOARD{
-    "ttyACM0", "2-1", "usb-Arduino_Uno_7563331-if00", "Arduino", "Uno", "7563331", "2341", "0043", "cdc_acm"};
-const std::string ADAPTER_BY_ID = "/dev/serial/by-id/" + ADAPTER.byId;
-const std::string ADAPTER_TEXT = "FTDI FT232R USB UART, 0403:6001, серийный номер A10K0XYZ, драйвер ftdi_sio";
 
 class VemsyncPorts : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(CUdevTestbed::Active()) << "run under umockdev-wrapper";
-        m_adapter = m_testbed.AddUsbSerial(ADAPTER);
-        m_testbed.AddUsbSerial(BOARD);
+        m_adapter = m_testbed.AddUsbSerial(FTDI_ADAPTER);
+        m_testbed.AddUsbSerial(ACM_BOARD);
         m_testbed.AddUart("ttyS0", "4");
         m_testbed.AddUart("ttyS1", "0");
     }
@@ -61,8 +54,8 @@ TEST_F(VemsyncPorts, ListsPortNamesThenDevicesAndFollowsAMapping)
         "/dev/ttyACM0 — Arduino Uno, 2341:0043, серийный номер 7563331, драйвер cdc_acm",
         "    /dev/serial/by-id/usb-Arduino_Uno_7563331-if00",
         "/dev/ttyS0 — драйвер serial8250",
-        "/dev/ttyUSB0 — " + ADAPTER_TEXT,
-        "    " + ADAPTER_BY_ID,
+        "/dev/ttyUSB0 — " + FTDI_ADAPTER_TEXT,
+        "    " + FTDI_ADAPTER_BY_ID,
     };
     const VemsyncRun before = Vemsync({"ports"});
     ASSERT_EQ(before.status, 0) << before.Describe();
@@ -70,16 +63,16 @@ TEST_F(VemsyncPorts, ListsPortNamesThenDevicesAndFollowsAMapping)
 
     const VemsyncRun mapped = Vemsync({"ports", "map", "COM3", "ttyUSB0"});
     ASSERT_EQ(mapped.status, 0) << mapped.Describe();
-    const std::string reached = "ссылка на " + ADAPTER_BY_ID + " → /dev/ttyUSB0 (" + ADAPTER_TEXT + ")";
+    const std::string reached = "ссылка на " + FTDI_ADAPTER_BY_ID + " → /dev/ttyUSB0 (" + FTDI_ADAPTER_TEXT + ")";
     EXPECT_EQ(mapped.out, "COM3   " + reached + "\n");
-    EXPECT_EQ(std::filesystem::read_symlink(m_home.Path() + "/MFCVemSync/ports/COM3"), ADAPTER_BY_ID)
+    EXPECT_EQ(std::filesystem::read_symlink(m_home.Path() + "/MFCVemSync/ports/COM3"), FTDI_ADAPTER_BY_ID)
         << "the stable name, not the node";
     EXPECT_EQ(LinesOf(Vemsync({"ports"}).out), Listing(reached, devices));
 
     m_testbed.Unplug(m_adapter);
     const std::vector<std::string> left(devices.begin(), devices.begin() + 3);
     EXPECT_EQ(LinesOf(Vemsync({"ports"}).out),
-              Listing("ссылка на " + ADAPTER_BY_ID + " (нет устройства: не подключено)", left));
+              Listing("ссылка на " + FTDI_ADAPTER_BY_ID + " (нет устройства: не подключено)", left));
 
     const VemsyncRun unmapped = Vemsync({"ports", "unmap", "COM3"});
     ASSERT_EQ(unmapped.status, 0) << unmapped.Describe();

@@ -14,10 +14,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const CUdevTestbed::UsbSerial FTDI_ADAPTER{
-    "ttyUSB0", "1-1", "usb-FTDI_FT232R_USB_UART_A10K0XYZ-if00-port0", "FTDI", "FT232R USB UART",
-    "A10K0XYZ", "0403", "6001", "ftdi_sio"};
-const CUdevTestbed::UsbSerial ACM_BOARD{
+// A board whose maker's name has blanks and brackets.
+const CUdevTestbed::UsbSerial ARDUINO_BOARD{
     "ttyACM0", "2-1", "usb-Arduino__www.arduino.cc__0043_7563331-if00", "Arduino (www.arduino.cc)", "Uno",
     "7563331", "2341", "0043", "cdc_acm"};
 // An adapter that gives no serial number has no by-id link.
@@ -39,7 +37,7 @@ TEST_F(SerialDevices, FindsAdaptersAndRealUartsWithWhatAPersonRecognises)
 {
     m_testbed.AddUsbSerial(ANONYMOUS_ADAPTER);
     m_testbed.AddUsbSerial(FTDI_ADAPTER);
-    m_testbed.AddUsbSerial(ACM_BOARD);
+    m_testbed.AddUsbSerial(ARDUINO_BOARD);
     m_testbed.AddUart("ttyS0", "4");
     m_testbed.AddUart("ttyS1", "0");
     m_testbed.AddUart("ttyS2", "4");
@@ -70,7 +68,7 @@ TEST_F(SerialDevices, NoDevicesGiveAnEmptyList)
 TEST_F(SerialDevices, AnUnplugReachesTheMonitorAndLeavesTheList)
 {
     const std::string adapter = m_testbed.AddUsbSerial(FTDI_ADAPTER);
-    m_testbed.AddUsbSerial(ACM_BOARD);
+    m_testbed.AddUsbSerial(ARDUINO_BOARD);
     CSerialDeviceMonitor monitor;
     ASSERT_GE(monitor.Fd(), 0);
     EXPECT_FALSE(monitor.TakeEvent()) << "nothing happened yet";

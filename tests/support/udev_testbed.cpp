@@ -44,6 +44,14 @@ std::string Taken(gchar* text)
 
 } // namespace
 
+const CUdevTestbed::UsbSerial FTDI_ADAPTER{
+    "ttyUSB0", "1-1", "usb-FTDI_FT232R_USB_UART_A10K0XYZ-if00-port0", "FTDI", "FT232R USB UART",
+    "A10K0XYZ", "0403", "6001", "ftdi_sio"};
+const CUdevTestbed::UsbSerial ACM_BOARD{
+    "ttyACM0", "2-1", "usb-Arduino_Uno_7563331-if00", "Arduino", "Uno", "7563331", "2341", "0043", "cdc_acm"};
+const std::string FTDI_ADAPTER_BY_ID = BY_ID_FOLDER + FTDI_ADAPTER.byId;
+const std::string FTDI_ADAPTER_TEXT = "FTDI FT232R USB UART, 0403:6001, серийный номер A10K0XYZ, драйвер ftdi_sio";
+
 CUdevTestbed::CUdevTestbed() : m_testbed(umockdev_testbed_new()) {}
 
 CUdevTestbed::~CUdevTestbed()

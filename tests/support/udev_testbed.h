@@ -55,3 +55,11 @@ private:
     std::map<std::string, std::vector<std::string>> m_devFiles; // by syspath
 
 };
+
+// Devices the suites plug in: an FTDI converter with its serial number,
+// and a board's ACM port.
+extern const CUdevTestbed::UsbSerial FTDI_ADAPTER;
+extern const CUdevTestbed::UsbSerial ACM_BOARD;
+// The converter's stable name and how it is described.
+extern const std::string FTDI_ADAPTER_BY_ID;
+extern const std::string FTDI_ADAPTER_TEXT;
