@@ -14,6 +14,7 @@
 
 #include "app/about_dlg.h"
 #include "app/app_resources.h"
+#include "app/device_watch.h"
 #include "app/port_setup_dlg.h"
 #include "app/trace_window.h"
 #include "link/controller_link.h"
@@ -230,6 +231,8 @@ void CMFCVemSyncDlg::AddPortActions()
     auto* trace = new QAction(QString::fromUtf8("Журнал обмена…"), this);
     connect(trace, &QAction::triggered, this, &CMFCVemSyncDlg::OnTraceWindow);
     addAction(trace);
+    // The tooltips follow adapters plugged in or pulled out.
+    connect(new CDeviceWatch(this), &CDeviceWatch::Changed, this, &CMFCVemSyncDlg::ShowPortDetails);
 }
 
 void CMFCVemSyncDlg::OnPortSetup()

@@ -2,9 +2,9 @@
 
 #include <QHeaderView>
 #include <QMessageBox>
-#include <QSocketNotifier>
 #include <QTableWidgetItem>
 
+#include "app/device_watch.h"
 #include "link/port_map.h"
 #include "ui_port_setup_dlg.h"
 
@@ -46,10 +46,7 @@ CPortSetupDlg::CPortSetupDlg(QWidget* parent)
     connect(m_form->buttonClear, &QPushButton::clicked, this, &CPortSetupDlg::OnClear);
     connect(m_form->tablePorts, &QTableWidget::itemSelectionChanged, this, &CPortSetupDlg::UpdateButtons);
     connect(m_form->tableDevices, &QTableWidget::itemSelectionChanged, this, &CPortSetupDlg::UpdateButtons);
-    if (m_monitor.Fd() >= 0) {
-        m_notifier = new QSocketNotifier(m_monitor.Fd(), QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this, &CPortSetupDlg::OnDeviceEvent);
-    }
+    connect(new CDeviceWatch(this), &CDeviceWatch::Changed, this, &CPortSetupDlg::Refresh);
     Refresh();
     m_form->tablePorts->selectRow(0);
 }
@@ -136,17 +133,6 @@ void CPortSetupDlg::OnClear()
     if (!UnmapPort(m_form->tablePorts->item(port, PORT_NAME)->text().toStdString(), error))
         Warn(error);
     Refresh();
-}
-
-void CPortSetupDlg::OnDeviceEvent()
-{
-    // One plug can bring several events; a single look at the devices after
-    // taking them all is enough.
-    bool any = false;
-    while (m_monitor.TakeEvent())
-        any = true;
-    if (any)
-        Refresh();
 }
 
 void CPortSetupDlg::Warn(const std::string& error)

@@ -7,7 +7,6 @@
 
 #include "link/serial_devices.h"
 
-class QSocketNotifier;
 
 namespace Ui {
 class CPortSetupDlg;
@@ -31,7 +30,6 @@ public:
 private:
     void OnAssign();
     void OnClear();
-    void OnDeviceEvent();
     void UpdateButtons();
     void ShowTargets();
     void ShowDevices();
@@ -39,6 +37,4 @@ private:
 
     std::unique_ptr<Ui::CPortSetupDlg> m_form;
     std::vector<SerialDevice> m_devices;
-    CSerialDeviceMonitor m_monitor;
-    QSocketNotifier* m_notifier = nullptr;
 };

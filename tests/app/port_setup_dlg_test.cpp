@@ -112,7 +112,7 @@ TEST_F(PortSetup, AssignsAFoundDeviceByItsStableNameAndClearsIt)
     EXPECT_FALSE(clear->isEnabled());
 }
 
-TEST_F(PortSetup, AnAdapterUnpluggedWhileItIsOpenLeavesTheList)
+TEST_F(PortSetup, AdaptersPluggedAndUnpluggedWhileItIsOpenAreSeen)
 {
     fs::create_directories(Folder());
     fs::create_symlink(FTDI_ADAPTER_BY_ID, Folder() / "COM2");
@@ -128,6 +128,12 @@ TEST_F(PortSetup, AnAdapterUnpluggedWhileItIsOpenLeavesTheList)
     EXPECT_EQ(Column(devices, 0), (QStringList{"/dev/ttyACM0", "/dev/ttyS2"}));
     EXPECT_EQ(devices->currentRow(), 0) << "the chosen device stays chosen";
     EXPECT_EQ(ports->item(1, 1)->text(), Qs("ссылка на " + FTDI_ADAPTER_BY_ID + " (нет устройства: не подключено)"));
+
+    m_testbed.PlugUsbSerial(FTDI_ADAPTER);
+    ASSERT_TRUE(Await([&] { return devices->rowCount() == 3; })) << "the plug was not seen";
+    EXPECT_EQ(ports->item(1, 1)->text(),
+              Qs("ссылка на " + FTDI_ADAPTER_BY_ID + " → /dev/ttyUSB0 (" + FTDI_ADAPTER_TEXT + ")"))
+        << "the same COM name reaches the adapter again";
 }
 
 TEST_F(PortSetup, PortListTooltipsSayWhatEachNameReaches)
@@ -155,6 +161,12 @@ TEST_F(PortSetup, PortListTooltipsSayWhatEachNameReaches)
     auto* status = dialog.findChild<QLabel*>(QStringLiteral("labelStatus"));
     EXPECT_EQ(status->text(), QString()) << "the status keeps its own words";
     EXPECT_TRUE(status->toolTip().startsWith(Qs(unplugged + "\nУстройство COM1 ("))) << status->toolTip().toStdString();
+
+    // Pulled out while the window is open: the tooltip follows.
+    m_testbed.Unplug(m_adapter);
+    const QString gone = Qs("COM2: ссылка на " + FTDI_ADAPTER_BY_ID + " (нет устройства: не подключено)");
+    EXPECT_TRUE(Await([&] { return list->itemData(1, Qt::ToolTipRole).toString() == gone; }))
+        << list->itemData(1, Qt::ToolTipRole).toString().toStdString();
 }
 
 } // namespace

@@ -121,6 +121,15 @@ std::string CUdevTestbed::AddUsbSerial(const UsbSerial& device)
     AddDevFile(tty, "/dev/" + device.node);
     if (!device.byId.empty())
         AddDevFile(tty, BY_ID_FOLDER + device.byId, "../../" + device.node);
+    m_parents[tty] = parent == interface ? std::vector<std::string>{interface, usb}
+                                         : std::vector<std::string>{parent, interface, usb};
+    return tty;
+}
+
+std::string CUdevTestbed::PlugUsbSerial(const UsbSerial& device)
+{
+    const std::string tty = AddUsbSerial(device);
+    umockdev_testbed_uevent(m_testbed, tty.c_str(), "add");
     return tty;
 }
 
@@ -161,4 +170,7 @@ void CUdevTestbed::Unplug(const std::string& syspath)
     m_devFiles.erase(syspath);
     umockdev_testbed_uevent(m_testbed, syspath.c_str(), "remove");
     umockdev_testbed_remove_device(m_testbed, syspath.c_str());
+    for (const std::string& parent : m_parents[syspath])
+        umockdev_testbed_remove_device(m_testbed, parent.c_str());
+    m_parents.erase(syspath);
 }

@@ -34,6 +34,8 @@ public:
     // Adds the USB device, its interface, the converter's port when the
     // driver is not cdc_acm, and the tty; the syspath of the tty.
     std::string AddUsbSerial(const UsbSerial& device);
+    // The same, with the event udev's listeners get when it is plugged in.
+    std::string PlugUsbSerial(const UsbSerial& device);
     // An on-board UART port, ttySn, with ("4", a 16550A) or without ("0")
     // hardware behind it. Its node exists either way, as on a real machine.
     std::string AddUart(const std::string& node, const std::string& type);
@@ -53,6 +55,8 @@ private:
     _UMockdevTestbed* m_testbed;
     std::string m_uartParent;
     std::map<std::string, std::vector<std::string>> m_devFiles; // by syspath
+    // The devices a tty hangs from, nearest first, which go with it.
+    std::map<std::string, std::vector<std::string>> m_parents;
 
 };
 
