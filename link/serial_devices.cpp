@@ -39,28 +39,6 @@ std::string Property(udev_device* device, const char* name)
     return Text(udev_device_get_property_value(device, name));
 }
 
-std::string FirstOf(std::string a, std::string b)
-{
-    return a.empty() ? b : a;
-}
-
-// udev escapes blanks in its *_ENC properties as \x20.
-std::string Unescaped(const std::string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' &&
-            std::isxdigit(static_cast<unsigned char>(text[i + 2])) &&
-            std::isxdigit(static_cast<unsigned char>(text[i + 3]))) {
-            out += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
-            i += 3;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 std::string ByIdLink(udev_device* device)
 {
     const std::string links = Property(device, "DEVLINKS");
@@ -89,7 +67,7 @@ std::string DriverOf(udev_device* device)
         if (const char* driver = udev_device_get_driver(d))
             return driver;
     }
-    return Property(device, "ID_USB_DRIVER");
+    return {};
 }
 
 SerialDevice Describe(udev_device* device, const char* node)
@@ -98,11 +76,12 @@ SerialDevice Describe(udev_device* device, const char* node)
     found.node = node;
     found.byId = ByIdLink(device);
     udev_device* usb = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
-    found.manufacturer = FirstOf(SysAttr(usb, "manufacturer"), Unescaped(Property(device, "ID_VENDOR_ENC")));
-    found.product = FirstOf(SysAttr(usb, "product"), Unescaped(Property(device, "ID_MODEL_ENC")));
-    found.serial = FirstOf(SysAttr(usb, "serial"), Property(device, "ID_SERIAL_SHORT"));
-    found.vendorId = FirstOf(SysAttr(usb, "idVendor"), Property(device, "ID_VENDOR_ID"));
-    found.productId = FirstOf(SysAttr(usb, "idProduct"), Property(device, "ID_MODEL_ID"));
+    // What the USB device says of itself; a UART on the board has none of it.
+    found.manufacturer = SysAttr(usb, "manufacturer");
+    found.product = SysAttr(usb, "product");
+    found.serial = SysAttr(usb, "serial");
+    found.vendorId = SysAttr(usb, "idVendor");
+    found.productId = SysAttr(usb, "idProduct");
     found.driver = DriverOf(device);
     return found;
 }
