@@ -71,7 +71,7 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     about->setShortcut(QKeySequence::HelpContents);
     connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
     addAction(about);
-    AddPortActions();
+    AddPortTools();
 
     OnInitDialog();
     ShowPortDetails();
@@ -223,7 +223,7 @@ void CMFCVemSyncDlg::contextMenuEvent(QContextMenuEvent* event)
     menu.exec(event->globalPos());
 }
 
-void CMFCVemSyncDlg::AddPortActions()
+void CMFCVemSyncDlg::AddPortTools()
 {
     auto* setup = new QAction(QString::fromUtf8("Настройка портов…"), this);
     connect(setup, &QAction::triggered, this, &CMFCVemSyncDlg::OnPortSetup);

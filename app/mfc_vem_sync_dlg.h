@@ -68,8 +68,9 @@ private:
     void OnInitDialog();
     std::optional<DataKind> SelectedKind() const;
 
-    // The port setup and the line's trace, offered in the context menu.
-    void AddPortActions();
+    // The port setup and the line's trace, offered in the context menu, and
+    // the watch on serial devices that keeps the port tooltips current.
+    void AddPortTools();
     void OnPortSetup();
     void OnTraceWindow();
     // Tooltips: what each port name reaches, and on the status what the
