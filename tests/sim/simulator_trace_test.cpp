@@ -79,4 +79,40 @@ TEST_F(SimulatorTrace, SilenceIsTracedWithTheTimeOutWaited)
     EXPECT_EQ(m_trace[1].substr(STAMP_SIZE), "← | нет ответа за 50 мс");
 }
 
+struct FailureRow {
+    const char* rule;
+    std::size_t knownBytes; // of the simulator's reply, which the trace shows
+    std::string meaning;
+};
+
+// A failed reply shows the bytes the link is sure of, which are the start
+// of what the simulator sent.
+TEST_F(SimulatorTrace, EachFailureShowsWhatArrivedOfTheReply)
+{
+    const FailureRow rows[] = {
+        {"short:descriptor", 3, "ответ оборвался: нет продолжения за 250 мс"},
+        {"oversize:descriptor", 3, "ответ объявляет 254 байт, больше 253"},
+        {"bad-crc:descriptor", 21, "ошибка CRC"},
+    };
+    // Long enough that the header is never late on a loaded machine.
+    constexpr std::uint16_t FAULT_TIMEOUT_MS = 250;
+    Start();
+    Relink(FAULT_TIMEOUT_MS);
+    m_link->SetObserver(&m_tracer);
+    Bytes descriptor(16);
+    for (const FailureRow& row : rows) {
+        SCOPED_TRACE(row.rule);
+        m_trace.clear();
+        const std::size_t logStart = LogLines().size();
+        m_sim->ClearFaults();
+        m_sim->AddFault(*ParseFaultRule(row.rule));
+        EXPECT_FALSE(m_link->ReadRecord(UNIT, 0, 1, 0, descriptor));
+        ASSERT_EQ(m_trace.size(), 2u);
+        const std::string reply = LogLines().at(logStart + 1).substr(STAMP_SIZE);
+        const std::string shown = Crossing(m_trace[1]);
+        EXPECT_EQ(shown, reply.substr(0, std::string("REP").size() + 3 * row.knownBytes)) << reply;
+        EXPECT_EQ(Meaning(m_trace[1]), row.meaning);
+    }
+}
+
 } // namespace
