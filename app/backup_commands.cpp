@@ -256,10 +256,8 @@ CommandResult CBackupCommands::FailItem(const char* message, const BackupItemId&
 
 CommandResult CBackupCommands::RunBackup(const std::string& folder)
 {
-    if (!m_link.IsOpen()) {
-        m_ui.ShowWarning(Msg::PORT_CLOSED);
-        return CommandResult::Failed;
-    }
+    if (!m_link.IsOpen())
+        return FailOnClosedPort(m_ui, m_link);
     const Clock::time_point start = Clock::now();
     BackupManifest manifest;
     manifest.time = UtcNow();
@@ -359,10 +357,8 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
 
 CommandResult CBackupCommands::RunRestore(const std::string& folder, const RestoreOptions& options)
 {
-    if (!m_link.IsOpen()) {
-        m_ui.ShowWarning(Msg::PORT_CLOSED);
-        return CommandResult::Failed;
-    }
+    if (!m_link.IsOpen())
+        return FailOnClosedPort(m_ui, m_link);
     const Clock::time_point start = Clock::now();
 
     const std::optional<LoadedBackup> backup = LoadBackup(folder, m_ui);

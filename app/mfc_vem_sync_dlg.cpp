@@ -21,9 +21,14 @@
 #include "app/about_dlg.h"
 #include "app/app_resources.h"
 #include "app/backup_messages.h"
+#include "app/device_watch.h"
 #include "app/messages.h"
+#include "app/port_setup_dlg.h"
+#include "app/trace_window.h"
 #include "app/transfer_summary.h"
 #include "link/controller_link.h"
+#include "link/port_map.h"
+#include "link/port_open_cause.h"
 #include "ui_mfc_vem_sync_dlg.h"
 
 namespace {
@@ -126,12 +131,15 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     connect(m_form->buttonRead, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnReadClicked);
     connect(m_form->buttonWrite, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnWriteClicked);
 
-    // The context menu: checks, whole-controller jobs, then About.
+    // The context menu: the port tools, the checks, the whole-controller
+    // jobs, then About.
     const auto addSeparator = [this] {
         auto* separator = new QAction(this);
         separator->setSeparator(true);
         addAction(separator);
     };
+    AddPortTools();
+    addSeparator();
     AddCheckActions();
     addSeparator();
     auto* backup = new QAction(QString::fromUtf8(BackupMsg::BACKUP_ENTRY), this);
@@ -148,6 +156,7 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     addAction(about);
 
     OnInitDialog();
+    ShowPortDetails();
 }
 
 CMFCVemSyncDlg::~CMFCVemSyncDlg()
@@ -158,6 +167,9 @@ CMFCVemSyncDlg::~CMFCVemSyncDlg()
         connect(this, &CMFCVemSyncDlg::CommandFinished, &loop, &QEventLoop::quit);
         loop.exec();
     }
+    // The link outlives the dialog; it must not call into the feed after it.
+    delete m_traceWindow;
+    m_link.SetObserver(nullptr);
 }
 
 void CMFCVemSyncDlg::AddCheckActions()
@@ -261,6 +273,7 @@ void CMFCVemSyncDlg::OnPortSelChange(int index)
     const bool open = m_link.Reopen(m_strPort.toUtf8().constData());
     m_strStatus = QString::fromUtf8(open ? STATUS_OPEN : STATUS_CLOSED);
     UpdateData(false);
+    ShowPortDetails();
 }
 
 namespace {
@@ -391,7 +404,7 @@ void CMFCVemSyncDlg::OnVerifyToggled(bool verify)
 void CMFCVemSyncDlg::OnBackupAll()
 {
     if (!m_link.IsOpen()) {
-        ShowWarning(Msg::PORT_CLOSED);
+        FailOnClosedPort(*this, m_link);
         return;
     }
     if (m_busy)
@@ -408,7 +421,7 @@ void CMFCVemSyncDlg::OnBackupAll()
 void CMFCVemSyncDlg::OnRestoreAll()
 {
     if (!m_link.IsOpen()) {
-        ShowWarning(Msg::PORT_CLOSED);
+        FailOnClosedPort(*this, m_link);
         return;
     }
     if (m_busy)
@@ -459,6 +472,62 @@ void CMFCVemSyncDlg::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     menu.addActions(actions());
     menu.exec(event->globalPos());
+}
+
+void CMFCVemSyncDlg::AddPortTools()
+{
+    auto* setup = new QAction(QString::fromUtf8("Настройка портов…"), this);
+    connect(setup, &QAction::triggered, this, &CMFCVemSyncDlg::OnPortSetup);
+    addAction(setup);
+    auto* trace = new QAction(QString::fromUtf8("Журнал обмена…"), this);
+    connect(trace, &QAction::triggered, this, &CMFCVemSyncDlg::OnTraceWindow);
+    addAction(trace);
+    // The tooltips follow adapters plugged in or pulled out.
+    connect(new CDeviceWatch(this), &CDeviceWatch::Changed, this, &CMFCVemSyncDlg::ShowPortDetails);
+}
+
+void CMFCVemSyncDlg::OnPortSetup()
+{
+    CPortSetupDlg setup(this);
+    setup.exec();
+    ShowPortDetails();
+}
+
+void CMFCVemSyncDlg::OnTraceWindow()
+{
+    if (!m_traceWindow) {
+        if (!m_traceFeed)
+            m_traceFeed = std::make_unique<CTraceFeed>();
+        m_traceWindow = new CTraceWindow(this);
+        m_traceWindow->setAttribute(Qt::WA_DeleteOnClose);
+        m_traceWindow->Follow(*m_traceFeed);
+        // The trace costs the link nothing while no window follows it.
+        connect(m_traceWindow, &QObject::destroyed, this, [this] { m_link.SetObserver(nullptr); });
+        m_link.SetObserver(m_traceFeed.get());
+    }
+    m_traceWindow->show();
+    m_traceWindow->raise();
+    m_traceWindow->activateWindow();
+}
+
+void CMFCVemSyncDlg::ShowPortDetails()
+{
+    const std::vector<PortTarget> targets = ListPortTargets(FindSerialDevices());
+    std::string reached = m_link.PortName();
+    for (const PortTarget& target : targets) {
+        const std::string text = target.name + ": " + DescribeTarget(target);
+        const int item = m_comboPort->findText(QString::fromStdString(target.name));
+        if (item >= 0)
+            m_comboPort->setItemData(item, QString::fromStdString(text), Qt::ToolTipRole);
+        if (target.name == m_link.PortName())
+            reached = text;
+    }
+    if (!m_link.IsOpen()) {
+        const std::string cause = PortOpenCause(m_link.PortName(), m_link.LastOpenError());
+        if (!cause.empty())
+            reached += "\n" + cause;
+    }
+    m_form->labelStatus->setToolTip(QString::fromStdString(reached));
 }
 
 std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const std::string& filter)

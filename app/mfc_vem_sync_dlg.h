@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -17,6 +18,8 @@ class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class CControllerLink;
+class CTraceFeed;
+class CTraceWindow;
 
 namespace Ui {
 class CMFCVemSyncDlg;
@@ -106,6 +109,15 @@ private:
     void AddCheckActions();
     std::optional<std::string> ChooseFolder(const char* title);
 
+    // The port setup and the line's trace, offered in the context menu, and
+    // the watch on serial devices that keeps the port tooltips current.
+    void AddPortTools();
+    void OnPortSetup();
+    void OnTraceWindow();
+    // Tooltips: what each port name reaches, and on the status what the
+    // chosen one reaches and, when it did not open, why.
+    void ShowPortDetails();
+
     std::unique_ptr<Ui::CMFCVemSyncDlg> m_form;
     CControllerLink& m_link;
     CGuiThreadUi m_workerUi;
@@ -128,4 +140,7 @@ private:
     QString m_strStatus;
     QComboBox* m_comboPort = nullptr;
     QProgressBar* m_progress = nullptr;
+
+    std::unique_ptr<CTraceFeed> m_traceFeed;
+    QPointer<CTraceWindow> m_traceWindow;
 };

@@ -11,6 +11,7 @@
 #include "image/program_image.h"
 #include "link/controller_link.h"
 #include "link/link_frame.h"
+#include "link/port_open_cause.h"
 
 namespace {
 
@@ -138,6 +139,12 @@ CTransferCommands::CTransferCommands(CControllerLink& link, ControllerInfo& info
 {
 }
 
+CommandResult FailOnClosedPort(ITransferUi& ui, const CControllerLink& link)
+{
+    ui.ShowWarning(Msg::PORT_CLOSED, PortOpenCause(link.PortName(), link.LastOpenError()));
+    return CommandResult::Failed;
+}
+
 CommandResult CTransferCommands::Fail(const char* message)
 {
     m_ui.ShowWarning(message);
@@ -186,7 +193,7 @@ bool CTransferCommands::ReadDescriptor(DataKind kind)
 CommandResult CTransferCommands::RunRead(DataKind kind, std::string_view numberText)
 {
     if (!m_link.IsOpen())
-        return Fail(Msg::PORT_CLOSED);
+        return FailOnClosedPort(m_ui, m_link);
     const char* filter = kind == DataKind::Parameters ? Msg::PARAMETER_FILTER : Msg::PROGRAM_FILTER;
     const std::optional<std::string> chosen = m_ui.ChooseFile(FileDialogKind::SaveAs, filter);
     if (!chosen)
@@ -210,7 +217,7 @@ CommandResult CTransferCommands::RunRead(DataKind kind, std::string_view numberT
 CommandResult CTransferCommands::ChooseFileToSend(DataKind kind, std::string& path)
 {
     if (!m_link.IsOpen())
-        return Fail(Msg::PORT_CLOSED);
+        return FailOnClosedPort(m_ui, m_link);
     const char* filter = kind == DataKind::Parameters ? Msg::PARAMETER_FILTER : Msg::PROGRAM_FILTER;
     const std::optional<std::string> chosen = m_ui.ChooseFile(FileDialogKind::Open, filter);
     if (!chosen)

@@ -92,6 +92,9 @@ private:
     bool m_verify = false;
 };
 
+// The port's own message, and under it why the last open failed.
+CommandResult FailOnClosedPort(ITransferUi& ui, const CControllerLink& link);
+
 // The number typed in the number field, read digit by digit in unsigned
 // 16-bit arithmetic; an empty field is 0.
 std::uint16_t ProgramNumberOf(std::string_view text);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,9 @@
 #include "cli/command_line.h"
 #include "image/binary_file.h"
 #include "link/controller_link.h"
-#include "link/port_names.h"
+#include "link/link_tracer.h"
+#include "link/port_map.h"
+#include "link/serial_devices.h"
 
 namespace {
 
@@ -54,21 +57,28 @@ int ExitFor(CommandResult result)
     return result == CommandResult::Done ? EXIT_OK : EXIT_FAILED;
 }
 
-// The dialog only shows "Не открыт"; a script's user also wants to know
-// which device was tried and why it failed, and how to get the permission
-// that operators most often lack.
-void ExplainClosedPort(const std::string& port, int error)
-{
-    const std::string device = ResolvePortName(port);
-    const std::string named = device == port ? device : port + " (" + device + ")";
-    if (error == EACCES || error == EPERM)
-        std::fprintf(stderr,
-                     "vemsync: no permission to open %s: the user must be in the dialout group "
-                     "(sudo adduser $USER dialout, then log in again)\n",
-                     named.c_str());
-    else if (error != 0)
-        std::fprintf(stderr, "vemsync: cannot open %s: %s\n", named.c_str(), std::strerror(error));
-}
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// Every frame of the transfer, appended to the trace file as it crosses
+// the line, so that a trace survives a transfer that hangs or is killed.
+class CTraceFile {
+public:
+    bool Open(const std::string& path)
+    {
+        m_file.reset(std::fopen(path.c_str(), "a"));
+        return m_file != nullptr;
+    }
+    ILinkObserver& Observer() { return m_tracer; }
+
+private:
+    std::unique_ptr<std::FILE, FileCloser> m_file;
+    CLinkTracer m_tracer{[this](const std::string& line) {
+        std::fprintf(m_file.get(), "%s\n", line.c_str());
+        std::fflush(m_file.get());
+    }};
+};
 
 int RunTransfer(const CliRequest& request)
 {
@@ -80,7 +90,15 @@ int RunTransfer(const CliRequest& request)
         return EXIT_FAILED;
     }
 
+    CTraceFile trace;
+    if (!request.trace.empty() && !trace.Open(request.trace)) {
+        std::fprintf(stderr, "vemsync: cannot open the trace file %s: %s\n", request.trace.c_str(),
+                     std::strerror(errno));
+        return EXIT_FAILED;
+    }
     CControllerLink link(BAUD_RATE, request.port.c_str(), TIMEOUT_MS);
+    if (!request.trace.empty())
+        link.SetObserver(&trace.Observer());
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
     CCliUi ui(request.file, stderr, ::isatty(STDERR_FILENO) == 1);
@@ -98,9 +116,49 @@ int RunTransfer(const CliRequest& request)
     if (result == CommandResult::Cancelled)
         std::fprintf(stderr, "vemsync: nothing was written; --accept-rewrites writes the program "
                              "as listed\n");
-    if (result == CommandResult::Failed && !link.IsOpen())
-        ExplainClosedPort(request.port, link.LastOpenError());
     return ExitFor(result);
+}
+
+// The port names with what each reaches, then the devices found.
+int RunPorts()
+{
+    const std::vector<SerialDevice> devices = FindSerialDevices();
+    for (const PortTarget& target : ListPortTargets(devices))
+        std::printf("%-6s %s\n", target.name.c_str(), DescribeTarget(target).c_str());
+    std::printf("\nУстройства:%s\n", devices.empty() ? " не найдены" : "");
+    for (const SerialDevice& device : devices) {
+        std::printf("%s\n", DescribeDevice(device).c_str());
+        if (!device.byId.empty())
+            std::printf("    %s\n", device.byId.c_str());
+    }
+    return EXIT_OK;
+}
+
+// Changes the port folder, then shows what the port name reaches now.
+int RunPortChange(const CliRequest& request)
+{
+    const std::vector<SerialDevice> devices = FindSerialDevices();
+    std::string error;
+    if (request.action == CliRequest::Action::MapPort) {
+        const std::optional<std::string> target = MapTargetFor(request.device, devices);
+        if (!target) {
+            std::fprintf(stderr, "vemsync: устройство %s не найдено (vemsync ports покажет найденные)\n",
+                         request.device.c_str());
+            return EXIT_FAILED;
+        }
+        if (!MapPort(request.port, *target, error)) {
+            std::fprintf(stderr, "vemsync: %s\n", error.c_str());
+            return EXIT_FAILED;
+        }
+    } else if (!UnmapPort(request.port, error)) {
+        std::fprintf(stderr, "vemsync: %s\n", error.c_str());
+        return EXIT_FAILED;
+    }
+    for (const PortTarget& target : ListPortTargets(devices)) {
+        if (target.name == request.port)
+            std::printf("%-6s %s\n", target.name.c_str(), DescribeTarget(target).c_str());
+    }
+    return EXIT_OK;
 }
 
 // The image of a check lives in a scratch file of its own and goes away.
@@ -198,6 +256,11 @@ int Run(const CliRequest& request)
         return RunImport(request);
     case CliRequest::Action::Export:
         return RunExport(request);
+    case CliRequest::Action::Ports:
+        return RunPorts();
+    case CliRequest::Action::MapPort:
+    case CliRequest::Action::UnmapPort:
+        return RunPortChange(request);
     }
     return EXIT_USAGE;
 }
@@ -232,8 +295,6 @@ int RunBackupCommand(const std::vector<std::string>& args)
         options.exact = request->exact;
         result = commands.Restore(request->folder, options);
     }
-    if (result != CommandResult::Done && !link.IsOpen())
-        ExplainClosedPort(request->port, link.LastOpenError());
     return ExitFor(result);
 }
 

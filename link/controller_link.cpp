@@ -10,6 +10,7 @@ static_assert(LinkFrame::MAX_REPLY_SIZE >= LinkFrame::MAX_REQUEST_SIZE,
 
 CControllerLink::CControllerLink(std::uint16_t baudRate, const char* portName,
                                  std::uint16_t timeoutMs)
+    : m_portName(portName != nullptr ? portName : "")
 {
     m_port.Open(portName, baudRate, timeoutMs);
 }
@@ -19,6 +20,7 @@ CControllerLink::CControllerLink(CComPort port) : m_port(std::move(port)) {}
 bool CControllerLink::Reopen(const char* portName)
 {
     m_port.Close();
+    m_portName = portName != nullptr ? portName : "";
     m_port.Open(portName, REOPEN_BAUD_RATE, REOPEN_TIMEOUT_MS);
     return m_port.IsOpen();
 }
@@ -47,7 +49,9 @@ bool CControllerLink::ReadRecord(std::uint8_t unit, std::uint16_t file, std::uin
     SendRequest(size);
 
     std::size_t dataSize = 0;
-    if (!ReceiveReply(dataSize))
+    const bool replied = ReceiveReply(dataSize);
+    ObserveReply(replied, dataSize);
+    if (!replied)
         return false;
     // The copy comes last, after every check, so a failure leaves the
     // caller's buffer as it was. A reply longer than the room is cut.
@@ -68,7 +72,9 @@ bool CControllerLink::WriteRecord(std::uint8_t unit, std::uint16_t file, std::ui
     m_port.SetTimeouts(WRITE_TIMEOUT_MS);
 
     std::size_t dataSize = 0;
-    return ReceiveReply(dataSize);
+    const bool replied = ReceiveReply(dataSize);
+    ObserveReply(replied, dataSize);
+    return replied;
 }
 
 // Whatever the line delivered before the request is stale. Neither result
@@ -76,7 +82,25 @@ bool CControllerLink::WriteRecord(std::uint8_t unit, std::uint16_t file, std::ui
 bool CControllerLink::SendRequest(std::size_t size)
 {
     m_port.Purge();
-    return m_port.Write(std::span(m_frame).first(size));
+    const bool sent = m_port.Write(std::span(m_frame).first(size));
+    if (ILinkObserver* observer = m_observer.load(std::memory_order_acquire))
+        observer->RequestSent(std::span(m_frame).first(size));
+    return sent;
+}
+
+void CControllerLink::ReportReply(ILinkObserver& observer, bool received, std::size_t dataSize) const
+{
+    const auto frame = std::span<const std::uint8_t>(m_frame);
+    if (received) {
+        observer.ReplyReceived(frame.first(LinkFrame::REPLY_HEADER_SIZE + dataSize + LinkFrame::CRC_SIZE));
+        return;
+    }
+    std::size_t known = 0;
+    if (m_failure == LinkFailure::ShortReply || m_failure == LinkFailure::TooLong)
+        known = LinkFrame::REPLY_HEADER_SIZE;
+    else if (m_failure == LinkFailure::BadCrc)
+        known = LinkFrame::REPLY_HEADER_SIZE + m_frame[LinkFrame::BYTE_COUNT_OFFSET] + LinkFrame::CRC_SIZE;
+    observer.ReplyFailed(m_failure, frame.first(known), m_port.TimeoutMs());
 }
 
 // Reads the 3-byte header, learns N, then reads exactly N data bytes and the
@@ -84,14 +108,18 @@ bool CControllerLink::SendRequest(std::size_t size)
 bool CControllerLink::ReceiveReply(std::size_t& dataSize)
 {
     const auto frame = std::span(m_frame);
+    m_failure = LinkFailure::NoReply;
     if (!m_port.Read(frame.first(LinkFrame::REPLY_HEADER_SIZE)))
         return false;
     const std::size_t announced = m_frame[LinkFrame::BYTE_COUNT_OFFSET];
+    m_failure = LinkFailure::TooLong;
     if (announced > LinkFrame::MAX_REPLY_DATA)
         return false;
     const std::size_t replySize = LinkFrame::REPLY_HEADER_SIZE + announced + LinkFrame::CRC_SIZE;
+    m_failure = LinkFailure::ShortReply;
     if (!m_port.Read(frame.subspan(LinkFrame::REPLY_HEADER_SIZE, announced + LinkFrame::CRC_SIZE)))
         return false;
+    m_failure = LinkFailure::BadCrc;
     if (Crc16(frame.first(replySize)) != 0)
         return false;
     dataSize = announced;

@@ -40,7 +40,8 @@ TEST_F(AboutBox, ContextMenuOffersItUnderItsOwnText)
     ASSERT_EQ(catcher.Seen().size(), 2u) << "the menu, then the About box";
     EXPECT_EQ(catcher.Seen()[0].className, QStringLiteral("QMenu"));
     EXPECT_EQ(catcher.Seen()[0].actions,
-              (QStringList{Qs("Проверять после записи"), Qs("Сравнить с файлом…"), QString(),
+              (QStringList{Qs("Настройка портов…"), Qs("Журнал обмена…"), QString(),
+                           Qs("Проверять после записи"), Qs("Сравнить с файлом…"), QString(),
                            Qs("Сохранить всё из контроллера…"), Qs("Восстановить всё в контроллер…"),
                            QString(), Qs(ABOUT_ENTRY)}));
     EXPECT_TRUE(catcher.Seen()[0].closed);

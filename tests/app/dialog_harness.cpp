@@ -68,6 +68,7 @@ void ModalCatcher::AnswerActiveWindow(QWidget* shown)
     seen.title = window->windowTitle();
     if (const auto* box = qobject_cast<QMessageBox*>(window)) {
         seen.text = box->text();
+        seen.informative = box->informativeText();
         seen.icon = box->icon();
         seen.buttons = box->standardButtons();
     }

@@ -24,6 +24,7 @@ struct SeenModal {
     QString className; // "QMessageBox", "CAboutDlg", "QMenu", ...
     QString title;
     QString text; // a message box's text
+    QString informative; // and its informative text
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QStringList labels;  // texts of the window's labels

@@ -237,7 +237,9 @@ TEST_F(VemsyncTest, ClosedPortNamesTheDeviceAndTheCause)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(LinesOf(run.err),
               (std::vector<std::string>{Msg::PORT_CLOSED,
-                                        "vemsync: cannot open " + absent + ": No such file or directory"}))
+                                        "Устройство " + absent + " не найдено: адаптер не подключён или "
+                                        "порт назначен не тому устройству (см. «Настройка портов…» или "
+                                        "vemsync ports)."}))
         << run.Describe();
     EXPECT_FALSE(FileExists(PathOf("p.paramVem730")));
     EXPECT_EQ(m_sim->RequestCount(), 0u);
@@ -249,9 +251,47 @@ TEST_F(VemsyncTest, ClosedPortNamesTheDeviceAndTheCause)
     EXPECT_EQ(named.status, 1);
     EXPECT_EQ(LinesOf(named.err),
               (std::vector<std::string>{Msg::PORT_CLOSED,
-                                        "vemsync: cannot open COM4 (" + PathOf("xdg/MFCVemSync/ports/COM4") +
-                                            "): No such file or directory"}))
+                                        "Устройство COM4 (" + PathOf("xdg/MFCVemSync/ports/COM4") + " → " +
+                                            absent + ") не найдено: адаптер не подключён или порт назначен "
+                                            "не тому устройству (см. «Настройка портов…» или vemsync ports)."}))
         << named.Describe();
+}
+
+// The trace file holds every frame both ways, as the controller's side saw
+// them, and a second run appends to it.
+TEST_F(VemsyncTest, TraceFileFollowsEveryFrameOfATransfer)
+{
+    const std::string trace = PathOf("line.trace");
+    const VemsyncRun run = Vemsync({"read", "params", PathOf("p"), "--port", Port(), "--trace", trace});
+    ASSERT_EQ(run.status, 0) << run.Describe();
+    constexpr std::size_t STAMP = 27; // "YYYY-MM-DDTHH:MM:SS.uuuuuu "
+    std::vector<std::string> crossings;
+    std::vector<std::string> meanings;
+    for (const std::string& line : LinesOf(ReadWholeFile(trace))) {
+        const std::size_t bar = line.find(" | ");
+        ASSERT_NE(bar, std::string::npos) << line;
+        std::string bytes = line.substr(STAMP, bar - STAMP);
+        bytes = (bytes.rfind("→", 0) == 0 ? "REQ" : "REP") + bytes.substr(std::string("→").size());
+        crossings.push_back(bytes);
+        meanings.push_back(line.substr(bar + 3));
+    }
+    std::vector<std::string> logged;
+    for (const std::string& line : LinesOf(ReadWholeFile(PathOf("line.log"))))
+        logged.push_back(line.substr(STAMP));
+    EXPECT_EQ(crossings, logged);
+    ASSERT_GE(meanings.size(), 2u);
+    EXPECT_EQ(meanings[0], "чтение файл 0x0000 запись 1 длина 0");
+    EXPECT_EQ(meanings[1], "чтение файл 0x0000 запись 1 длина 0 → 16 байт");
+
+    const VemsyncRun again = Vemsync({"read", "params", PathOf("q"), "--port", Port(), "--trace", trace});
+    ASSERT_EQ(again.status, 0) << again.Describe();
+    EXPECT_EQ(LinesOf(ReadWholeFile(trace)).size(), 2 * crossings.size());
+
+    const VemsyncRun unwritable =
+        Vemsync({"read", "params", PathOf("r"), "--port", Port(), "--trace", PathOf("none/t")});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err.rfind("vemsync: cannot open the trace file " + PathOf("none/t"), 0), 0u)
+        << unwritable.Describe();
 }
 
 // Operators who are not in the dialout group meet this first; the line after
@@ -275,9 +315,10 @@ TEST_F(VemsyncTest, PortWithoutPermissionGivesTheDialoutLine)
     EXPECT_EQ(run.status, 1) << run.Describe();
     EXPECT_EQ(LinesOf(run.err),
               (std::vector<std::string>{Msg::PORT_CLOSED,
-                                        "vemsync: no permission to open " + port +
-                                            ": the user must be in the dialout group (sudo adduser "
-                                            "$USER dialout, then log in again)"}))
+                                        "Нет прав на доступ к " + port +
+                                            ". Пользователь должен входить в группу dialout: выполните "
+                                            "«sudo adduser $USER dialout», затем выйдите из системы и "
+                                            "войдите снова."}))
         << run.Describe();
 }
 
@@ -421,6 +462,7 @@ TEST_F(VemsyncTest, HelpForTheToolAndEachCommand)
         {{"check", "-h"}, "usage: vemsync check FILE"},
         {{"import", "--help", "a", "b"}, "usage: vemsync import FILE IMAGE"},
         {{"export", "--help"}, "usage: vemsync export IMAGE FILE"},
+        {{"ports", "map", "--help"}, "usage: vemsync ports"},
     };
     for (const HelpRow& row : rows) {
         const VemsyncRun run = Vemsync(row.args);
@@ -431,7 +473,7 @@ TEST_F(VemsyncTest, HelpForTheToolAndEachCommand)
     }
     const std::string tool = Vemsync({"--help"}).out;
     for (const char* command : {"read", "write", "check", "import", "export", "--port", "--no-clobber",
-                                "--subprogram", "Exit status"})
+                                "--subprogram", "ports", "--trace", "Exit status"})
         EXPECT_NE(tool.find(command), std::string::npos) << command;
 }
 
