@@ -6,6 +6,7 @@
 #include "app/messages.h"
 #include "app/replacement_file.h"
 #include "image/binary_file.h"
+#include "image/private_temp_file.h"
 #include "image/program_image.h"
 #include "link/controller_link.h"
 #include "link/link_frame.h"
@@ -58,11 +59,6 @@ std::string WritePathFor(DataKind kind, const std::string& chosen)
 {
     const std::string extension = ExtensionFor(kind);
     return Lower(chosen).find(Lower(extension)) == std::string::npos ? chosen + extension : chosen;
-}
-
-std::string ImagePathFor(const std::string& programPath)
-{
-    return programPath + ".tmp";
 }
 
 bool DescriptorSupported(DataKind kind, const ControllerInfo& info)
@@ -188,7 +184,7 @@ CommandResult CTransferCommands::RunRead(DataKind kind, std::string_view numberT
 
     if (kind == DataKind::Parameters)
         return ReadParameters(target);
-    return ReadProgram(kind, numberText, path, target);
+    return ReadProgram(kind, numberText, target);
 }
 
 CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view numberText)
@@ -275,7 +271,7 @@ std::optional<std::uint16_t> ProgramFileFor(DataKind kind, std::string_view numb
 } // namespace
 
 CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view numberText,
-                                             const std::string& path, CReplacementFile& target)
+                                             CReplacementFile& target)
 {
     const bool program = kind == DataKind::Program;
     const std::optional<std::uint16_t> file = ProgramFileFor(kind, numberText, m_ui);
@@ -293,16 +289,17 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
     if (!ReadProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
         return Fail(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED);
 
-    const std::string imagePath = ImagePathFor(path);
+    CPrivateTempFile imageFile;
+    if (!imageFile.Create())
+        throw FileException(imageFile.LastError());
     CBinaryFile image;
-    if (!image.Open(imagePath, CBinaryFile::Mode::CreateWrite))
+    if (!image.Open(imageFile.Path(), CBinaryFile::Mode::CreateWrite))
         throw FileException(image.LastError());
     image.Write(m_buffer.first(frames * frameSize));
     image.Close();
 
-    if (!ExportProgramText(imagePath, target, m_ui))
-        return CommandResult::Failed; // the image stays for a look at what came
-    RemoveFile(imagePath);
+    if (!ExportProgramText(imageFile.Path(), target, m_ui))
+        return CommandResult::Failed;
     return CommandResult::Done;
 }
 
@@ -314,7 +311,10 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
     if (!file)
         return CommandResult::Failed;
 
-    const std::string imagePath = ImagePathFor(path);
+    CPrivateTempFile imageFile;
+    if (!imageFile.Create())
+        throw FileException(imageFile.LastError());
+    const std::string& imagePath = imageFile.Path();
     const std::optional<int> imported = ImportProgramText(kind, path, imagePath, m_ui);
     if (!imported)
         return CommandResult::Failed;
@@ -333,7 +333,7 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
         image.Read(m_buffer.first(sent));
         image.Close();
     }
-    RemoveFile(imagePath);
+    imageFile.Remove();
 
     if (!DeleteProgram(m_link, *file))
         return Fail(program ? Msg::PROGRAM_DELETE_FAILED : Msg::SUBPROGRAM_DELETE_FAILED);

@@ -46,8 +46,7 @@ private:
 
     CommandResult ReadParameters(CReplacementFile& target);
     CommandResult WriteParameters(const std::string& path);
-    CommandResult ReadProgram(DataKind kind, std::string_view numberText, const std::string& path,
-                              CReplacementFile& target);
+    CommandResult ReadProgram(DataKind kind, std::string_view numberText, CReplacementFile& target);
     CommandResult WriteProgram(DataKind kind, std::string_view numberText, const std::string& path);
 
     CControllerLink& m_link;
@@ -80,6 +79,3 @@ std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
 // Exports the image as text into `target`'s temporary file and puts it in
 // place. The image file is left alone.
 bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui);
-
-// The image file that goes with a program file.
-std::string ImagePathFor(const std::string& programPath);

@@ -18,6 +18,8 @@
 #include "cli/cli_ui.h"
 #include "cli/command_line.h"
 #include "image/binary_file.h"
+#include "image/private_temp_file.h"
+#include "image/temp_registry.h"
 #include "link/controller_link.h"
 #include "link/port_names.h"
 
@@ -90,18 +92,15 @@ int RunTransfer(const CliRequest& request)
 // The image of a check lives in a scratch file of its own and goes away.
 int RunCheck(const CliRequest& request)
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string image = std::string(tmp && *tmp ? tmp : "/tmp") + "/vemsync-check-XXXXXX";
-    const int fd = ::mkstemp(image.data());
-    if (fd < 0) {
-        std::perror("vemsync: scratch file");
+    CPrivateTempFile image;
+    if (!image.Create()) {
+        std::fprintf(stderr, "vemsync: scratch file: %s\n", FileErrorMessage(image.LastError()).c_str());
         return EXIT_FAILED;
     }
-    ::close(fd);
     CCliUi ui(request.file, stderr, false);
     const std::optional<int> frames =
-        ImportProgramText(DataKindOf(request.kind), request.file, image, ui);
-    RemoveFile(image);
+        ImportProgramText(DataKindOf(request.kind), request.file, image.Path(), ui);
+    image.Remove();
     if (!frames)
         return EXIT_FAILED;
     std::printf("%d\n", *frames);
@@ -189,6 +188,12 @@ int main(int argc, char** argv)
     if (!request) {
         std::fprintf(stderr, "vemsync: %s\n", error.c_str());
         return EXIT_USAGE;
+    }
+    // What a transfer or a conversion created goes with it when Ctrl-C,
+    // SIGTERM or a closed terminal ends the tool.
+    if (!InstallInterruptCleanup()) {
+        std::fprintf(stderr, "vemsync: cannot set up signal handling: %s\n", std::strerror(errno));
+        return EXIT_FAILED;
     }
     const bool converts = request->action == CliRequest::Action::Import ||
                           request->action == CliRequest::Action::Export;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <chrono>
+#include <optional>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -47,11 +49,28 @@ public:
     bool WriteRecord(std::uint8_t unit, std::uint16_t file, std::uint16_t record,
                      std::span<const std::uint8_t> data);
 
+    // Waits out what the line may still bring after a failed transaction
+    // (see SettleLine); the next request does so by itself. A process that
+    // is about to end calls it, so that the next user of the line meets a
+    // quiet one.
+    void SettleLine();
+
 private:
+    using Clock = std::chrono::steady_clock;
+
     bool SendRequest(std::size_t size);
     bool ReceiveReply(std::size_t& dataSize);
+    // Marks the line unsettled after a failed transaction.
+    void NoteFailure();
 
     CComPort m_port;
+    // Until when a reply to a failed request may still arrive; the line is
+    // settled (nothing owed) when it is unset.
+    std::optional<Clock::time_point> m_lateUntil;
+    Clock::time_point m_requestSent;
+    // The last reply came to its end (as far as its own bytes tell),
+    // whether or not it was good.
+    bool m_replyEnded = false;
     // Holds the request, then the reply over it.
     std::array<std::uint8_t, LinkFrame::MAX_REPLY_SIZE> m_frame{};
 };

@@ -50,6 +50,8 @@ protected:
     CommandResult Write(DataKind kind, const std::string& number, const std::string& file);
 
     std::string PathOf(const std::string& name) const { return m_folder.Path() + "/" + name; }
+    // XDG_RUNTIME_DIR of the test and of the vemsync it starts.
+    std::string PrivateFolder() const { return PathOf("runtime"); }
     std::vector<LoggedRequest> Requests() const;
     std::vector<std::string> RequestSummaries() const;
 
