@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
+#include <utility>
 
+#include "app/failure_detail.h"
 #include "app/messages.h"
 #include "app/replacement_file.h"
 #include "image/binary_file.h"
 #include "image/private_temp_file.h"
+#include "image/temp_registry.h"
 #include "image/program_image.h"
 #include "link/controller_link.h"
 #include "link/link_frame.h"
@@ -31,6 +35,39 @@ std::string Lower(std::string text)
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
+
+// Passes the progress of a write on to the user and counts the blocks the
+// controller confirmed. While it lives, the controller's data are not what
+// they were nor what they will be, and a signal that ends the process says
+// so (the interrupt note), with the count so far.
+class CConfirmedBlocks : public IBlockProgress {
+public:
+    CConfirmedBlocks(IBlockProgress& shown, std::function<std::string(int)> describe)
+        : m_shown(shown), m_describe(std::move(describe))
+    {
+        Note();
+    }
+    ~CConfirmedBlocks() override { ClearInterruptNote(); }
+    CConfirmedBlocks(const CConfirmedBlocks&) = delete;
+    CConfirmedBlocks& operator=(const CConfirmedBlocks&) = delete;
+
+    void SetProgressRange(int low, int high) override { m_shown.SetProgressRange(low, high); }
+    void SetProgressPos(int pos) override
+    {
+        ++m_blocks;
+        Note();
+        m_shown.SetProgressPos(pos);
+    }
+    int Blocks() const { return m_blocks; }
+
+private:
+    void Note() { SetInterruptNote(INTERRUPTED + m_describe(m_blocks)); }
+
+    static constexpr const char* INTERRUPTED = "Запись прервана. ";
+    IBlockProgress& m_shown;
+    std::function<std::string(int)> m_describe;
+    int m_blocks = 0;
+};
 
 LinkFile LinkFileFor(DataKind kind)
 {
@@ -83,7 +120,8 @@ std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
 
     const int rejected = image.CheckText();
     if (rejected == -1) {
-        ui.ShowWarning(Msg::CANNOT_OPEN_FILE);
+        ui.ShowWarning(Msg::CANNOT_OPEN_FILE,
+                       image.FileFailure() ? FileFailureDetail(*image.FileFailure()) : "");
         return std::nullopt;
     }
     if (rejected > 0) {
@@ -92,7 +130,8 @@ std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
     }
     const int frames = image.ImportText();
     if (image.FileFailure()) {
-        ui.ShowWarning(FileErrorMessage(*image.FileFailure()));
+        const FileError& error = *image.FileFailure();
+        ui.ShowWarning(FileErrorMessage(error), FileFailureDetail(error, error.path != textPath));
         return std::nullopt;
     }
     // No frame at all, or more lines than the area holds.
@@ -103,13 +142,18 @@ std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
     return frames;
 }
 
-bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui)
+bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui,
+                       bool scratchImage)
 {
     CProgramImage image(IMAGE_KIND, imagePath, target.TempPath(), 0, 0);
     if (!image.ExportText()) {
-        ui.ShowWarning(image.FileFailure()
-                           ? FileErrorMessage(target.AsTargetError(*image.FileFailure()))
-                           : std::string(Msg::DECODE_FAILED));
+        if (!image.FileFailure()) {
+            ui.ShowWarning(Msg::DECODE_FAILED);
+            return false;
+        }
+        const FileError error = target.AsTargetError(*image.FileFailure());
+        ui.ShowWarning(FileErrorMessage(error),
+                       FileFailureDetail(error, scratchImage && error.path != target.Target()));
         return false;
     }
     target.Commit();
@@ -122,28 +166,35 @@ CTransferCommands::CTransferCommands(CControllerLink& link, ControllerInfo& info
 {
 }
 
-CommandResult CTransferCommands::Fail(const char* message)
+CommandResult CTransferCommands::Fail(const char* message, const std::string& detail)
 {
-    m_ui.ShowWarning(message);
+    m_ui.ShowWarning(message, detail);
     return CommandResult::Failed;
+}
+
+CommandResult CTransferCommands::FailOnFile(const char* message, const FileError& error)
+{
+    return Fail(message, FileFailureDetail(error));
 }
 
 CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText)
 {
+    m_path.clear();
     try {
         return RunRead(kind, numberText);
     } catch (const FileException& e) {
-        m_ui.ShowWarning(e.what());
+        m_ui.ShowWarning(e.what(), FileFailureDetail(e.Error(), e.Error().path != m_path));
         return CommandResult::Failed;
     }
 }
 
 CommandResult CTransferCommands::Write(DataKind kind, std::string_view numberText)
 {
+    m_path.clear();
     try {
         return RunWrite(kind, numberText);
     } catch (const FileException& e) {
-        m_ui.ShowWarning(e.what());
+        m_ui.ShowWarning(e.what(), FileFailureDetail(e.Error(), e.Error().path != m_path));
         return CommandResult::Failed;
     }
 }
@@ -177,10 +228,11 @@ CommandResult CTransferCommands::RunRead(DataKind kind, std::string_view numberT
         return CommandResult::Failed;
 
     const std::string path = ReadPathFor(kind, *chosen);
+    m_path = path;
     // The old file stays as it is until the new content is complete.
     CReplacementFile target;
     if (!target.Begin(path))
-        return Fail(Msg::CANNOT_OPEN_FILE);
+        return FailOnFile(Msg::CANNOT_OPEN_FILE, target.LastError());
 
     if (kind == DataKind::Parameters)
         return ReadParameters(target);
@@ -199,6 +251,7 @@ CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view number
         return CommandResult::Failed;
 
     const std::string path = WritePathFor(kind, *chosen);
+    m_path = path;
     if (kind == DataKind::Parameters)
         return WriteParameters(path);
 
@@ -207,7 +260,7 @@ CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view number
         // again.
         CBinaryFile probe;
         if (!probe.Open(path, CBinaryFile::Mode::Read))
-            return Fail(Msg::CANNOT_OPEN_FILE);
+            return FailOnFile(Msg::CANNOT_OPEN_FILE, probe.LastError());
     }
     return WriteProgram(kind, numberText, path);
 }
@@ -232,7 +285,7 @@ CommandResult CTransferCommands::WriteParameters(const std::string& path)
 {
     CBinaryFile file;
     if (!file.Open(path, CBinaryFile::Mode::Read))
-        return Fail(Msg::CANNOT_OPEN_FILE);
+        return FailOnFile(Msg::CANNOT_OPEN_FILE, file.LastError());
     const std::size_t bytes = ParameterBytes(m_info);
     if (file.Length() != bytes)
         return Fail(Msg::PARAM_FILE_SIZE);
@@ -240,11 +293,21 @@ CommandResult CTransferCommands::WriteParameters(const std::string& path)
         throw FileException(FileError{FileErrorCause::EndOfFile, 0, path});
     file.Close();
 
-    switch (WriteParameterBlocks(m_link, m_info, m_buffer, m_ui)) {
+    const std::size_t general = m_info.generalParamSize();
+    const std::size_t pieces = (general + GENERAL_BLOCK - 1) / GENERAL_BLOCK;
+    const auto confirmed = [&](int blocks) {
+        const std::size_t done = static_cast<std::size_t>(blocks);
+        return done <= pieces ? std::min(done * GENERAL_BLOCK, general)
+                              : general + (done - pieces) * m_info.axisParamSize();
+    };
+    CConfirmedBlocks progress(m_ui, [&](int blocks) {
+        return ParameterWriteDetail(confirmed(blocks), bytes);
+    });
+    switch (WriteParameterBlocks(m_link, m_info, m_buffer, progress)) {
     case ParameterFailure::General:
-        return Fail(Msg::GENERAL_WRITE_FAILED);
+        return Fail(Msg::GENERAL_WRITE_FAILED, ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
     case ParameterFailure::Axis:
-        return Fail(Msg::AXIS_WRITE_FAILED);
+        return Fail(Msg::AXIS_WRITE_FAILED, ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
     case ParameterFailure::None:
         break;
     }
@@ -298,7 +361,7 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
     image.Write(m_buffer.first(frames * frameSize));
     image.Close();
 
-    if (!ExportProgramText(imageFile.Path(), target, m_ui))
+    if (!ExportProgramText(imageFile.Path(), target, m_ui, true))
         return CommandResult::Failed;
     return CommandResult::Done;
 }
@@ -335,9 +398,16 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
     }
     imageFile.Remove();
 
+    const auto written = [frames](int blocks) {
+        return std::min(frames, static_cast<unsigned>(blocks) * static_cast<unsigned>(FRAMES_PER_BLOCK));
+    };
+    CConfirmedBlocks progress(m_ui, [&](int blocks) {
+        return ProgramWriteDetail(!program, written(blocks), frames);
+    });
     if (!DeleteProgram(m_link, *file))
         return Fail(program ? Msg::PROGRAM_DELETE_FAILED : Msg::SUBPROGRAM_DELETE_FAILED);
-    if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
-        return Fail(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED);
+    if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, progress))
+        return Fail(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED,
+                    ProgramWriteDetail(!program, written(progress.Blocks()), frames));
     return CommandResult::Done;
 }

@@ -9,6 +9,7 @@
 
 #include "app/link_transactions.h"
 #include "app/transfer_ui.h"
+#include "image/file_error.h"
 #include "link/controller_info.h"
 
 class CControllerLink;
@@ -42,7 +43,8 @@ private:
     CommandResult RunRead(DataKind kind, std::string_view numberText);
     CommandResult RunWrite(DataKind kind, std::string_view numberText);
     bool ReadDescriptor(DataKind kind);
-    CommandResult Fail(const char* message);
+    CommandResult Fail(const char* message, const std::string& detail = {});
+    CommandResult FailOnFile(const char* message, const FileError& error);
 
     CommandResult ReadParameters(CReplacementFile& target);
     CommandResult WriteParameters(const std::string& path);
@@ -53,6 +55,8 @@ private:
     ControllerInfo& m_info;
     TransferBuffer m_buffer;
     ITransferUi& m_ui;
+    // The file the running command chose, once it is known.
+    std::string m_path;
 };
 
 // The number typed in the number field, read digit by digit in unsigned
@@ -77,5 +81,7 @@ bool DescriptorSupported(DataKind kind, const ControllerInfo& info);
 std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
                                      const std::string& imagePath, ITransferUi& ui);
 // Exports the image as text into `target`'s temporary file and puts it in
-// place. The image file is left alone.
-bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui);
+// place. The image file is left alone; a `scratchImage` is not named to the
+// user.
+bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui,
+                       bool scratchImage = false);

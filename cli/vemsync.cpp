@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/failure_detail.h"
 #include "app/messages.h"
 #include "app/replacement_file.h"
 #include "app/transfer_commands.h"
@@ -86,6 +87,9 @@ int RunTransfer(const CliRequest& request)
                                       : commands.Write(kind, request.number);
     if (result != CommandResult::Done && !link.IsOpen())
         ExplainClosedPort(request.port, link.LastOpenError());
+    // A reply still owed to a failed request would otherwise meet the next
+    // command a script runs.
+    link.SettleLine();
     return ExitFor(result);
 }
 
@@ -114,7 +118,8 @@ int RunImport(const CliRequest& request)
     CCliUi ui(request.file, stderr, false);
     CReplacementFile target;
     if (!target.Begin(request.image)) {
-        ui.ShowWarning(FileErrorMessage(target.LastError()));
+        ui.ShowWarning(FileErrorMessage(target.LastError()),
+                       FileFailureDetail(target.LastError()));
         return EXIT_FAILED;
     }
     if (!ImportProgramText(DataKindOf(request.kind), request.file, target.TempPath(), ui))
@@ -127,7 +132,8 @@ int RunImport(const CliRequest& request)
         image.Close();
         target.Commit();
     } catch (const FileException& e) {
-        ui.ShowWarning(FileErrorMessage(target.AsTargetError(e.Error())));
+        const FileError error = target.AsTargetError(e.Error());
+        ui.ShowWarning(FileErrorMessage(error), FileFailureDetail(error));
         return EXIT_FAILED;
     }
     return EXIT_OK;
@@ -138,13 +144,13 @@ int RunExport(const CliRequest& request)
     CCliUi ui(request.file, stderr, false);
     CReplacementFile target;
     if (!target.Begin(request.file)) {
-        ui.ShowWarning(Msg::CANNOT_OPEN_FILE);
+        ui.ShowWarning(Msg::CANNOT_OPEN_FILE, FileFailureDetail(target.LastError()));
         return EXIT_FAILED;
     }
     try {
         return ExportProgramText(request.image, target, ui) ? EXIT_OK : EXIT_FAILED;
     } catch (const FileException& e) {
-        ui.ShowWarning(e.what());
+        ui.ShowWarning(e.what(), FileFailureDetail(e.Error()));
         return EXIT_FAILED;
     }
 }

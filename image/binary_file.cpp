@@ -50,14 +50,16 @@ bool CBinaryFile::Open(const std::string& path, Mode mode)
     return true;
 }
 
-// Program, parameter and image files are regular files. A FIFO or a device
-// (/dev/zero) would block or never end, so it is refused before it is
-// opened, and again after, in case the name changed hands in between; the
-// open itself does not wait for a FIFO's other end.
+// What is read is a program, parameter or image file, a regular file: a FIFO
+// or a device (/dev/zero) would block or never end, so it is refused before
+// it is opened, and again after, in case the name changed hands in between;
+// the open itself does not wait for a FIFO's other end. What is written may
+// be any file but a folder.
 int CBinaryFile::OpenRegular(const std::string& path, int flags)
 {
+    const bool reading = (flags & O_ACCMODE) == O_RDONLY;
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (::stat(path.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (reading && !S_ISREG(st.st_mode)))) {
         m_lastError = S_ISDIR(st.st_mode) ? MakeFileError(EISDIR, path) : NotRegularFileError(path);
         return -1;
     }
@@ -70,7 +72,7 @@ int CBinaryFile::OpenRegular(const std::string& path, int flags)
         m_lastError = MakeFileError(errno, path);
         return -1;
     }
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (reading && !S_ISREG(st.st_mode))) {
         ::close(fd);
         m_lastError = S_ISDIR(st.st_mode) ? MakeFileError(EISDIR, path) : NotRegularFileError(path);
         return -1;

@@ -47,7 +47,6 @@ void TransferTest::Start(SimOptions options)
     m_sim.reset();
     // The commands' private scratch files go here, where a test can see
     // them; vemsync started by the test inherits the folder.
-    std::filesystem::create_directories(PrivateFolder());
     ::setenv("XDG_RUNTIME_DIR", PrivateFolder().c_str(), 1);
     options.storeDir = PathOf("store");
     options.logPath = PathOf("line.log");
