@@ -188,6 +188,23 @@ TEST_F(VemsyncHostile, GroupSharedTargetKeepsItsOwner)
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"p.prgVem730"});
 }
 
+// A controller that answers three time-outs late (T = 100 ms for vemsync):
+// that read fails, and the vemsync a script runs right after gets its own
+// replies, not the late one.
+TEST_F(VemsyncHostile, LateReplyDoesNotReachTheNextRun)
+{
+    const std::vector<std::string> lines = ProgramLines(7);
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 6}, ChainOf(lines)));
+    // Descriptor, size, then the first block: the third request from now.
+    m_sim->AddFault({FaultMode::Delay, FaultTarget::Nth, 3, 300});
+    const VemsyncRun late = Vemsync({"read", "program", "6", PathOf("late"), "--port", Port()});
+    EXPECT_EQ(late.status, 1) << late.Describe();
+    EXPECT_EQ(LinesOf(late.err), std::vector<std::string>{Msg::PROGRAM_READ_FAILED}) << late.Describe();
+    const VemsyncRun next = Vemsync({"read", "program", "6", PathOf("next"), "--port", Port()});
+    EXPECT_EQ(next.status, 0) << next.Describe();
+    EXPECT_EQ(ReadWholeFile(PathOf("next.prgVem730")), CrLfText(lines));
+}
+
 // `check` of something that never ends answers at once.
 TEST_F(VemsyncHostile, CheckRefusesAFifoAndADevice)
 {
