@@ -19,7 +19,7 @@ namespace {
 // then until the line has been quiet for QUIET_MS, so that a reply caught
 // half-way is dropped whole. A healthy transfer never waits for this.
 constexpr int LATE_REPLY_FACTOR = 3;
-constexpr std::chrono::milliseconds LATE_MARGIN{100};
+constexpr std::chrono::milliseconds LATE_MARGIN{250};
 // Longer than any pause inside a reply (a USB adapter's latency included)
 // and far shorter than a controller's answer to a request.
 constexpr std::chrono::milliseconds QUIET{30};
