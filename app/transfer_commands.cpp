@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <functional>
+#include <utility>
 
+#include "app/failure_detail.h"
 #include "app/messages.h"
 #include "app/replacement_file.h"
 #include "app/rewrite_report.h"
 #include "image/binary_file.h"
+#include "image/private_temp_file.h"
+#include "image/temp_registry.h"
 #include "image/program_image.h"
 #include "link/controller_link.h"
 #include "link/link_frame.h"
@@ -33,6 +38,39 @@ std::string Lower(std::string text)
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
+
+// Passes the progress of a write on to the user and counts the blocks the
+// controller confirmed. While it lives, the controller's data are not what
+// they were nor what they will be, and a signal that ends the process says
+// so (the interrupt note), with the count so far.
+class CConfirmedBlocks : public IBlockProgress {
+public:
+    CConfirmedBlocks(IBlockProgress& shown, std::function<std::string(int)> describe)
+        : m_shown(shown), m_describe(std::move(describe))
+    {
+        Note();
+    }
+    ~CConfirmedBlocks() override { ClearInterruptNote(); }
+    CConfirmedBlocks(const CConfirmedBlocks&) = delete;
+    CConfirmedBlocks& operator=(const CConfirmedBlocks&) = delete;
+
+    void SetProgressRange(int low, int high) override { m_shown.SetProgressRange(low, high); }
+    void SetProgressPos(int pos) override
+    {
+        ++m_blocks;
+        Note();
+        m_shown.SetProgressPos(pos);
+    }
+    int Blocks() const { return m_blocks; }
+
+private:
+    void Note() { SetInterruptNote(INTERRUPTED + m_describe(m_blocks)); }
+
+    static constexpr const char* INTERRUPTED = "Запись прервана. ";
+    IBlockProgress& m_shown;
+    std::function<std::string(int)> m_describe;
+    int m_blocks = 0;
+};
 
 LinkFile LinkFileFor(DataKind kind)
 {
@@ -68,11 +106,6 @@ std::string WritePathFor(DataKind kind, const std::string& chosen)
     return Lower(chosen).find(Lower(extension)) == std::string::npos ? chosen + extension : chosen;
 }
 
-std::string ImagePathFor(const std::string& programPath)
-{
-    return programPath + ".tmp";
-}
-
 bool DescriptorSupported(DataKind kind, const ControllerInfo& info)
 {
     if (kind != DataKind::Parameters)
@@ -97,7 +130,8 @@ std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
 
     const int rejected = image.CheckText();
     if (rejected == -1) {
-        ui.ShowWarning(Msg::CANNOT_OPEN_FILE);
+        ui.ShowWarning(Msg::CANNOT_OPEN_FILE,
+                       image.FileFailure() ? FileFailureDetail(*image.FileFailure()) : "");
         return std::nullopt;
     }
     if (rejected > 0) {
@@ -109,7 +143,8 @@ std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
     }
     const int frames = image.ImportText();
     if (image.FileFailure()) {
-        ui.ShowWarning(FileErrorMessage(*image.FileFailure()));
+        const FileError& error = *image.FileFailure();
+        ui.ShowWarning(FileErrorMessage(error), FileFailureDetail(error, error.path != textPath));
         return std::nullopt;
     }
     // No frame at all, or more lines than the area holds.
@@ -120,13 +155,18 @@ std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
     return frames;
 }
 
-bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui)
+bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui,
+                       bool scratchImage)
 {
     CProgramImage image(IMAGE_KIND, imagePath, target.TempPath(), 0, 0);
     if (!image.ExportText()) {
-        ui.ShowWarning(image.FileFailure()
-                           ? FileErrorMessage(target.AsTargetError(*image.FileFailure()))
-                           : std::string(Msg::DECODE_FAILED));
+        if (!image.FileFailure()) {
+            ui.ShowWarning(Msg::DECODE_FAILED);
+            return false;
+        }
+        const FileError error = target.AsTargetError(*image.FileFailure());
+        ui.ShowWarning(FileErrorMessage(error),
+                       FileFailureDetail(error, scratchImage && error.path != target.Target()));
         return false;
     }
     target.Commit();
@@ -145,19 +185,25 @@ CommandResult FailOnClosedPort(ITransferUi& ui, const CControllerLink& link)
     return CommandResult::Failed;
 }
 
-CommandResult CTransferCommands::Fail(const char* message)
+CommandResult CTransferCommands::Fail(const char* message, const std::string& detail)
 {
-    m_ui.ShowWarning(message);
+    m_ui.ShowWarning(message, detail);
     return CommandResult::Failed;
+}
+
+CommandResult CTransferCommands::FailOnFile(const char* message, const FileError& error)
+{
+    return Fail(message, FileFailureDetail(error));
 }
 
 CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText)
 {
     m_amount.reset();
+    m_path.clear();
     try {
         return RunRead(kind, numberText);
     } catch (const FileException& e) {
-        m_ui.ShowWarning(e.what());
+        m_ui.ShowWarning(e.what(), FileFailureDetail(e.Error(), e.Error().path != m_path));
         return CommandResult::Failed;
     }
 }
@@ -165,10 +211,11 @@ CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText
 CommandResult CTransferCommands::Write(DataKind kind, std::string_view numberText)
 {
     m_amount.reset();
+    m_path.clear();
     try {
         return RunWrite(kind, numberText);
     } catch (const FileException& e) {
-        m_ui.ShowWarning(e.what());
+        m_ui.ShowWarning(e.what(), FileFailureDetail(e.Error(), e.Error().path != m_path));
         return CommandResult::Failed;
     }
 }
@@ -202,14 +249,15 @@ CommandResult CTransferCommands::RunRead(DataKind kind, std::string_view numberT
         return CommandResult::Failed;
 
     const std::string path = ReadPathFor(kind, *chosen);
+    m_path = path;
     // The old file stays as it is until the new content is complete.
     CReplacementFile target;
     if (!target.Begin(path))
-        return Fail(Msg::CANNOT_OPEN_FILE);
+        return FailOnFile(Msg::CANNOT_OPEN_FILE, target.LastError());
 
     if (kind == DataKind::Parameters)
         return ReadParameters(target);
-    return ReadProgram(kind, numberText, path, target);
+    return ReadProgram(kind, numberText, target);
 }
 
 // The front part of Write and Compare: the port, the file to send or compare
@@ -225,6 +273,7 @@ CommandResult CTransferCommands::ChooseFileToSend(DataKind kind, std::string& pa
     if (!ReadDescriptor(kind))
         return CommandResult::Failed;
     path = WritePathFor(kind, *chosen);
+    m_path = path;
     return CommandResult::Done;
 }
 
@@ -241,7 +290,7 @@ CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view number
         // again.
         CBinaryFile probe;
         if (!probe.Open(path, CBinaryFile::Mode::Read))
-            return Fail(Msg::CANNOT_OPEN_FILE);
+            return FailOnFile(Msg::CANNOT_OPEN_FILE, probe.LastError());
     }
     return WriteProgram(kind, numberText, path);
 }
@@ -250,7 +299,7 @@ bool CTransferCommands::LoadParameterFile(const std::string& path)
 {
     CBinaryFile file;
     if (!file.Open(path, CBinaryFile::Mode::Read)) {
-        Fail(Msg::CANNOT_OPEN_FILE);
+        FailOnFile(Msg::CANNOT_OPEN_FILE, file.LastError());
         return false;
     }
     const std::size_t bytes = ParameterBytes(m_info);
@@ -285,12 +334,23 @@ CommandResult CTransferCommands::WriteParameters(const std::string& path)
 {
     if (!LoadParameterFile(path))
         return CommandResult::Failed;
+    const std::size_t bytes = ParameterBytes(m_info);
 
-    switch (WriteParameterBlocks(m_link, m_info, m_buffer, m_ui)) {
+    const std::size_t general = m_info.generalParamSize();
+    const std::size_t pieces = (general + GENERAL_BLOCK - 1) / GENERAL_BLOCK;
+    const auto confirmed = [&](int blocks) {
+        const std::size_t done = static_cast<std::size_t>(blocks);
+        return done <= pieces ? std::min(done * GENERAL_BLOCK, general)
+                              : general + (done - pieces) * m_info.axisParamSize();
+    };
+    CConfirmedBlocks progress(m_ui, [&](int blocks) {
+        return ParameterWriteDetail(confirmed(blocks), bytes);
+    });
+    switch (WriteParameterBlocks(m_link, m_info, m_buffer, progress)) {
     case ParameterFailure::General:
-        return Fail(Msg::GENERAL_WRITE_FAILED);
+        return Fail(Msg::GENERAL_WRITE_FAILED, ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
     case ParameterFailure::Axis:
-        return Fail(Msg::AXIS_WRITE_FAILED);
+        return Fail(Msg::AXIS_WRITE_FAILED, ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
     case ParameterFailure::None:
         break;
     }
@@ -314,7 +374,7 @@ std::optional<std::uint16_t> ProgramFileFor(DataKind kind, std::string_view numb
 }
 
 CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view numberText,
-                                             const std::string& path, CReplacementFile& target)
+                                             CReplacementFile& target)
 {
     const bool program = kind == DataKind::Program;
     const std::optional<std::uint16_t> file = ProgramFileFor(kind, numberText, m_ui);
@@ -332,16 +392,17 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
     if (!ReadProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
         return Fail(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED);
 
-    const std::string imagePath = ImagePathFor(path);
+    CPrivateTempFile imageFile;
+    if (!imageFile.Create())
+        throw FileException(imageFile.LastError());
     CBinaryFile image;
-    if (!image.Open(imagePath, CBinaryFile::Mode::CreateWrite))
+    if (!image.Open(imageFile.Path(), CBinaryFile::Mode::CreateWrite))
         throw FileException(image.LastError());
     image.Write(m_buffer.first(frames * frameSize));
     image.Close();
 
-    if (!ExportProgramText(imagePath, target, m_ui))
-        return CommandResult::Failed; // the image stays for a look at what came
-    RemoveFile(imagePath);
+    if (!ExportProgramText(imageFile.Path(), target, m_ui, true))
+        return CommandResult::Failed;
     m_amount = TransferAmount{false, TransferAmount::Unit::Words, frames};
     return CommandResult::Done;
 }
@@ -360,7 +421,6 @@ void CTransferCommands::LoadProgramImage(const std::string& imagePath, unsigned 
         image.Read(m_buffer.first(sent));
         image.Close();
     }
-    RemoveFile(imagePath);
 }
 
 CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view numberText,
@@ -371,24 +431,34 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
     if (!file)
         return CommandResult::Failed;
 
-    const std::string imagePath = ImagePathFor(path);
+    CPrivateTempFile imageFile;
+    if (!imageFile.Create())
+        throw FileException(imageFile.LastError());
+    const std::string& imagePath = imageFile.Path();
     std::vector<LossyLine> lossy;
     const std::optional<int> imported = ImportProgramText(kind, path, imagePath, m_ui, &lossy);
     if (!imported)
         return CommandResult::Failed;
     const unsigned frames = static_cast<unsigned>(*imported);
     // Nothing has been changed in the controller yet.
-    if (!ConfirmLossyLines(lossy, m_ui)) {
-        RemoveFile(imagePath);
+    if (!ConfirmLossyLines(lossy, m_ui))
         return CommandResult::Cancelled;
-    }
 
     LoadProgramImage(imagePath, frames);
+    imageFile.Remove();
+
     const std::size_t frameSize = m_info.frameSize();
+    const auto written = [frames](int blocks) {
+        return std::min(frames, static_cast<unsigned>(blocks) * static_cast<unsigned>(FRAMES_PER_BLOCK));
+    };
+    CConfirmedBlocks progress(m_ui, [&](int blocks) {
+        return ProgramWriteDetail(!program, written(blocks), frames);
+    });
     if (!DeleteProgram(m_link, *file))
         return Fail(program ? Msg::PROGRAM_DELETE_FAILED : Msg::SUBPROGRAM_DELETE_FAILED);
-    if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
-        return Fail(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED);
+    if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, progress))
+        return Fail(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED,
+                    ProgramWriteDetail(!program, written(progress.Blocks()), frames));
     const CommandResult result =
         m_verify ? VerifyProgram(kind, *file, frames, path) : CommandResult::Done;
     if (result == CommandResult::Done)

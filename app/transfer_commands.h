@@ -10,6 +10,7 @@
 
 #include "app/link_transactions.h"
 #include "app/transfer_ui.h"
+#include "image/file_error.h"
 #include "image/lossy_line.h"
 #include "link/controller_info.h"
 
@@ -67,12 +68,12 @@ private:
     CommandResult RunWrite(DataKind kind, std::string_view numberText);
     CommandResult ChooseFileToSend(DataKind kind, std::string& path);
     bool ReadDescriptor(DataKind kind);
-    CommandResult Fail(const char* message);
+    CommandResult Fail(const char* message, const std::string& detail = {});
+    CommandResult FailOnFile(const char* message, const FileError& error);
 
     CommandResult ReadParameters(CReplacementFile& target);
     CommandResult WriteParameters(const std::string& path);
-    CommandResult ReadProgram(DataKind kind, std::string_view numberText, const std::string& path,
-                              CReplacementFile& target);
+    CommandResult ReadProgram(DataKind kind, std::string_view numberText, CReplacementFile& target);
     CommandResult WriteProgram(DataKind kind, std::string_view numberText, const std::string& path);
     // Reads the parameter file into the buffer; false after the message.
     bool LoadParameterFile(const std::string& path);
@@ -90,6 +91,8 @@ private:
     ITransferUi& m_ui;
     std::optional<TransferAmount> m_amount;
     bool m_verify = false;
+    // The file the running command chose, once it is known.
+    std::string m_path;
 };
 
 // The port's own message, and under it why the last open failed.
@@ -120,11 +123,10 @@ std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
                                      const std::string& imagePath, ITransferUi& ui,
                                      std::vector<LossyLine>* lossy = nullptr);
 // Exports the image as text into `target`'s temporary file and puts it in
-// place. The image file is left alone.
-bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui);
-
-// The image file that goes with a program file.
-std::string ImagePathFor(const std::string& programPath);
+// place. The image file is left alone; a `scratchImage` is not named to the
+// user.
+bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui,
+                       bool scratchImage = false);
 
 // The number check that opens every program command: the link's file
 // number, or nothing after the range message.

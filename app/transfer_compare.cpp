@@ -6,12 +6,14 @@
 #include <optional>
 #include <vector>
 
+#include "app/failure_detail.h"
 #include "app/messages.h"
 #include "app/read_back.h"
 #include "app/rewrite_report.h"
 #include "app/transfer_commands.h"
 #include "codec/frame_format.h"
 #include "image/binary_file.h"
+#include "image/private_temp_file.h"
 #include "image/program_image.h"
 #include "image/text_line_reader.h"
 #include "link/controller_link.h"
@@ -128,10 +130,11 @@ const char* ReadBackFailure(const ReadBack& back, DataKind kind)
 
 CommandResult CTransferCommands::Compare(DataKind kind, std::string_view numberText)
 {
+    m_path.clear();
     try {
         return RunCompare(kind, numberText);
     } catch (const FileException& e) {
-        m_ui.ShowWarning(e.what());
+        m_ui.ShowWarning(e.what(), FileFailureDetail(e.Error(), e.Error().path != m_path));
         return CommandResult::Failed;
     }
 }
@@ -166,7 +169,10 @@ CommandResult CTransferCommands::RunCompare(DataKind kind, std::string_view numb
     const std::optional<std::uint16_t> file = ProgramFileFor(kind, numberText, m_ui);
     if (!file)
         return CommandResult::Failed;
-    const std::string imagePath = ImagePathFor(path);
+    CPrivateTempFile imageFile;
+    if (!imageFile.Create())
+        throw FileException(imageFile.LastError());
+    const std::string& imagePath = imageFile.Path();
     const std::optional<int> imported = ImportProgramText(kind, path, imagePath, m_ui);
     if (!imported)
         return CommandResult::Failed;

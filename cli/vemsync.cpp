@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "app/backup_commands.h"
+#include "app/failure_detail.h"
 #include "app/messages.h"
 #include "app/replacement_file.h"
 #include "app/rewrite_report.h"
@@ -22,6 +23,8 @@
 #include "cli/cli_ui.h"
 #include "cli/command_line.h"
 #include "image/binary_file.h"
+#include "image/private_temp_file.h"
+#include "image/temp_registry.h"
 #include "link/controller_link.h"
 #include "link/link_tracer.h"
 #include "link/port_map.h"
@@ -116,6 +119,9 @@ int RunTransfer(const CliRequest& request)
     if (result == CommandResult::Cancelled)
         std::fprintf(stderr, "vemsync: nothing was written; --accept-rewrites writes the program "
                              "as listed\n");
+    // A reply still owed to a failed request would otherwise meet the next
+    // command a script runs.
+    link.SettleLine();
     return ExitFor(result);
 }
 
@@ -164,20 +170,17 @@ int RunPortChange(const CliRequest& request)
 // The image of a check lives in a scratch file of its own and goes away.
 int RunCheck(const CliRequest& request)
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string image = std::string(tmp && *tmp ? tmp : "/tmp") + "/vemsync-check-XXXXXX";
-    const int fd = ::mkstemp(image.data());
-    if (fd < 0) {
-        std::perror("vemsync: scratch file");
+    CPrivateTempFile image;
+    if (!image.Create()) {
+        std::fprintf(stderr, "vemsync: scratch file: %s\n", FileErrorMessage(image.LastError()).c_str());
         return EXIT_FAILED;
     }
-    ::close(fd);
     CCliUi ui(request.file, stderr, false);
     ui.SetAnswer(request.acceptRewrites);
     std::vector<LossyLine> lossy;
     const std::optional<int> frames =
-        ImportProgramText(DataKindOf(request.kind), request.file, image, ui, &lossy);
-    RemoveFile(image);
+        ImportProgramText(DataKindOf(request.kind), request.file, image.Path(), ui, &lossy);
+    image.Remove();
     if (!frames)
         return EXIT_FAILED;
     if (!ConfirmLossyLines(lossy, ui)) {
@@ -195,7 +198,8 @@ int RunImport(const CliRequest& request)
     CCliUi ui(request.file, stderr, false);
     CReplacementFile target;
     if (!target.Begin(request.image)) {
-        ui.ShowWarning(FileErrorMessage(target.LastError()));
+        ui.ShowWarning(FileErrorMessage(target.LastError()),
+                       FileFailureDetail(target.LastError()));
         return EXIT_FAILED;
     }
     if (!ImportProgramText(DataKindOf(request.kind), request.file, target.TempPath(), ui))
@@ -208,7 +212,8 @@ int RunImport(const CliRequest& request)
         image.Close();
         target.Commit();
     } catch (const FileException& e) {
-        ui.ShowWarning(FileErrorMessage(target.AsTargetError(e.Error())));
+        const FileError error = target.AsTargetError(e.Error());
+        ui.ShowWarning(FileErrorMessage(error), FileFailureDetail(error));
         return EXIT_FAILED;
     }
     return EXIT_OK;
@@ -219,13 +224,13 @@ int RunExport(const CliRequest& request)
     CCliUi ui(request.file, stderr, false);
     CReplacementFile target;
     if (!target.Begin(request.file)) {
-        ui.ShowWarning(Msg::CANNOT_OPEN_FILE);
+        ui.ShowWarning(Msg::CANNOT_OPEN_FILE, FileFailureDetail(target.LastError()));
         return EXIT_FAILED;
     }
     try {
         return ExportProgramText(request.image, target, ui) ? EXIT_OK : EXIT_FAILED;
     } catch (const FileException& e) {
-        ui.ShowWarning(e.what());
+        ui.ShowWarning(e.what(), FileFailureDetail(e.Error()));
         return EXIT_FAILED;
     }
 }
@@ -295,6 +300,7 @@ int RunBackupCommand(const std::vector<std::string>& args)
         options.exact = request->exact;
         result = commands.Restore(request->folder, options);
     }
+    link.SettleLine();
     return ExitFor(result);
 }
 
@@ -310,6 +316,12 @@ int main(int argc, char** argv)
     if (!request) {
         std::fprintf(stderr, "vemsync: %s\n", error.c_str());
         return EXIT_USAGE;
+    }
+    // What a transfer or a conversion created goes with it when Ctrl-C,
+    // SIGTERM or a closed terminal ends the tool.
+    if (!InstallInterruptCleanup()) {
+        std::fprintf(stderr, "vemsync: cannot set up signal handling: %s\n", std::strerror(errno));
+        return EXIT_FAILED;
     }
     const bool converts = request->action == CliRequest::Action::Import ||
                           request->action == CliRequest::Action::Export;

@@ -13,6 +13,7 @@ enum class FileErrorCause {
     HardwareIo,
     DiskFull,
     EndOfFile,
+    NotRegular, // a FIFO, a device or the like where a file was wanted
 };
 
 // A failure of the file system, with the file it concerns. Commands turn it
@@ -25,6 +26,7 @@ struct FileError {
 
 FileErrorCause FileErrorCauseOf(int systemError);
 FileError MakeFileError(int systemError, std::string path);
+FileError NotRegularFileError(std::string path);
 
 // The text shown to the user, for example "Disk full while accessing /a/b.".
 std::string FileErrorMessage(const FileError& error);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 // One open serial port with synchronous, all-or-nothing reads and writes.
@@ -14,11 +15,13 @@
 // bytes arrive within n + T ms of its start and no gap between two bytes
 // exceeds T ms. A hang-up or a vanished device fails a read at once.
 //
+// Close puts back the line settings the device had before Open.
+//
 // Every operation on a closed port fails at once without touching the
 // system, except Close, which is then simply true.
 class CComPort {
 public:
-    CComPort() = default;
+    CComPort();
     ~CComPort();
     CComPort(const CComPort&) = delete;
     CComPort& operator=(const CComPort&) = delete;
@@ -55,7 +58,12 @@ public:
     std::uint32_t TimeoutMs() const;
 
 private:
+    // The line settings found at open, put back at close: the device may be
+    // a terminal someone else uses after us.
+    struct SavedSettings;
+
     bool Configure(std::uint32_t baudRate);
+    void RestoreSettings();
     bool FailOpen(int error);
 
     static constexpr int CLOSED = -1;
@@ -64,4 +72,5 @@ private:
     bool m_exclusive = false; // we set TIOCEXCL and must clear it on close
     std::uint32_t m_timeoutMs = 0;
     int m_lastOpenError = 0;
+    std::unique_ptr<SavedSettings> m_saved;
 };

@@ -9,6 +9,7 @@ enum class LinkFailure {
     ShortReply, // the header came, the rest did not within the time-out
     TooLong,    // the header announced more data than a reply may carry
     BadCrc,     // the whole reply came, its CRC was wrong
+    Exception,  // the controller refused the request with an exception reply
 };
 
 // Sees every frame the link sends and receives, on the thread that runs the

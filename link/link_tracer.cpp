@@ -49,6 +49,11 @@ std::string CLinkTracer::DecodeFailure(LinkFailure failure, std::span<const std:
         return "ответ объявляет " + std::to_string(announced) + " байт, больше " +
                std::to_string(LinkFrame::MAX_REPLY_DATA);
     }
+    case LinkFailure::Exception: {
+        const std::size_t code =
+            received.size() > LinkFrame::BYTE_COUNT_OFFSET ? received[LinkFrame::BYTE_COUNT_OFFSET] : 0;
+        return "отказ контроллера, код исключения " + std::to_string(code);
+    }
     case LinkFailure::BadCrc:
         break;
     }

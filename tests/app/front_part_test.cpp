@@ -94,7 +94,6 @@ TEST(TransferPaths, ExtensionRules)
         EXPECT_EQ(ReadPathFor(row.kind, row.chosen), row.read) << row.name << ": " << row.chosen;
         EXPECT_EQ(WritePathFor(row.kind, row.chosen), row.write) << row.name << ": " << row.chosen;
     }
-    EXPECT_EQ(ImagePathFor("/d/x.prgVem730"), "/d/x.prgVem730.tmp");
 }
 
 TEST(TransferPaths, ProgramNumberIsReadDigitByDigit)

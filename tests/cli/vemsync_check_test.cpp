@@ -96,7 +96,9 @@ TEST_F(VemsyncCheck, CompareExitsZeroOrThree)
 
     const VemsyncRun missing = Vemsync({"compare", "program", "5", PathOf("none"), "--port", Port()});
     EXPECT_EQ(missing.status, EXIT_FAILED) << missing.Describe();
-    EXPECT_EQ(LinesOf(missing.err), std::vector<std::string>{Msg::CANNOT_OPEN_FILE});
+    EXPECT_EQ(LinesOf(missing.err),
+              (std::vector<std::string>{Msg::CANNOT_OPEN_FILE,
+                                        PathOf("none.prgVem730") + ": файл не найден"}));
 
     for (const LoggedRequest& r : Requests())
         EXPECT_EQ(r.Summary()[0], 'R') << r.Summary();
