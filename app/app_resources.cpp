@@ -1,6 +1,10 @@
 #include "app/app_resources.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 // The resources live in a static library; nothing else would pull them in.
 // Q_INIT_RESOURCE must stand outside any namespace.
@@ -22,4 +26,14 @@ QString AboutMenuText()
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     return QString::fromUtf8(file.readAll()).trimmed();
+}
+
+void InstallQtTranslations(QCoreApplication& app)
+{
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
 }

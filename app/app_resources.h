@@ -3,7 +3,13 @@
 #include <QIcon>
 #include <QString>
 
+class QCoreApplication;
+
 // The application icon (resource 128).
 QIcon AppIcon();
 // The text of the About item (string 101).
 QString AboutMenuText();
+// Puts Qt's own texts (the file dialogs, the standard buttons and questions)
+// into Russian, like the rest of the program; without the catalogue they
+// stay English.
+void InstallQtTranslations(QCoreApplication& app);

@@ -29,6 +29,18 @@ inline constexpr const char* SUBPROGRAM_DELETE_FAILED = "Ошибка удале
 inline constexpr const char* PROGRAM_WRITE_FAILED = "Ошибка записи программы";
 inline constexpr const char* SUBPROGRAM_WRITE_FAILED = "Ошибка записи подпрограммы";
 
+// Asked before a program is stored when some of its lines are not taken as
+// written; the lines go in the detail.
+inline constexpr const char* ACCEPT_REWRITES = "Записать программу в таком виде?";
+inline constexpr const char* REWRITES_HEADER = "Эти строки будут записаны не так, как написаны:";
+// The detail of a rejected line that is a disabled word.
+inline constexpr const char* DISABLED_LINE =
+    "Слово отключено в контроллере («//») и не может быть записано обратно как отключённое. "
+    "Уберите «//», чтобы включить его, или удалите строку.";
+inline constexpr const char* VERIFY_DIFFERS = "Проверка после записи: данные в контроллере отличаются";
+inline constexpr const char* COMPARE_SAME = "Данные в контроллере совпадают с файлом";
+inline constexpr const char* COMPARE_DIFFERS = "Данные в контроллере отличаются от файла";
+
 // File dialog filters, as pairs of description and pattern.
 inline constexpr const char* PARAMETER_FILTER = "Параметры Вем-730 (*.paramVem730);;All Files (*)";
 inline constexpr const char* PROGRAM_FILTER = "Программы Вем-730 (*.prgVem730);;All Files (*)";

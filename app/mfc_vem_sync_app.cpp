@@ -1,11 +1,13 @@
 #include "app/mfc_vem_sync_app.h"
 
 #include "app/app_globals.h"
+#include "app/app_resources.h"
 #include "app/mfc_vem_sync_dlg.h"
 
 CMFCVemSyncApp::CMFCVemSyncApp(int& argc, char** argv) : m_app(argc, argv)
 {
     QApplication::setApplicationName(QStringLiteral("MFCVemSync"));
+    InstallQtTranslations(m_app);
 }
 
 int CMFCVemSyncApp::InitInstance()

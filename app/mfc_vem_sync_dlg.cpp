@@ -1,20 +1,34 @@
 #include "app/mfc_vem_sync_dlg.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QRegularExpressionValidator>
+#include <QSettings>
+#include <QStandardPaths>
 
 #include "app/about_dlg.h"
 #include "app/app_resources.h"
+#include "app/backup_messages.h"
+#include "app/device_watch.h"
+#include "app/messages.h"
+#include "app/port_setup_dlg.h"
+#include "app/trace_window.h"
+#include "app/transfer_summary.h"
 #include "link/controller_link.h"
+#include "link/port_map.h"
+#include "link/port_open_cause.h"
 #include "ui_mfc_vem_sync_dlg.h"
 
 namespace {
@@ -28,6 +42,68 @@ const char* const KIND_SUBPROGRAM = "Подпрограмма";
 const char* const KIND_PARAMETERS = "Параметры";
 const char* const STATUS_OPEN = "Открыт";
 const char* const STATUS_CLOSED = "Не открыт";
+const char* const BUSY = "Идёт обмен с контроллером.";
+const char* const BUSY_DETAIL = "Окно можно закрыть, когда обмен закончится.";
+
+// The block count while a transfer moves.
+const char* const BLOCK_COUNT = "%v/%m";
+
+// What the user does to a window; none of it reaches the dialog while a
+// command runs.
+bool IsInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The extension of a filter's first pattern, "prgVem730" for
+// "Программы Вем-730 (*.prgVem730);;All Files (*)".
+// A chosen path as the file layer takes it: UTF-8 on Windows (encodeName
+// would give the ANSI code page there), the local 8-bit encoding elsewhere.
+std::string FileLayerPath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return path.toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
+}
+
+QString FirstSuffixOf(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(\(\*\.([^)\s;]+)\))"));
+    return pattern.match(filter).captured(1);
+}
+
+const char* const MENU_VERIFY = "Проверять после записи";
+const char* const MENU_COMPARE = "Сравнить с файлом…";
+// Whether every write is read back, kept between runs in
+// ~/.config/MFCVemSync/MFCVemSync.conf.
+const char* const SETTINGS_NAME = "MFCVemSync";
+const char* const VERIFY_SETTING = "verifyAfterWrite";
+
+QVariant Setting(const char* key, const QVariant& otherwise)
+{
+    return QSettings(QString::fromUtf8(SETTINGS_NAME), QString::fromUtf8(SETTINGS_NAME))
+        .value(QString::fromUtf8(key), otherwise);
+}
+
+void KeepSetting(const char* key, const QVariant& value)
+{
+    QSettings(QString::fromUtf8(SETTINGS_NAME), QString::fromUtf8(SETTINGS_NAME))
+        .setValue(QString::fromUtf8(key), value);
+}
 
 } // namespace
 
@@ -36,7 +112,9 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     : QDialog(parent),
       m_form(std::make_unique<Ui::CMFCVemSyncDlg>()),
       m_link(link),
-      m_commands(link, info, buffer, *this),
+      m_workerUi(*this, [this] { FinishCommand(); }),
+      m_commands(link, info, buffer, m_workerUi),
+      m_backup(link, info, buffer, m_workerUi),
       m_strPort(QStringLiteral("COM1"))
 {
     if (m_link.IsOpen())
@@ -59,8 +137,29 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     // would also take a typed name that matches an entry as a choice when
     // the field is left, and open that port.
     disconnect(m_comboPort->lineEdit(), &QLineEdit::editingFinished, m_comboPort, nullptr);
+    // The combo takes the focus for its edit field.
+    m_comboPort->installEventFilter(this);
     connect(m_form->buttonRead, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnReadClicked);
     connect(m_form->buttonWrite, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnWriteClicked);
+
+    // The context menu: the port tools, the checks, the whole-controller
+    // jobs, then About.
+    const auto addSeparator = [this] {
+        auto* separator = new QAction(this);
+        separator->setSeparator(true);
+        addAction(separator);
+    };
+    AddPortTools();
+    addSeparator();
+    AddCheckActions();
+    addSeparator();
+    auto* backup = new QAction(QString::fromUtf8(BackupMsg::BACKUP_ENTRY), this);
+    connect(backup, &QAction::triggered, this, &CMFCVemSyncDlg::OnBackupAll);
+    addAction(backup);
+    auto* restore = new QAction(QString::fromUtf8(BackupMsg::RESTORE_ENTRY), this);
+    connect(restore, &QAction::triggered, this, &CMFCVemSyncDlg::OnRestoreAll);
+    addAction(restore);
+    addSeparator();
 
     auto* about = new QAction(m_aboutText, this);
     about->setShortcut(QKeySequence::HelpContents);
@@ -68,9 +167,35 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     addAction(about);
 
     OnInitDialog();
+    ShowPortDetails();
 }
 
-CMFCVemSyncDlg::~CMFCVemSyncDlg() = default;
+CMFCVemSyncDlg::~CMFCVemSyncDlg()
+{
+    // The worker may still wait for an answer from this thread.
+    if (m_busy) {
+        QEventLoop loop;
+        connect(this, &CMFCVemSyncDlg::CommandFinished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    // The link outlives the dialog; it must not call into the feed after it.
+    delete m_traceWindow;
+    m_link.SetObserver(nullptr);
+}
+
+void CMFCVemSyncDlg::AddCheckActions()
+{
+    auto* verify = new QAction(QString::fromUtf8(MENU_VERIFY), this);
+    verify->setCheckable(true);
+    verify->setChecked(Setting(VERIFY_SETTING, false).toBool());
+    m_commands.SetVerifyAfterWrite(verify->isChecked());
+    connect(verify, &QAction::toggled, this, &CMFCVemSyncDlg::OnVerifyToggled);
+    addAction(verify);
+
+    auto* compare = new QAction(QString::fromUtf8(MENU_COMPARE), this);
+    connect(compare, &QAction::triggered, this, &CMFCVemSyncDlg::OnCompare);
+    addAction(compare);
+}
 
 void CMFCVemSyncDlg::OnInitDialog()
 {
@@ -105,11 +230,7 @@ bool CMFCVemSyncDlg::UpdateData(bool fetch)
     if (!fetch) {
         m_editNumber->setText(m_strNumber);
         m_editNumber->setMaxLength(NUMBER_LIMIT);
-        const int item = m_comboPort->findText(m_strPort, Qt::MatchStartsWith);
-        if (item >= 0)
-            m_comboPort->setCurrentIndex(item);
-        else
-            m_comboPort->setEditText(m_strPort);
+        ShowPortInUse();
         m_form->labelStatus->setText(m_strStatus);
         return true;
     }
@@ -132,6 +253,15 @@ bool CMFCVemSyncDlg::UpdateData(bool fetch)
     return true;
 }
 
+void CMFCVemSyncDlg::ShowPortInUse()
+{
+    const int item = m_comboPort->findText(m_strPort, Qt::MatchStartsWith);
+    if (item >= 0)
+        m_comboPort->setCurrentIndex(item);
+    else
+        m_comboPort->setEditText(m_strPort);
+}
+
 void CMFCVemSyncDlg::OnKindSelChange()
 {
     if (SelectedKind() != DataKind::Parameters) {
@@ -145,7 +275,7 @@ void CMFCVemSyncDlg::OnKindSelChange()
 
 void CMFCVemSyncDlg::OnPortSelChange(int index)
 {
-    if (index < 0)
+    if (index < 0 || m_busy)
         return;
     UpdateData(true);
     m_strPort = m_comboPort->itemText(index);
@@ -154,25 +284,168 @@ void CMFCVemSyncDlg::OnPortSelChange(int index)
     const bool open = m_link.Reopen(m_strPort.toUtf8().constData());
     m_strStatus = QString::fromUtf8(open ? STATUS_OPEN : STATUS_CLOSED);
     UpdateData(false);
+    ShowPortDetails();
 }
+
+namespace {
+
+std::string SummaryOf(CommandResult result, const CTransferCommands& commands)
+{
+    const std::optional<TransferAmount> amount = commands.LastAmount();
+    return result == CommandResult::Done && amount ? TransferSummary(*amount) : std::string();
+}
+
+} // namespace
 
 void CMFCVemSyncDlg::OnReadClicked()
 {
+    if (m_busy)
+        return;
+    ShowPortInUse();
     UpdateData(true);
     const std::optional<DataKind> kind = SelectedKind();
     if (!kind)
         return;
-    m_commands.Read(*kind, m_strNumber.toStdString());
+    RunCommand([this, kind = *kind, number = m_strNumber.toStdString()](ITransferUi&) {
+        return SummaryOf(m_commands.Read(kind, number), m_commands);
+    });
 }
 
 void CMFCVemSyncDlg::OnWriteClicked()
 {
+    if (m_busy)
+        return;
+    ShowPortInUse();
     if (m_link.IsOpen())
         UpdateData(true);
     const std::optional<DataKind> kind = SelectedKind();
     if (!kind)
         return;
-    m_commands.Write(*kind, m_strNumber.toStdString());
+    RunCommand([this, kind = *kind, number = m_strNumber.toStdString()](ITransferUi&) {
+        return SummaryOf(m_commands.Write(kind, number), m_commands);
+    });
+}
+
+bool CMFCVemSyncDlg::RunCommand(Command command)
+{
+    if (m_busy)
+        return false;
+    m_busy = true;
+    for (QAction* action : actions())
+        action->setEnabled(false);
+    // Every window's input passes here first; what is meant for this one is
+    // dropped until the command ends.
+    qApp->installEventFilter(this);
+    m_progress->setTextVisible(false);
+    m_summary.clear();
+    m_worker = std::thread([this, command = std::move(command)] {
+        m_summary = command(m_workerUi);
+        m_workerUi.Finish();
+    });
+    return true;
+}
+
+void CMFCVemSyncDlg::FinishCommand()
+{
+    m_worker.join();
+    qApp->removeEventFilter(this);
+    for (QAction* action : actions())
+        action->setEnabled(true);
+    if (!m_summary.empty()) {
+        m_progress->setFormat(QString::fromStdString(m_summary));
+        m_progress->setTextVisible(true);
+        m_progress->repaint();
+    }
+    m_busy = false;
+    Q_EMIT CommandFinished();
+}
+
+bool CMFCVemSyncDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_busy && watched->isWidgetType() && IsInput(event->type()) &&
+        static_cast<QWidget*>(watched)->window() == this)
+        return true;
+    if (watched == m_comboPort && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        ShowPortInUse();
+    return QDialog::eventFilter(watched, event);
+}
+
+void CMFCVemSyncDlg::done(int result)
+{
+    // Neither Enter, Esc nor the close button ends the program in the
+    // middle of a transfer.
+    if (m_busy)
+        return;
+    QDialog::done(result);
+}
+
+void CMFCVemSyncDlg::closeEvent(QCloseEvent* event)
+{
+    if (!m_busy) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    ShowInformation(BUSY, BUSY_DETAIL);
+}
+
+void CMFCVemSyncDlg::OnCompare()
+{
+    if (m_busy)
+        return;
+    ShowPortInUse();
+    if (m_link.IsOpen())
+        UpdateData(true);
+    const std::optional<DataKind> kind = SelectedKind();
+    if (!kind)
+        return;
+    RunCommand([this, kind = *kind, number = m_strNumber.toStdString()](ITransferUi&) {
+        m_commands.Compare(kind, number);
+        return std::string();
+    });
+}
+
+void CMFCVemSyncDlg::OnVerifyToggled(bool verify)
+{
+    m_commands.SetVerifyAfterWrite(verify);
+    KeepSetting(VERIFY_SETTING, verify);
+}
+
+void CMFCVemSyncDlg::OnBackupAll()
+{
+    if (!m_link.IsOpen()) {
+        FailOnClosedPort(*this, m_link);
+        return;
+    }
+    if (m_busy)
+        return;
+    const std::optional<std::string> folder = ChooseFolder(BackupMsg::BACKUP_ENTRY);
+    if (!folder)
+        return;
+    RunCommand([this, folder = *folder](ITransferUi&) {
+        m_backup.Backup(folder);
+        return std::string();
+    });
+}
+
+void CMFCVemSyncDlg::OnRestoreAll()
+{
+    if (!m_link.IsOpen()) {
+        FailOnClosedPort(*this, m_link);
+        return;
+    }
+    if (m_busy)
+        return;
+    const std::optional<std::string> folder = ChooseFolder(BackupMsg::RESTORE_ENTRY);
+    if (!folder)
+        return;
+    RunCommand([this, folder = *folder](ITransferUi&) {
+        RestoreOptions options;
+        options.confirm = true;
+        m_backup.Restore(folder, options);
+        return std::string();
+    });
 }
 
 void CMFCVemSyncDlg::OnOK()
@@ -203,6 +476,8 @@ void CMFCVemSyncDlg::keyPressEvent(QKeyEvent* event)
 
 void CMFCVemSyncDlg::contextMenuEvent(QContextMenuEvent* event)
 {
+    if (m_busy)
+        return;
     // The window manager's system menu cannot be extended here, so the About
     // box is offered where the user looks for the window's own menu.
     QMenu menu(this);
@@ -210,22 +485,106 @@ void CMFCVemSyncDlg::contextMenuEvent(QContextMenuEvent* event)
     menu.exec(event->globalPos());
 }
 
+void CMFCVemSyncDlg::AddPortTools()
+{
+    auto* setup = new QAction(QString::fromUtf8("Настройка портов…"), this);
+    connect(setup, &QAction::triggered, this, &CMFCVemSyncDlg::OnPortSetup);
+    addAction(setup);
+    auto* trace = new QAction(QString::fromUtf8("Журнал обмена…"), this);
+    connect(trace, &QAction::triggered, this, &CMFCVemSyncDlg::OnTraceWindow);
+    addAction(trace);
+    // The tooltips follow adapters plugged in or pulled out.
+    connect(new CDeviceWatch(this), &CDeviceWatch::Changed, this, &CMFCVemSyncDlg::ShowPortDetails);
+}
+
+void CMFCVemSyncDlg::OnPortSetup()
+{
+    CPortSetupDlg setup(this);
+    setup.exec();
+    ShowPortDetails();
+}
+
+void CMFCVemSyncDlg::OnTraceWindow()
+{
+    if (!m_traceWindow) {
+        if (!m_traceFeed)
+            m_traceFeed = std::make_unique<CTraceFeed>();
+        m_traceWindow = new CTraceWindow(this);
+        m_traceWindow->setAttribute(Qt::WA_DeleteOnClose);
+        m_traceWindow->Follow(*m_traceFeed);
+        // The trace costs the link nothing while no window follows it.
+        connect(m_traceWindow, &QObject::destroyed, this, [this] { m_link.SetObserver(nullptr); });
+        m_link.SetObserver(m_traceFeed.get());
+    }
+    m_traceWindow->show();
+    m_traceWindow->raise();
+    m_traceWindow->activateWindow();
+}
+
+void CMFCVemSyncDlg::ShowPortDetails()
+{
+    const std::vector<PortTarget> targets = ListPortTargets(FindSerialDevices());
+    std::string reached = m_link.PortName();
+    for (const PortTarget& target : targets) {
+        const std::string text = target.name + ": " + DescribeTarget(target);
+        const int item = m_comboPort->findText(QString::fromStdString(target.name));
+        if (item >= 0)
+            m_comboPort->setItemData(item, QString::fromStdString(text), Qt::ToolTipRole);
+        if (target.name == m_link.PortName())
+            reached = text;
+    }
+    if (!m_link.IsOpen()) {
+        const std::string cause = PortOpenCause(m_link.PortName(), m_link.LastOpenError());
+        if (!cause.empty())
+            reached += "\n" + cause;
+    }
+    m_form->labelStatus->setToolTip(QString::fromStdString(reached));
+}
+
 std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const std::string& filter)
 {
     if (m_fileChooser)
         return m_fileChooser(kind, filter);
     const QString qtFilter = QString::fromStdString(filter);
-    const QString path = kind == FileDialogKind::SaveAs
-                             ? QFileDialog::getSaveFileName(this, QString(), QString(), qtFilter)
-                             : QFileDialog::getOpenFileName(this, QString(), QString(), qtFilter);
+    QFileDialog files(this);
+    files.setNameFilter(qtFilter);
+    files.setDirectory(StartFolder());
+    if (kind == FileDialogKind::SaveAs) {
+        files.setAcceptMode(QFileDialog::AcceptSave);
+        files.setFileMode(QFileDialog::AnyFile);
+        // A name typed without the extension gets it here, so the question
+        // before replacing a file is asked about the file really written.
+        files.setDefaultSuffix(FirstSuffixOf(qtFilter));
+    } else {
+        files.setAcceptMode(QFileDialog::AcceptOpen);
+        files.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = files.selectedFiles().constFirst();
+    m_lastFolder = QFileInfo(path).absolutePath();
+    return FileLayerPath(path);
+}
+
+QString CMFCVemSyncDlg::StartFolder() const
+{
+    if (!m_lastFolder.isEmpty())
+        return m_lastFolder;
+    // Never the folder the program was started from.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo::exists(documents) ? documents : QDir::homePath();
+}
+
+std::optional<std::string> CMFCVemSyncDlg::ChooseFolder(const char* title)
+{
+    if (m_folderChooser)
+        return m_folderChooser(title);
+    const QString path =
+        QFileDialog::getExistingDirectory(this, QString::fromUtf8(title), StartFolder());
     if (path.isEmpty())
         return std::nullopt;
-#ifdef Q_OS_WIN
-    // The file layer takes UTF-8 there; encodeName would give the ANSI code page.
-    return path.toStdString();
-#else
-    return QFile::encodeName(path).toStdString();
-#endif
+    m_lastFolder = path;
+    return FileLayerPath(path);
 }
 
 void CMFCVemSyncDlg::ShowWarning(const std::string& text, const std::string& detail)
@@ -264,12 +623,15 @@ void CMFCVemSyncDlg::SetProgressRange(int low, int high)
     // empty bar.
     m_progress->setRange(low, high > low ? high : low + 1);
     m_progress->setValue(low);
+    m_progress->setFormat(QString::fromUtf8(BLOCK_COUNT));
+    m_progress->setTextVisible(true);
     m_progress->repaint();
 }
 
 void CMFCVemSyncDlg::SetProgressPos(int pos)
 {
     m_progress->setValue(pos);
-    // The transfer holds the event loop; paint the new position now.
+    // Every block is drawn, also when blocks follow faster than the window
+    // would repaint by itself.
     m_progress->repaint();
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "image/temp_registry.h"
 #include "image/win32_text.h"
 
 namespace {
@@ -30,8 +31,10 @@ FileError SystemError(DWORD error, const std::string& path)
 
 CReplacementFile::~CReplacementFile()
 {
-    if (!m_temp.empty())
+    if (!m_temp.empty()) {
         ::DeleteFileW(WideOf(m_temp).c_str());
+        UnregisterTempPath(m_registration);
+    }
 }
 
 bool CReplacementFile::Begin(const std::string& target)
@@ -68,6 +71,7 @@ bool CReplacementFile::Begin(const std::string& target)
         if (created != INVALID_HANDLE_VALUE) {
             ::CloseHandle(created);
             m_temp = temp;
+            m_registration = RegisterTempPath(m_temp);
             return true;
         }
         error = ::GetLastError();
@@ -94,5 +98,7 @@ void CReplacementFile::Commit()
     if (!replaced &&
         !::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         throw FileException(SystemError(::GetLastError(), m_target));
+    UnregisterTempPath(m_registration);
+    m_registration = -1;
     m_temp.clear();
 }

@@ -2,27 +2,24 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <functional>
+#include <utility>
 
+#include "app/failure_detail.h"
 #include "app/messages.h"
 #include "app/replacement_file.h"
+#include "app/rewrite_report.h"
 #include "image/binary_file.h"
+#include "image/private_temp_file.h"
+#include "image/temp_registry.h"
 #include "image/program_image.h"
 #include "link/controller_link.h"
 #include "link/link_frame.h"
+#include "link/port_open_cause.h"
 
 namespace {
 
-constexpr std::uint8_t UNIT = 1;
-constexpr std::uint16_t DESCRIPTOR_RECORD = 1;
-
-constexpr std::size_t GENERAL_BLOCK = 200;
-
-constexpr std::uint16_t SIZE_QUERY_RECORD = 0;
-constexpr std::uint16_t SIZE_QUERY_LENGTH = 600;
-constexpr std::size_t SIZE_REPLY_ROOM = 4;
-constexpr std::size_t FRAME_COUNT_BYTES = 2;
-constexpr std::size_t FRAMES_PER_BLOCK = 5;
-constexpr unsigned MAX_PROGRAM_FRAMES = 500;
 constexpr unsigned PROGRAM_NUMBER_MAX = 20;
 constexpr unsigned SUBPROGRAM_NUMBER_MAX = 50;
 constexpr std::int32_t IMAGE_KIND = 3;
@@ -42,15 +39,42 @@ std::string Lower(std::string text)
     return text;
 }
 
+// Passes the progress of a write on to the user and counts the blocks the
+// controller confirmed. While it lives, the controller's data are not what
+// they were nor what they will be, and a signal that ends the process says
+// so (the interrupt note), with the count so far.
+class CConfirmedBlocks : public IBlockProgress {
+public:
+    CConfirmedBlocks(IBlockProgress& shown, std::function<std::string(int)> describe)
+        : m_shown(shown), m_describe(std::move(describe))
+    {
+        Note();
+    }
+    ~CConfirmedBlocks() override { ClearInterruptNote(); }
+    CConfirmedBlocks(const CConfirmedBlocks&) = delete;
+    CConfirmedBlocks& operator=(const CConfirmedBlocks&) = delete;
+
+    void SetProgressRange(int low, int high) override { m_shown.SetProgressRange(low, high); }
+    void SetProgressPos(int pos) override
+    {
+        ++m_blocks;
+        Note();
+        m_shown.SetProgressPos(pos);
+    }
+    int Blocks() const { return m_blocks; }
+
+private:
+    void Note() { SetInterruptNote(INTERRUPTED + m_describe(m_blocks)); }
+
+    static constexpr const char* INTERRUPTED = "Запись прервана. ";
+    IBlockProgress& m_shown;
+    std::function<std::string(int)> m_describe;
+    int m_blocks = 0;
+};
+
 LinkFile LinkFileFor(DataKind kind)
 {
     return kind == DataKind::Program ? LinkFile::Program : LinkFile::Subprogram;
-}
-
-// Blocks of five frames that carry `frames` frames.
-int BlockCount(unsigned frames)
-{
-    return static_cast<int>((frames + FRAMES_PER_BLOCK - 1) / FRAMES_PER_BLOCK);
 }
 
 } // namespace
@@ -73,13 +97,13 @@ std::string ReadPathFor(DataKind kind, const std::string& chosen)
 
 std::string WritePathFor(DataKind kind, const std::string& chosen)
 {
+    // A file the user picked under "All Files", such as a post-processor's
+    // output, is sent as it is.
+    std::error_code error;
+    if (std::filesystem::is_regular_file(chosen, error))
+        return chosen;
     const std::string extension = ExtensionFor(kind);
     return Lower(chosen).find(Lower(extension)) == std::string::npos ? chosen + extension : chosen;
-}
-
-std::string ImagePathFor(const std::string& programPath)
-{
-    return programPath + ".tmp";
 }
 
 bool DescriptorSupported(DataKind kind, const ControllerInfo& info)
@@ -94,9 +118,11 @@ bool DescriptorSupported(DataKind kind, const ControllerInfo& info)
 }
 
 std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
-                                     const std::string& imagePath, ITransferUi& ui)
+                                     const std::string& imagePath, ITransferUi& ui,
+                                     std::vector<LossyLine>* lossy)
 {
     CProgramImage image(IMAGE_KIND, textPath, imagePath, 0, 0);
+    image.CollectLossyLines(lossy);
     if (kind == DataKind::Program)
         image.SelectProgram(0);
     else
@@ -104,16 +130,21 @@ std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
 
     const int rejected = image.CheckText();
     if (rejected == -1) {
-        ui.ShowWarning(Msg::CANNOT_OPEN_FILE);
+        ui.ShowWarning(Msg::CANNOT_OPEN_FILE,
+                       image.FileFailure() ? FileFailureDetail(*image.FileFailure()) : "");
         return std::nullopt;
     }
     if (rejected > 0) {
-        ui.ShowWarning(Msg::LINE_REJECTED + std::to_string(rejected));
+        // A word disabled in the controller is exported as a comment line.
+        const bool disabled = image.RejectedLine().starts_with("//");
+        ui.ShowWarning(Msg::LINE_REJECTED + std::to_string(rejected),
+                       disabled ? Msg::DISABLED_LINE : "");
         return std::nullopt;
     }
     const int frames = image.ImportText();
     if (image.FileFailure()) {
-        ui.ShowWarning(FileErrorMessage(*image.FileFailure()));
+        const FileError& error = *image.FileFailure();
+        ui.ShowWarning(FileErrorMessage(error), FileFailureDetail(error, error.path != textPath));
         return std::nullopt;
     }
     // No frame at all, or more lines than the area holds.
@@ -124,13 +155,18 @@ std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
     return frames;
 }
 
-bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui)
+bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui,
+                       bool scratchImage)
 {
     CProgramImage image(IMAGE_KIND, imagePath, target.TempPath(), 0, 0);
     if (!image.ExportText()) {
-        ui.ShowWarning(image.FileFailure()
-                           ? FileErrorMessage(target.AsTargetError(*image.FileFailure()))
-                           : std::string(Msg::DECODE_FAILED));
+        if (!image.FileFailure()) {
+            ui.ShowWarning(Msg::DECODE_FAILED);
+            return false;
+        }
+        const FileError error = target.AsTargetError(*image.FileFailure());
+        ui.ShowWarning(FileErrorMessage(error),
+                       FileFailureDetail(error, scratchImage && error.path != target.Target()));
         return false;
     }
     target.Commit();
@@ -143,28 +179,43 @@ CTransferCommands::CTransferCommands(CControllerLink& link, ControllerInfo& info
 {
 }
 
-CommandResult CTransferCommands::Fail(const char* message)
+CommandResult FailOnClosedPort(ITransferUi& ui, const CControllerLink& link)
 {
-    m_ui.ShowWarning(message);
+    ui.ShowWarning(Msg::PORT_CLOSED, PortOpenCause(link.PortName(), link.LastOpenError()));
     return CommandResult::Failed;
+}
+
+CommandResult CTransferCommands::Fail(const char* message, const std::string& detail)
+{
+    m_ui.ShowWarning(message, detail);
+    return CommandResult::Failed;
+}
+
+CommandResult CTransferCommands::FailOnFile(const char* message, const FileError& error)
+{
+    return Fail(message, FileFailureDetail(error));
 }
 
 CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText)
 {
+    m_amount.reset();
+    m_path.clear();
     try {
         return RunRead(kind, numberText);
     } catch (const FileException& e) {
-        m_ui.ShowWarning(e.what());
+        m_ui.ShowWarning(e.what(), FileFailureDetail(e.Error(), e.Error().path != m_path));
         return CommandResult::Failed;
     }
 }
 
 CommandResult CTransferCommands::Write(DataKind kind, std::string_view numberText)
 {
+    m_amount.reset();
+    m_path.clear();
     try {
         return RunWrite(kind, numberText);
     } catch (const FileException& e) {
-        m_ui.ShowWarning(e.what());
+        m_ui.ShowWarning(e.what(), FileFailureDetail(e.Error(), e.Error().path != m_path));
         return CommandResult::Failed;
     }
 }
@@ -173,15 +224,12 @@ CommandResult CTransferCommands::Write(DataKind kind, std::string_view numberTex
 // anything else is asked of the controller or of the file system.
 bool CTransferCommands::ReadDescriptor(DataKind kind)
 {
-    ControllerInfo fresh;
-    std::size_t received = 0;
-    if (!m_link.ReadRecord(UNIT, static_cast<std::uint16_t>(LinkFile::Descriptor),
-                           DESCRIPTOR_RECORD, 0, fresh.bytes, &received) ||
-        received < ControllerInfo::MIN_REPLY) {
+    const std::optional<ControllerInfo> fresh = ReadDescriptorRecord(m_link);
+    if (!fresh) {
         m_ui.ShowWarning(Msg::DESCRIPTOR_FAILED);
         return false;
     }
-    m_info = fresh;
+    m_info = *fresh;
     if (!DescriptorSupported(kind, m_info)) {
         m_ui.ShowWarning(Msg::DESCRIPTOR_UNSUPPORTED);
         return false;
@@ -192,7 +240,7 @@ bool CTransferCommands::ReadDescriptor(DataKind kind)
 CommandResult CTransferCommands::RunRead(DataKind kind, std::string_view numberText)
 {
     if (!m_link.IsOpen())
-        return Fail(Msg::PORT_CLOSED);
+        return FailOnClosedPort(m_ui, m_link);
     const char* filter = kind == DataKind::Parameters ? Msg::PARAMETER_FILTER : Msg::PROGRAM_FILTER;
     const std::optional<std::string> chosen = m_ui.ChooseFile(FileDialogKind::SaveAs, filter);
     if (!chosen)
@@ -201,28 +249,39 @@ CommandResult CTransferCommands::RunRead(DataKind kind, std::string_view numberT
         return CommandResult::Failed;
 
     const std::string path = ReadPathFor(kind, *chosen);
+    m_path = path;
     // The old file stays as it is until the new content is complete.
     CReplacementFile target;
     if (!target.Begin(path))
-        return Fail(Msg::CANNOT_OPEN_FILE);
+        return FailOnFile(Msg::CANNOT_OPEN_FILE, target.LastError());
 
     if (kind == DataKind::Parameters)
         return ReadParameters(target);
-    return ReadProgram(kind, numberText, path, target);
+    return ReadProgram(kind, numberText, target);
 }
 
-CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view numberText)
+// The front part of Write and Compare: the port, the file to send or compare
+// and the descriptor. Done with `path` set, or how the command ends.
+CommandResult CTransferCommands::ChooseFileToSend(DataKind kind, std::string& path)
 {
     if (!m_link.IsOpen())
-        return Fail(Msg::PORT_CLOSED);
+        return FailOnClosedPort(m_ui, m_link);
     const char* filter = kind == DataKind::Parameters ? Msg::PARAMETER_FILTER : Msg::PROGRAM_FILTER;
     const std::optional<std::string> chosen = m_ui.ChooseFile(FileDialogKind::Open, filter);
     if (!chosen)
         return CommandResult::Cancelled;
     if (!ReadDescriptor(kind))
         return CommandResult::Failed;
+    path = WritePathFor(kind, *chosen);
+    m_path = path;
+    return CommandResult::Done;
+}
 
-    const std::string path = WritePathFor(kind, *chosen);
+CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view numberText)
+{
+    std::string path;
+    if (const CommandResult front = ChooseFileToSend(kind, path); front != CommandResult::Done)
+        return front;
     if (kind == DataKind::Parameters)
         return WriteParameters(path);
 
@@ -231,89 +290,76 @@ CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view number
         // again.
         CBinaryFile probe;
         if (!probe.Open(path, CBinaryFile::Mode::Read))
-            return Fail(Msg::CANNOT_OPEN_FILE);
+            return FailOnFile(Msg::CANNOT_OPEN_FILE, probe.LastError());
     }
     return WriteProgram(kind, numberText, path);
+}
+
+bool CTransferCommands::LoadParameterFile(const std::string& path)
+{
+    CBinaryFile file;
+    if (!file.Open(path, CBinaryFile::Mode::Read)) {
+        FailOnFile(Msg::CANNOT_OPEN_FILE, file.LastError());
+        return false;
+    }
+    const std::size_t bytes = ParameterBytes(m_info);
+    if (file.Length() != bytes) {
+        Fail(Msg::PARAM_FILE_SIZE);
+        return false;
+    }
+    if (file.Read(m_buffer.first(bytes)) != bytes)
+        throw FileException(FileError{FileErrorCause::EndOfFile, 0, path});
+    file.Close();
+    return true;
 }
 
 // Parameter file: the general block, then one block per axis, no header.
 CommandResult CTransferCommands::ReadParameters(CReplacementFile& target)
 {
-    const std::size_t general = m_info.generalParamSize();
-    const std::size_t axis = m_info.axisParamSize();
-    const std::size_t axes = m_info.axisCount();
-    const std::size_t generalBlocks = general / GENERAL_BLOCK;
-    m_ui.SetProgressRange(0, static_cast<int>(generalBlocks + axes));
-
-    // One block more than general / 200, each of 200 bytes: the last may
-    // start at `general` itself; what it brings past the end is overwritten
-    // by the axis blocks or left out of the file.
-    for (std::size_t j = 0; j <= generalBlocks; ++j) {
-        std::size_t received = 0;
-        if (!m_link.ReadRecord(UNIT, static_cast<std::uint16_t>(LinkFile::GeneralParams),
-                               static_cast<std::uint16_t>(j * GENERAL_BLOCK), GENERAL_BLOCK,
-                               m_buffer.subspan(j * GENERAL_BLOCK, GENERAL_BLOCK), &received) ||
-            received < GENERAL_BLOCK)
-            return Fail(Msg::GENERAL_READ_FAILED);
-        m_ui.SetProgressPos(static_cast<int>(j));
+    switch (ReadParameterBlocks(m_link, m_info, m_buffer, m_ui)) {
+    case ParameterFailure::General:
+        return Fail(Msg::GENERAL_READ_FAILED);
+    case ParameterFailure::Axis:
+        return Fail(Msg::AXIS_READ_FAILED);
+    case ParameterFailure::None:
+        break;
     }
-    for (std::size_t i = 0; i < axes; ++i) {
-        std::size_t received = 0;
-        if (!m_link.ReadRecord(UNIT, static_cast<std::uint16_t>(LinkFile::AxisParams),
-                               static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(axis),
-                               m_buffer.subspan(general + i * axis, axis), &received) ||
-            received < axis)
-            return Fail(Msg::AXIS_READ_FAILED);
-        m_ui.SetProgressPos(static_cast<int>(generalBlocks + 1 + i));
-    }
-
-    target.WriteAll(m_buffer.first(general + axes * axis));
+    target.WriteAll(m_buffer.first(ParameterBytes(m_info)));
     target.Commit();
+    m_amount = TransferAmount{false, TransferAmount::Unit::Bytes, ParameterBytes(m_info)};
     return CommandResult::Done;
 }
 
 CommandResult CTransferCommands::WriteParameters(const std::string& path)
 {
-    CBinaryFile file;
-    if (!file.Open(path, CBinaryFile::Mode::Read))
-        return Fail(Msg::CANNOT_OPEN_FILE);
+    if (!LoadParameterFile(path))
+        return CommandResult::Failed;
+    const std::size_t bytes = ParameterBytes(m_info);
 
     const std::size_t general = m_info.generalParamSize();
-    const std::size_t axis = m_info.axisParamSize();
-    const std::size_t axes = m_info.axisCount();
-    const std::size_t generalBlocks = general / GENERAL_BLOCK;
-    if (file.Length() != general + axes * axis)
-        return Fail(Msg::PARAM_FILE_SIZE);
-
-    if (file.Read(m_buffer.first(general)) != general)
-        throw FileException(FileError{FileErrorCause::EndOfFile, 0, path});
-    m_ui.SetProgressRange(0, static_cast<int>(generalBlocks + axes));
-
-    // Whole blocks of 200 bytes, then the remainder.
-    for (std::size_t offset = 0; offset < general; offset += GENERAL_BLOCK) {
-        const std::size_t length = std::min(GENERAL_BLOCK, general - offset);
-        if (!m_link.WriteRecord(UNIT, static_cast<std::uint16_t>(LinkFile::GeneralParams),
-                                static_cast<std::uint16_t>(offset), m_buffer.subspan(offset, length)))
-            return Fail(Msg::GENERAL_WRITE_FAILED);
-        m_ui.SetProgressPos(static_cast<int>(offset / GENERAL_BLOCK));
+    const std::size_t pieces = (general + GENERAL_BLOCK - 1) / GENERAL_BLOCK;
+    const auto confirmed = [&](int blocks) {
+        const std::size_t done = static_cast<std::size_t>(blocks);
+        return done <= pieces ? std::min(done * GENERAL_BLOCK, general)
+                              : general + (done - pieces) * m_info.axisParamSize();
+    };
+    CConfirmedBlocks progress(m_ui, [&](int blocks) {
+        return ParameterWriteDetail(confirmed(blocks), bytes);
+    });
+    switch (WriteParameterBlocks(m_link, m_info, m_buffer, progress)) {
+    case ParameterFailure::General:
+        return Fail(Msg::GENERAL_WRITE_FAILED, ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
+    case ParameterFailure::Axis:
+        return Fail(Msg::AXIS_WRITE_FAILED, ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
+    case ParameterFailure::None:
+        break;
     }
-
-    if (file.Read(m_buffer.first(axes * axis)) != axes * axis)
-        throw FileException(FileError{FileErrorCause::EndOfFile, 0, path});
-    file.Close();
-    for (std::size_t i = 0; i < axes; ++i) {
-        if (!m_link.WriteRecord(UNIT, static_cast<std::uint16_t>(LinkFile::AxisParams),
-                                static_cast<std::uint16_t>(i), m_buffer.subspan(i * axis, axis)))
-            return Fail(Msg::AXIS_WRITE_FAILED);
-        m_ui.SetProgressPos(static_cast<int>(generalBlocks + 1 + i));
-    }
-    return CommandResult::Done;
+    const CommandResult result = m_verify ? VerifyParameters() : CommandResult::Done;
+    if (result == CommandResult::Done)
+        m_amount = TransferAmount{true, TransferAmount::Unit::Bytes, ParameterBytes(m_info)};
+    return result;
 }
 
-namespace {
-
-// The number check that opens both program branches; the link's file
-// number, or nothing after the message.
 std::optional<std::uint16_t> ProgramFileFor(DataKind kind, std::string_view numberText,
                                             ITransferUi& ui)
 {
@@ -327,47 +373,54 @@ std::optional<std::uint16_t> ProgramFileFor(DataKind kind, std::string_view numb
     return ProgramFileNumber(LinkFileFor(kind), number);
 }
 
-} // namespace
-
 CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view numberText,
-                                             const std::string& path, CReplacementFile& target)
+                                             CReplacementFile& target)
 {
     const bool program = kind == DataKind::Program;
     const std::optional<std::uint16_t> file = ProgramFileFor(kind, numberText, m_ui);
     if (!file)
         return CommandResult::Failed;
 
-    std::array<std::uint8_t, SIZE_REPLY_ROOM> count{};
-    std::size_t received = 0;
-    if (!m_link.ReadRecord(UNIT, *file, SIZE_QUERY_RECORD, SIZE_QUERY_LENGTH, count, &received) ||
-        received < FRAME_COUNT_BYTES)
+    const std::optional<unsigned> counted = ReadProgramSize(m_link, *file);
+    if (!counted)
         return Fail(Msg::SIZE_QUERY_FAILED);
-    const unsigned frames = LoadLe16(count.data());
+    const unsigned frames = *counted;
     if (frames > MAX_PROGRAM_FRAMES)
         return Fail(Msg::PROGRAM_SIZE);
 
     const std::size_t frameSize = m_info.frameSize();
-    const std::size_t blockBytes = FRAMES_PER_BLOCK * frameSize;
-    m_ui.SetProgressRange(0, BlockCount(frames));
-    for (unsigned k = 0; k < frames; k += FRAMES_PER_BLOCK) {
-        if (!m_link.ReadRecord(UNIT, *file, static_cast<std::uint16_t>(k), FRAMES_PER_BLOCK,
-                               m_buffer.subspan(k * frameSize, blockBytes), &received) ||
-            received < blockBytes)
-            return Fail(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED);
-        m_ui.SetProgressPos(static_cast<int>(k / FRAMES_PER_BLOCK + 1));
-    }
+    if (!ReadProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
+        return Fail(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED);
 
-    const std::string imagePath = ImagePathFor(path);
+    CPrivateTempFile imageFile;
+    if (!imageFile.Create())
+        throw FileException(imageFile.LastError());
     CBinaryFile image;
-    if (!image.Open(imagePath, CBinaryFile::Mode::CreateWrite))
+    if (!image.Open(imageFile.Path(), CBinaryFile::Mode::CreateWrite))
         throw FileException(image.LastError());
     image.Write(m_buffer.first(frames * frameSize));
     image.Close();
 
-    if (!ExportProgramText(imagePath, target, m_ui))
-        return CommandResult::Failed; // the image stays for a look at what came
-    RemoveFile(imagePath);
+    if (!ExportProgramText(imageFile.Path(), target, m_ui, true))
+        return CommandResult::Failed;
+    m_amount = TransferAmount{false, TransferAmount::Unit::Words, frames};
     return CommandResult::Done;
+}
+
+// The last block of a longer program carries the image's empty frames after
+// the program's end; the part of a block the image file does not reach is
+// sent as zeros, never as bytes of an earlier command.
+void CTransferCommands::LoadProgramImage(const std::string& imagePath, unsigned frames)
+{
+    const std::size_t sent = ProgramBytesSent(frames, m_info.frameSize());
+    std::fill_n(m_buffer.begin(), sent, std::uint8_t{0});
+    {
+        CBinaryFile image;
+        if (!image.Open(imagePath, CBinaryFile::Mode::Read))
+            throw FileException(image.LastError());
+        image.Read(m_buffer.first(sent));
+        image.Close();
+    }
 }
 
 CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view numberText,
@@ -378,45 +431,37 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
     if (!file)
         return CommandResult::Failed;
 
-    const std::string imagePath = ImagePathFor(path);
-    const std::optional<int> imported = ImportProgramText(kind, path, imagePath, m_ui);
+    CPrivateTempFile imageFile;
+    if (!imageFile.Create())
+        throw FileException(imageFile.LastError());
+    const std::string& imagePath = imageFile.Path();
+    std::vector<LossyLine> lossy;
+    const std::optional<int> imported = ImportProgramText(kind, path, imagePath, m_ui, &lossy);
     if (!imported)
         return CommandResult::Failed;
     const unsigned frames = static_cast<unsigned>(*imported);
+    // Nothing has been changed in the controller yet.
+    if (!ConfirmLossyLines(lossy, m_ui))
+        return CommandResult::Cancelled;
 
-    // The last block of a longer program carries the image's empty frames
-    // after the program's end; the part of a block the image file does not
-    // reach is sent as zeros, never as bytes of an earlier command.
+    LoadProgramImage(imagePath, frames);
+    imageFile.Remove();
+
     const std::size_t frameSize = m_info.frameSize();
-    const std::size_t blockBytes = FRAMES_PER_BLOCK * frameSize;
-    const int blocks = BlockCount(frames);
-    const std::size_t sent = frames <= FRAMES_PER_BLOCK ? frames * frameSize : blocks * blockBytes;
-    std::fill_n(m_buffer.begin(), sent, std::uint8_t{0});
-    {
-        CBinaryFile image;
-        if (!image.Open(imagePath, CBinaryFile::Mode::Read))
-            throw FileException(image.LastError());
-        image.Read(m_buffer.first(sent));
-        image.Close();
-    }
-    RemoveFile(imagePath);
-
-    if (!m_link.WriteRecord(UNIT, *file, 0, {}))
+    const auto written = [frames](int blocks) {
+        return std::min(frames, static_cast<unsigned>(blocks) * static_cast<unsigned>(FRAMES_PER_BLOCK));
+    };
+    CConfirmedBlocks progress(m_ui, [&](int blocks) {
+        return ProgramWriteDetail(!program, written(blocks), frames);
+    });
+    if (!DeleteProgram(m_link, *file))
         return Fail(program ? Msg::PROGRAM_DELETE_FAILED : Msg::SUBPROGRAM_DELETE_FAILED);
-
-    const char* writeFailed = program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED;
-    m_ui.SetProgressRange(0, blocks);
-    if (frames <= FRAMES_PER_BLOCK) {
-        if (!m_link.WriteRecord(UNIT, *file, 0, m_buffer.first(sent)))
-            return Fail(writeFailed);
-        m_ui.SetProgressPos(1);
-        return CommandResult::Done;
-    }
-    for (unsigned k = 0; k < frames; k += FRAMES_PER_BLOCK) {
-        if (!m_link.WriteRecord(UNIT, *file, static_cast<std::uint16_t>(k),
-                                m_buffer.subspan(k * frameSize, blockBytes)))
-            return Fail(writeFailed);
-        m_ui.SetProgressPos(static_cast<int>(k / FRAMES_PER_BLOCK + 1));
-    }
-    return CommandResult::Done;
+    if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, progress))
+        return Fail(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED,
+                    ProgramWriteDetail(!program, written(progress.Blocks()), frames));
+    const CommandResult result =
+        m_verify ? VerifyProgram(kind, *file, frames, path) : CommandResult::Done;
+    if (result == CommandResult::Done)
+        m_amount = TransferAmount{true, TransferAmount::Unit::Words, frames};
+    return result;
 }

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "app/link_transactions.h"
+
 enum class FileDialogKind {
     SaveAs, // Read: the file the controller's data go to
     Open,   // Write: the file sent to the controller
@@ -14,9 +16,8 @@ enum class FileDialogKind {
 // `text` is always one of the system's own messages, shown as it stands.
 // `detail`, when not empty, says why and what to do: the message box's
 // informative text in the dialog, a second line on the command line.
-class ITransferUi {
+class ITransferUi : public IBlockProgress {
 public:
-    virtual ~ITransferUi() = default;
 
     // The chosen path, or nothing when the user cancelled. `filter` is in
     // the form "Description (*.ext);;All Files (*)".
@@ -27,6 +28,4 @@ public:
     virtual void ShowInformation(const std::string& text, const std::string& detail) = 0;
     // A yes/no question whose default is No: true only for an explicit Yes.
     virtual bool AskYesNo(const std::string& question, const std::string& detail) = 0;
-    virtual void SetProgressRange(int low, int high) = 0;
-    virtual void SetProgressPos(int pos) = 0;
 };

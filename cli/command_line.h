@@ -6,7 +6,9 @@
 
 // What the command line asks of vemsync.
 struct CliRequest {
-    enum class Action { Help, Read, Write, Check, Import, Export };
+    enum class Action {
+        Help, Read, Write, Check, Import, Export, Compare, Ports, MapPort, UnmapPort
+    };
     enum class Kind { Parameters, Program, Subprogram };
 
     Action action = Action::Help;
@@ -14,8 +16,14 @@ struct CliRequest {
     std::string number;  // program or subprogram number, as typed
     std::string file;    // the program or parameter file
     std::string image;   // import's output, export's input
-    std::string port = "COM1";
+    std::string port = "COM1"; // also the port name a mapping changes
+    std::string device;        // what `ports map` links the port name to
+    std::string trace;         // where --trace writes the line's trace; empty: none
     bool noClobber = false;
+    // Write and check: go on although some lines are not stored as written.
+    bool acceptRewrites = false;
+    // Write: read the data back afterwards and compare.
+    bool verify = false;
     // The subcommand whose help was asked for; empty for the whole tool.
     std::string helpTopic;
 };

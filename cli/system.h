@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +17,3 @@ void PrepareConsole();
 
 // Whether the stream is an interactive terminal or console.
 bool IsTerminal(std::FILE* stream);
-
-// A new empty file of our own in the system's temporary folder, or nothing
-// with errno set.
-std::optional<std::string> CreateScratchFile();

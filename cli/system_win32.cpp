@@ -1,6 +1,5 @@
 #include "cli/system.h"
 
-#include <cerrno>
 #include <cstdlib>
 
 #include <io.h>
@@ -46,16 +45,4 @@ bool IsTerminal(std::FILE* stream)
     DWORD mode = 0;
     const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
     return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
-}
-
-std::optional<std::string> CreateScratchFile()
-{
-    wchar_t folder[MAX_PATH + 1] = {};
-    wchar_t path[MAX_PATH + 1] = {};
-    const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
-    if (length == 0 || length > MAX_PATH || ::GetTempFileNameW(folder, L"vem", 0, path) == 0) {
-        errno = ErrnoOfSystemError(::GetLastError());
-        return std::nullopt;
-    }
-    return Utf8Of(path);
 }

@@ -6,24 +6,36 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/backup_commands.h"
+#include "app/failure_detail.h"
 #include "app/messages.h"
 #include "app/replacement_file.h"
+#include "app/rewrite_report.h"
 #include "app/transfer_commands.h"
+#include "cli/backup_command_line.h"
 #include "cli/cli_ui.h"
 #include "cli/command_line.h"
 #include "cli/system.h"
 #include "image/binary_file.h"
+#include "image/private_temp_file.h"
+#include "image/temp_registry.h"
 #include "link/controller_link.h"
-#include "link/port_names.h"
+#include "link/link_tracer.h"
+#ifndef _WIN32
+#include "link/port_map.h"
+#include "link/serial_devices.h"
+#endif
 
 namespace {
 
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
+constexpr int EXIT_DIFFERS = 3;
 
 constexpr std::uint16_t BAUD_RATE = 38400;
 constexpr std::uint16_t TIMEOUT_MS = 100;
@@ -43,33 +55,33 @@ DataKind DataKindOf(CliRequest::Kind kind)
 
 int ExitFor(CommandResult result)
 {
+    if (result == CommandResult::Differs)
+        return EXIT_DIFFERS;
     return result == CommandResult::Done ? EXIT_OK : EXIT_FAILED;
 }
 
-// The dialog only shows "Не открыт"; a script's user also wants to know
-// which device was tried and why it failed, and how to get the permission
-// that operators most often lack.
-void ExplainClosedPort(const std::string& port, int error)
-{
-    const std::string device = ResolvePortName(port);
-    const std::string named = device == port ? device : port + " (" + device + ")";
-#ifdef _WIN32
-    if (error == EBUSY) {
-        std::fprintf(stderr, "vemsync: %s is in use by another program\n", named.c_str());
-        return;
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// Every frame of the transfer, appended to the trace file as it crosses
+// the line, so that a trace survives a transfer that hangs or is killed.
+class CTraceFile {
+public:
+    bool Open(const std::string& path)
+    {
+        m_file.reset(std::fopen(path.c_str(), "a"));
+        return m_file != nullptr;
     }
-#else
-    if (error == EACCES || error == EPERM) {
-        std::fprintf(stderr,
-                     "vemsync: no permission to open %s: the user must be in the dialout group "
-                     "(sudo adduser $USER dialout, then log in again)\n",
-                     named.c_str());
-        return;
-    }
-#endif
-    if (error != 0)
-        std::fprintf(stderr, "vemsync: cannot open %s: %s\n", named.c_str(), std::strerror(error));
-}
+    ILinkObserver& Observer() { return m_tracer; }
+
+private:
+    std::unique_ptr<std::FILE, FileCloser> m_file;
+    CLinkTracer m_tracer{[this](const std::string& line) {
+        std::fprintf(m_file.get(), "%s\n", line.c_str());
+        std::fflush(m_file.get());
+    }};
+};
 
 int RunTransfer(const CliRequest& request)
 {
@@ -81,34 +93,110 @@ int RunTransfer(const CliRequest& request)
         return EXIT_FAILED;
     }
 
+    CTraceFile trace;
+    if (!request.trace.empty() && !trace.Open(request.trace)) {
+        std::fprintf(stderr, "vemsync: cannot open the trace file %s: %s\n", request.trace.c_str(),
+                     std::strerror(errno));
+        return EXIT_FAILED;
+    }
     CControllerLink link(BAUD_RATE, request.port.c_str(), TIMEOUT_MS);
+    if (!request.trace.empty())
+        link.SetObserver(&trace.Observer());
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
     CCliUi ui(request.file, stderr, IsTerminal(stderr));
+    ui.SetAnswer(request.acceptRewrites);
     CTransferCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
+    commands.SetVerifyAfterWrite(request.verify);
 
-    const CommandResult result = read ? commands.Read(kind, request.number)
-                                      : commands.Write(kind, request.number);
-    if (result != CommandResult::Done && !link.IsOpen())
-        ExplainClosedPort(request.port, link.LastOpenError());
+    CommandResult result = CommandResult::Failed;
+    if (read)
+        result = commands.Read(kind, request.number);
+    else if (request.action == CliRequest::Action::Compare)
+        result = commands.Compare(kind, request.number);
+    else
+        result = commands.Write(kind, request.number);
+    if (result == CommandResult::Cancelled)
+        std::fprintf(stderr, "vemsync: nothing was written; --accept-rewrites writes the program "
+                             "as listed\n");
+    // A reply still owed to a failed request would otherwise meet the next
+    // command a script runs.
+    link.SettleLine();
     return ExitFor(result);
 }
+
+#ifdef _WIN32
+// COMn is the system's own port name there: nothing to list or to map.
+int RefusePortTools()
+{
+    std::fprintf(stderr, "vemsync: на Windows порты не назначаются: COMn — это сам порт системы.\n"
+                         "Какие COM-порты есть, показывает Диспетчер устройств (Порты COM и LPT).\n");
+    return EXIT_FAILED;
+}
+#else
+// The port names with what each reaches, then the devices found.
+int RunPorts()
+{
+    const std::vector<SerialDevice> devices = FindSerialDevices();
+    for (const PortTarget& target : ListPortTargets(devices))
+        std::printf("%-6s %s\n", target.name.c_str(), DescribeTarget(target).c_str());
+    std::printf("\nУстройства:%s\n", devices.empty() ? " не найдены" : "");
+    for (const SerialDevice& device : devices) {
+        std::printf("%s\n", DescribeDevice(device).c_str());
+        if (!device.byId.empty())
+            std::printf("    %s\n", device.byId.c_str());
+    }
+    return EXIT_OK;
+}
+
+// Changes the port folder, then shows what the port name reaches now.
+int RunPortChange(const CliRequest& request)
+{
+    const std::vector<SerialDevice> devices = FindSerialDevices();
+    std::string error;
+    if (request.action == CliRequest::Action::MapPort) {
+        const std::optional<std::string> target = MapTargetFor(request.device, devices);
+        if (!target) {
+            std::fprintf(stderr, "vemsync: устройство %s не найдено (vemsync ports покажет найденные)\n",
+                         request.device.c_str());
+            return EXIT_FAILED;
+        }
+        if (!MapPort(request.port, *target, error)) {
+            std::fprintf(stderr, "vemsync: %s\n", error.c_str());
+            return EXIT_FAILED;
+        }
+    } else if (!UnmapPort(request.port, error)) {
+        std::fprintf(stderr, "vemsync: %s\n", error.c_str());
+        return EXIT_FAILED;
+    }
+    for (const PortTarget& target : ListPortTargets(devices)) {
+        if (target.name == request.port)
+            std::printf("%-6s %s\n", target.name.c_str(), DescribeTarget(target).c_str());
+    }
+    return EXIT_OK;
+}
+#endif
 
 // The image of a check lives in a scratch file of its own and goes away.
 int RunCheck(const CliRequest& request)
 {
-    const std::optional<std::string> scratch = CreateScratchFile();
-    if (!scratch) {
-        std::perror("vemsync: scratch file");
+    CPrivateTempFile image;
+    if (!image.Create()) {
+        std::fprintf(stderr, "vemsync: scratch file: %s\n", FileErrorMessage(image.LastError()).c_str());
         return EXIT_FAILED;
     }
-    const std::string& image = *scratch;
     CCliUi ui(request.file, stderr, false);
+    ui.SetAnswer(request.acceptRewrites);
+    std::vector<LossyLine> lossy;
     const std::optional<int> frames =
-        ImportProgramText(DataKindOf(request.kind), request.file, image, ui);
-    RemoveFile(image);
+        ImportProgramText(DataKindOf(request.kind), request.file, image.Path(), ui, &lossy);
+    image.Remove();
     if (!frames)
         return EXIT_FAILED;
+    if (!ConfirmLossyLines(lossy, ui)) {
+        std::fprintf(stderr, "vemsync: --accept-rewrites takes the text as listed\n");
+        return EXIT_FAILED;
+    }
     std::printf("%d\n", *frames);
     return EXIT_OK;
 }
@@ -120,7 +208,8 @@ int RunImport(const CliRequest& request)
     CCliUi ui(request.file, stderr, false);
     CReplacementFile target;
     if (!target.Begin(request.image)) {
-        ui.ShowWarning(FileErrorMessage(target.LastError()));
+        ui.ShowWarning(FileErrorMessage(target.LastError()),
+                       FileFailureDetail(target.LastError()));
         return EXIT_FAILED;
     }
     if (!ImportProgramText(DataKindOf(request.kind), request.file, target.TempPath(), ui))
@@ -133,7 +222,8 @@ int RunImport(const CliRequest& request)
         image.Close();
         target.Commit();
     } catch (const FileException& e) {
-        ui.ShowWarning(FileErrorMessage(target.AsTargetError(e.Error())));
+        const FileError error = target.AsTargetError(e.Error());
+        ui.ShowWarning(FileErrorMessage(error), FileFailureDetail(error));
         return EXIT_FAILED;
     }
     return EXIT_OK;
@@ -144,13 +234,13 @@ int RunExport(const CliRequest& request)
     CCliUi ui(request.file, stderr, false);
     CReplacementFile target;
     if (!target.Begin(request.file)) {
-        ui.ShowWarning(Msg::CANNOT_OPEN_FILE);
+        ui.ShowWarning(Msg::CANNOT_OPEN_FILE, FileFailureDetail(target.LastError()));
         return EXIT_FAILED;
     }
     try {
         return ExportProgramText(request.image, target, ui) ? EXIT_OK : EXIT_FAILED;
     } catch (const FileException& e) {
-        ui.ShowWarning(e.what());
+        ui.ShowWarning(e.what(), FileFailureDetail(e.Error()));
         return EXIT_FAILED;
     }
 }
@@ -171,6 +261,7 @@ int Run(const CliRequest& request)
         return EXIT_OK;
     case CliRequest::Action::Read:
     case CliRequest::Action::Write:
+    case CliRequest::Action::Compare:
         return RunTransfer(request);
     case CliRequest::Action::Check:
         return RunCheck(request);
@@ -178,8 +269,54 @@ int Run(const CliRequest& request)
         return RunImport(request);
     case CliRequest::Action::Export:
         return RunExport(request);
+#ifdef _WIN32
+    case CliRequest::Action::Ports:
+    case CliRequest::Action::MapPort:
+    case CliRequest::Action::UnmapPort:
+        return RefusePortTools();
+#else
+    case CliRequest::Action::Ports:
+        return RunPorts();
+    case CliRequest::Action::MapPort:
+    case CliRequest::Action::UnmapPort:
+        return RunPortChange(request);
+#endif
     }
     return EXIT_USAGE;
+}
+
+// Backup and restore of the whole controller; the progress bar covers the
+// whole job, and the summary goes to standard error like every message.
+int RunBackupCommand(const std::vector<std::string>& args)
+{
+    std::string error;
+    const std::optional<BackupRequest> request = ParseBackupCommandLine(args, error);
+    if (!request) {
+        std::fprintf(stderr, "vemsync: %s\n", error.c_str());
+        return EXIT_USAGE;
+    }
+    if (request->action == BackupRequest::Action::Help) {
+        std::fputs(BackupHelpText(request->helpTopic).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? EXIT_OK : EXIT_FAILED;
+    }
+
+    CControllerLink link(BAUD_RATE, request->port.c_str(), TIMEOUT_MS);
+    ControllerInfo info;
+    std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
+    CCliUi ui(request->folder, stderr, IsTerminal(stderr));
+    CBackupCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
+    CommandResult result;
+    if (request->action == BackupRequest::Action::Backup) {
+        result = commands.Backup(request->folder);
+    } else {
+        RestoreOptions options;
+        options.only = request->only;
+        options.verify = request->verify;
+        options.exact = request->exact;
+        result = commands.Restore(request->folder, options);
+    }
+    link.SettleLine();
+    return ExitFor(result);
 }
 
 } // namespace
@@ -188,11 +325,19 @@ int main(int argc, char** argv)
 {
     PrepareConsole();
     const std::vector<std::string> args = ProgramArguments(argc, argv);
+    if (NamesBackupCommand(args))
+        return RunBackupCommand(args);
     std::string error;
     const std::optional<CliRequest> request = ParseCommandLine(args, error);
     if (!request) {
         std::fprintf(stderr, "vemsync: %s\n", error.c_str());
         return EXIT_USAGE;
+    }
+    // What a transfer or a conversion created goes with it when Ctrl-C,
+    // SIGTERM or a closed terminal ends the tool.
+    if (!InstallInterruptCleanup()) {
+        std::fprintf(stderr, "vemsync: cannot set up signal handling: %s\n", std::strerror(errno));
+        return EXIT_FAILED;
     }
     const bool converts = request->action == CliRequest::Action::Import ||
                           request->action == CliRequest::Action::Export;

@@ -10,8 +10,9 @@
 //   rest    the reply, as the line delivers it
 //
 // Checked: nothing is written past the caller's room; a failure leaves the
-// buffer and the count untouched; success comes exactly for a reply with a
-// count of at most 253, all its bytes and a good CRC; the data copied are
+// buffer and the count untouched; success comes exactly for a reply that is
+// no exception reply (function without bit 7), with a count of at most 253,
+// all its bytes and a good CRC; the data copied are
 // the reply's, cut to the room; a write too long for a frame sends nothing.
 
 #include <algorithm>
@@ -32,6 +33,7 @@ namespace {
 
 constexpr std::uint8_t WRITE_TRANSACTION = 0x01;
 constexpr std::uint8_t FIX_CRC = 0x02;
+constexpr std::uint8_t EXCEPTION_FLAG = 0x80;
 constexpr std::size_t CONTROL_SIZE = 2;
 constexpr std::size_t MAX_REPLY_INPUT = 1024;
 constexpr std::size_t GUARD_SIZE = 32;
@@ -49,6 +51,8 @@ void Require(bool condition)
 bool WellFormed(const std::vector<std::uint8_t>& reply)
 {
     if (reply.size() < LinkFrame::REPLY_HEADER_SIZE)
+        return false;
+    if ((reply[LinkFrame::FUNCTION_OFFSET] & EXCEPTION_FLAG) != 0)
         return false;
     const std::size_t count = reply[LinkFrame::BYTE_COUNT_OFFSET];
     const std::size_t size = LinkFrame::REPLY_HEADER_SIZE + count + LinkFrame::CRC_SIZE;

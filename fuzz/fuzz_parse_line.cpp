@@ -1,6 +1,9 @@
 // Any bytes as one line: a line the parser accepts must give a frame whose
 // text reads back as the same word. The one loss the rules allow here is a
 // feed cut short when the axis line runs past its fifteenth character.
+// The parse that reports what it did not read must give the very same frame
+// and line, and a line it calls exact must read back exactly: its frame's
+// text gives the same word again and is itself exact.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -71,8 +74,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     current.setCoordinate(CURRENT_COORDINATE);
     ProgramFrame first;
     first.bytes.fill(FILL);
-    if (!ParseLine(line.get(), first, current)) {
+    std::unique_ptr<char[]> reportedLine = CopyLine(input);
+    ProgramFrame reported = first;
+    LineReading reading;
+    const bool accepted = ParseLine(line.get(), first, current);
+    Check(ParseLine(reportedLine.get(), reported, current, reading) == accepted,
+          "the reporting parse decides otherwise", input);
+    Check(reported == first, "the reporting parse gives another frame", input);
+    Check(std::memcmp(reportedLine.get(), line.get(), input.size() + 1) == 0,
+          "the reporting parse leaves another line", input);
+    if (!accepted) {
         return 0;
+    }
+    if (reading.Exact()) {
+        ProgramFrame shown = first;
+        shown.setKind(0);
+        shown.setActive(ACTIVE);
+        char exactOut[FRAME_TEXT_ROOM];
+        bool exactHasText = false;
+        const std::string_view exactText = Format(shown, exactOut, exactHasText);
+        Check(exactHasText && exactText.size() <= LINE_TEXT_MAX, "exact line has no text to read back",
+              input);
+        std::unique_ptr<char[]> back = CopyLine(exactText);
+        ProgramFrame again = first;
+        LineReading againReading;
+        Check(ParseLine(back.get(), again, current, againReading), "exact line's text rejected", input);
+        Check(again.code() == first.code() && again.number() == first.number() &&
+                  (first.code() > CODE_AXIS_LAST || again.coordinate() == first.coordinate()),
+              "exact line does not read back as the same word", input);
+        Check(againReading.Exact(), "exact line's text is not exact", exactText);
     }
     for (std::size_t i : {ProgramFrame::KIND_OFFSET, ProgramFrame::ACTIVE_OFFSET,
                           ProgramFrame::NEXT_OFFSET, ProgramFrame::PREV_OFFSET + 1,

@@ -9,7 +9,8 @@
 
 #include "image/file_error.h"
 
-// A binary file of the project's own. Opening reports failure as a result
+// A binary file of the project's own; one opened for reading is always a
+// regular file. Opening reports failure as a result
 // (LastError says why); a failure while reading, writing, seeking, syncing
 // or closing throws FileException, since the caller cannot go on as if the
 // bytes were there. Reads are served from a small read-ahead cache that
@@ -60,6 +61,10 @@ public:
 private:
     static constexpr std::size_t CACHE_SIZE = 16384;
 
+#ifndef _WIN32
+    // The descriptor of the opened file, or -1 with m_lastError.
+    int OpenRegular(const std::string& path, int flags);
+#endif
     [[noreturn]] void Fail(int systemError) const;
     bool FillCache(std::uint64_t offset);
     // Puts a write into the cache; false when it must go to the disk now.

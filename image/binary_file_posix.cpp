@@ -35,21 +35,9 @@ bool CBinaryFile::Open(const std::string& path, Mode mode)
         flags |= O_RDWR | O_CREAT | O_TRUNC;
         break;
     }
-    constexpr mode_t NEW_FILE_MODE = 0666; // narrowed by the user's umask
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags, NEW_FILE_MODE);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        m_lastError = MakeFileError(errno, path);
+    const int fd = OpenRegular(path, flags);
+    if (fd < 0)
         return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        m_lastError = MakeFileError(EISDIR, path);
-        return false;
-    }
     m_fd = fd;
     m_path = path;
     m_lastError = FileError{};
@@ -58,6 +46,37 @@ bool CBinaryFile::Open(const std::string& path, Mode mode)
     m_deferWrites = false;
     m_dirtyStart = m_dirtyEnd = 0;
     return true;
+}
+
+// What is read is a program, parameter or image file, a regular file: a FIFO
+// or a device (/dev/zero) would block or never end, so it is refused before
+// it is opened, and again after, in case the name changed hands in between;
+// the open itself does not wait for a FIFO's other end. What is written may
+// be any file but a folder.
+int CBinaryFile::OpenRegular(const std::string& path, int flags)
+{
+    const bool reading = (flags & O_ACCMODE) == O_RDONLY;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (reading && !S_ISREG(st.st_mode)))) {
+        m_lastError = S_ISDIR(st.st_mode) ? MakeFileError(EISDIR, path) : NotRegularFileError(path);
+        return -1;
+    }
+    constexpr mode_t NEW_FILE_MODE = 0666; // narrowed by the user's umask
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_NONBLOCK, NEW_FILE_MODE);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        m_lastError = MakeFileError(errno, path);
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (reading && !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        m_lastError = S_ISDIR(st.st_mode) ? MakeFileError(EISDIR, path) : NotRegularFileError(path);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
 int CBinaryFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into, std::size_t& got)

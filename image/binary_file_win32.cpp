@@ -82,10 +82,11 @@ bool CBinaryFile::Open(const std::string& path, Mode mode)
         m_lastError = MakeFileError(ErrnoOfSystemError(::GetLastError()), path);
         return false;
     }
-    // A name such as "COM1" or "NUL" opens a device, not a file.
+    // A name such as "COM1" or "NUL" opens a device, not a file: a read
+    // would block or never end, a write would vanish.
     if (::GetFileType(handle) != FILE_TYPE_DISK) {
         ::CloseHandle(handle);
-        m_lastError = MakeFileError(EINVAL, path);
+        m_lastError = NotRegularFileError(path);
         return false;
     }
     // A C runtime descriptor over the handle keeps the object's layout the

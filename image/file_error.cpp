@@ -47,6 +47,11 @@ FileError MakeFileError(int systemError, std::string path)
     return FileError{FileErrorCauseOf(systemError), systemError, std::move(path)};
 }
 
+FileError NotRegularFileError(std::string path)
+{
+    return FileError{FileErrorCause::NotRegular, 0, std::move(path)};
+}
+
 std::string FileErrorMessage(const FileError& error)
 {
     const char* pattern = "An unspecified error occurred while accessing %1.";
@@ -76,6 +81,9 @@ std::string FileErrorMessage(const FileError& error)
         break;
     case FileErrorCause::InUse:
         pattern = "Файл %1 открыт в другой программе. Закройте его там и повторите.";
+        break;
+    case FileErrorCause::NotRegular:
+        pattern = "%1 is not a regular file.";
         break;
     }
     std::string text = pattern;

@@ -14,6 +14,7 @@ enum class FileErrorCause {
     DiskFull,
     EndOfFile,
     InUse, // Windows: another program holds the file open without sharing it
+    NotRegular, // a FIFO, a device or the like where a file was wanted
 };
 
 // A failure of the file system, with the file it concerns. Commands turn it
@@ -26,6 +27,7 @@ struct FileError {
 
 FileErrorCause FileErrorCauseOf(int systemError);
 FileError MakeFileError(int systemError, std::string path);
+FileError NotRegularFileError(std::string path);
 
 // The text shown to the user, for example "Disk full while accessing /a/b.".
 std::string FileErrorMessage(const FileError& error);

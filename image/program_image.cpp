@@ -167,7 +167,7 @@ bool CProgramImage::StepNext()
     return m_currentFrame.kind() != FRAME_LAST;
 }
 
-bool CProgramImage::AppendLine(char* text)
+bool CProgramImage::AppendLine(char* text, LineReading* reading)
 {
     // The current frame is the empty frame of slot 0 before the first line,
     // then the frame appended last; any other frame has no place to link to.
@@ -178,7 +178,9 @@ bool CProgramImage::AppendLine(char* text)
     // The parser reads the current frame for an axis word whose number does
     // not convert.
     m_line = text;
-    if (!ParseLine(m_line, m_newFrame, m_currentFrame))
+    const bool parsed = reading != nullptr ? ParseLine(m_line, m_newFrame, m_currentFrame, *reading)
+                                           : ParseLine(m_line, m_newFrame, m_currentFrame);
+    if (!parsed)
         return false;
     if (!(empty || single || last) || !FindFreeSlot())
         return false;

@@ -5,11 +5,13 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "codec/frame_format.h"
 #include "codec/program_frame.h"
 #include "image/binary_file.h"
 #include "image/file_error.h"
+#include "image/lossy_line.h"
 #include "image/text_line_reader.h"
 
 // The image file: one program held as the controller holds it, one frame at
@@ -51,6 +53,12 @@ public:
     // physical number of the first line that is not; -1 when the text cannot
     // be read.
     int CheckText();
+    // The text of the line CheckText rejected last, from its first character
+    // that is not a space.
+    const std::string& RejectedLine() const { return m_rejectedLine; }
+    // Makes ImportText add every line it does not take as written to
+    // `lines` (none: stop collecting).
+    void CollectLossyLines(std::vector<LossyLine>* lines) { m_lossyLines = lines; }
     // Builds the image at m_destPath from the text at m_sourcePath and closes
     // both. The number of frames written; 0 when the text holds no word or a
     // file cannot be opened or created; -1 when a line is rejected, the area
@@ -76,8 +84,9 @@ public:
     bool FindFreeSlot();
     bool StepNext();
     // Parses one NUL-terminated line (which the parser may shorten) and links
-    // it after the current frame as the new last frame.
-    bool AppendLine(char* text);
+    // it after the current frame as the new last frame; `reading`, when
+    // given, says what the parse did not read as written.
+    bool AppendLine(char* text, LineReading* reading = nullptr);
     bool ReadFrameText(std::uint16_t index, std::span<char, FRAME_TEXT_ROOM> out);
 
     // Slots of the selected area.
@@ -103,6 +112,9 @@ public:
 
 private:
     int ImportLines();
+    bool AppendReporting(CTextLineReader::LineBuffer& line, char* word);
 
     std::optional<FileError> m_fileFailure;
+    std::string m_rejectedLine;
+    std::vector<LossyLine>* m_lossyLines = nullptr;
 };

@@ -40,6 +40,7 @@ bool EndsChain(const ProgramFrame& frame)
 int CProgramImage::CheckText()
 {
     m_fileFailure.reset();
+    m_rejectedLine.clear();
     CTextLineReader text;
     if (!text.Open(m_sourcePath)) {
         m_fileFailure = text.LastError();
@@ -52,6 +53,7 @@ int CProgramImage::CheckText()
             if (word == nullptr)
                 continue; // a blank line holds no word
             if (!ParseLine(word, m_newFrame, m_currentFrame)) {
+                m_rejectedLine = word;
                 text.Close();
                 return static_cast<int>(std::min<std::uint32_t>(text.LineNumber(), INT_MAX));
             }
@@ -114,11 +116,37 @@ int CProgramImage::ImportLines()
         char* word = CTextLineReader::LineText(line);
         if (word == nullptr)
             continue; // a blank line holds no word
-        if (!AppendLine(word))
+        if (m_lossyLines == nullptr) {
+            if (!AppendLine(word))
+                return -1;
+        } else if (!AppendReporting(line, word)) {
             return -1;
+        }
         ++count;
     }
     return count;
+}
+
+// AppendLine that notes a line the import does not take as written.
+bool CProgramImage::AppendReporting(CTextLineReader::LineBuffer& line, char* word)
+{
+    // The parser may cut the line; what was typed is kept first.
+    const std::size_t kept = std::min(m_textIn.LineLength(), CTextLineReader::TEXT_LINE_MAX);
+    const std::string typed(word, line.data() + kept);
+    LineReading reading;
+    if (!AppendLine(word, &reading))
+        return false;
+    if (typed.find('\0') != std::string::npos)
+        reading.Add(LossyKind::NulInLine);
+    if (m_textIn.LineLength() > CTextLineReader::TEXT_LINE_MAX)
+        reading.Add(LossyKind::LineTooLong);
+    if (reading.Exact())
+        return true;
+    ProgramFrame stored = m_newFrame;
+    std::array<char, FRAME_TEXT_ROOM> text{};
+    FormatFrame(stored, text);
+    m_lossyLines->push_back({m_textIn.LineNumber(), typed, text.data(), reading});
+    return true;
 }
 
 bool CProgramImage::ExportText()

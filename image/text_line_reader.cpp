@@ -72,6 +72,7 @@ bool CTextLineReader::ReadLine(LineBuffer& line)
     if (!anything)
         return false;
     line[count < TEXT_LINE_MAX ? count : TEXT_LINE_MAX] = '\0';
+    m_lineLength = count;
     ++m_lineNumber;
     return true;
 }

@@ -34,6 +34,9 @@ public:
     bool ReadLine(LineBuffer& line);
     // The physical number of the line ReadLine returned last (1-based).
     std::uint32_t LineNumber() const { return m_lineNumber; }
+    // The characters that line had, kept or not (a CR before its LF not
+    // counted).
+    std::size_t LineLength() const { return m_lineLength; }
 
     // The word of a line: from its first character that is not a space to
     // its first NUL; nullptr when nothing is left (a blank line). Tabs are not
@@ -52,4 +55,5 @@ private:
     std::size_t m_chunkPos = 0;
     bool m_atEnd = false;
     std::uint32_t m_lineNumber = 0;
+    std::size_t m_lineLength = 0;
 };

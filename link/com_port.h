@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 // One open serial port with synchronous, all-or-nothing reads and writes.
@@ -15,11 +16,13 @@
 // exceeds T ms. A hang-up or a vanished device fails a read at once on
 // POSIX; on Windows such a read fails when its time-out runs out.
 //
+// Close puts back the line settings the device had before Open.
+//
 // Every operation on a closed port fails at once without touching the
 // system, except Close, which is then simply true.
 class CComPort {
 public:
-    CComPort() = default;
+    CComPort();
     ~CComPort();
     CComPort(const CComPort&) = delete;
     CComPort& operator=(const CComPort&) = delete;
@@ -75,4 +78,11 @@ private:
 #endif
     std::uint32_t m_timeoutMs = 0;
     int m_lastOpenError = 0;
+#ifndef _WIN32
+    // The line settings found at open, put back at close: the device may be
+    // a terminal someone else uses after us.
+    struct SavedSettings;
+    void RestoreSettings();
+    std::unique_ptr<SavedSettings> m_saved;
+#endif
 };

@@ -1,10 +1,5 @@
 #include "link/com_port.h"
 
-CComPort::~CComPort()
-{
-    Close();
-}
-
 int CComPort::LastOpenError() const
 {
     return m_lastOpenError;

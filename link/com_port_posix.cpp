@@ -53,11 +53,22 @@ constexpr short HANG_UP_EVENTS = POLLHUP | POLLERR | POLLNVAL;
 
 } // namespace
 
+struct CComPort::SavedSettings {
+    termios settings{};
+};
+
+CComPort::CComPort() = default;
+
+CComPort::~CComPort()
+{
+    Close();
+}
+
 CComPort::CComPort(CComPort&& other) noexcept
     : m_fd(std::exchange(other.m_fd, CLOSED)),
       m_exclusive(std::exchange(other.m_exclusive, false)),
       m_timeoutMs(std::exchange(other.m_timeoutMs, 0)),
-      m_lastOpenError(other.m_lastOpenError)
+      m_lastOpenError(other.m_lastOpenError), m_saved(std::move(other.m_saved))
 {
 }
 
@@ -69,6 +80,7 @@ CComPort& CComPort::operator=(CComPort&& other) noexcept
         m_exclusive = std::exchange(other.m_exclusive, false);
         m_timeoutMs = std::exchange(other.m_timeoutMs, 0);
         m_lastOpenError = other.m_lastOpenError;
+        m_saved = std::move(other.m_saved);
     }
     return *this;
 }
@@ -112,6 +124,7 @@ bool CComPort::Configure(std::uint32_t baudRate)
     termios settings{};
     if (::tcgetattr(m_fd, &settings) != 0)
         return false;
+    m_saved = std::make_unique<SavedSettings>(SavedSettings{settings});
     ::cfmakeraw(&settings);
     settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
@@ -242,6 +255,7 @@ bool CComPort::Close()
     // Exclusive mode belongs to the terminal, not to our descriptor: left
     // set, it would lock out the next opener while anyone else (the
     // simulator, say) still holds the terminal.
+    RestoreSettings();
     if (m_exclusive)
         ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);
@@ -249,6 +263,16 @@ bool CComPort::Close()
     m_exclusive = false;
     m_timeoutMs = 0;
     return true;
+}
+
+// At once: waiting for the output to drain could wait forever on a line
+// nobody reads, and every transaction is over by now.
+void CComPort::RestoreSettings()
+{
+    if (!m_saved)
+        return;
+    ::tcsetattr(m_fd, TCSANOW, &m_saved->settings);
+    m_saved.reset();
 }
 
 bool CComPort::IsOpen() const

@@ -29,6 +29,13 @@ constexpr std::size_t MAX_CALL_SIZE = std::numeric_limits<DWORD>::max();
 
 } // namespace
 
+CComPort::CComPort() = default;
+
+CComPort::~CComPort()
+{
+    Close();
+}
+
 CComPort::CComPort(CComPort&& other) noexcept
     : m_handle(std::exchange(other.m_handle, CLOSED)),
       m_timeoutMs(std::exchange(other.m_timeoutMs, 0)),

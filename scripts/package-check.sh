@@ -36,7 +36,7 @@ programs=$(grep -c '^usr/bin/.' <<<"$contents")
 [ "$programs" -eq 3 ] || fail "usr/bin holds $programs files, not the three programs"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libudev1; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 dpkg-deb -f "$deb" Description | grep -q 'dialout group' || fail "the description has no dialout note"

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts the simulated controller as COM1
-# on a store of its own and opens the dialog against it. Without a display
-# the dialog runs under Xvfb. Closing the dialog stops the simulator.
+# Installs what is missing, builds every program (the dialog, vemsync and
+# vem730-sim, so that the README's command lines work afterwards), starts
+# the simulated controller as COM1 on a store of its own and opens the
+# dialog against it. Without a display the dialog runs under Xvfb. Closing
+# the dialog stops the simulator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build/release -j"$(nproc)" --target MFCVemSync vem730-sim
+cmake --build build/release -j"$(nproc)" --target MFCVemSync vemsync vem730-sim
 
 # The simulator's store and its COM1 link live under build/demo, so an
 # adapter mapped as COM1 in the user's own port folder is left alone.

@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
-# Draws the README's picture of the dialog, docs/screenshot.png: connected to
-# the simulated controller as COM1, program 1 just read. Qt's offscreen
+# Draws the README's pictures: the dialog, docs/screenshot.png, connected to
+# the simulated controller as COM1, program 1 being written, the bar showing
+# its block count; and the port setup, docs/port-setup.png. Qt's offscreen
 # platform renders it; no display is needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build/release -j"$(nproc)" --target MFCVemSync-screenshot vem730-sim
+cmake --build build/release -j"$(nproc)" --target MFCVemSync-screenshot port-setup-screenshot vem730-sim
 
 scratch=$(mktemp -d)
 export XDG_DATA_HOME="$scratch"
 . scripts/simulator.sh
-start_simulator build/release "$scratch/store"
+start_simulator build/release "$scratch/store" --pace
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 
 mkdir -p docs
 QT_QPA_PLATFORM=offscreen build/release/app/MFCVemSync-screenshot docs/screenshot.png COM1 "$scratch"
 echo "docs/screenshot.png"
+
+# The port setup over made-up USB adapters (umockdev), docs/port-setup.png.
+QT_QPA_PLATFORM=offscreen umockdev-wrapper build/release/tests/app/port-setup-screenshot docs/port-setup.png
+echo "docs/port-setup.png"

@@ -44,8 +44,12 @@ if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
     cmake --build "$out/googletest-build" -j"$jobs" >>"$logs/googletest.log"
     cmake --install "$out/googletest-build" >>"$logs/googletest.log"
 fi
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S . -B "$out/release" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVEM_GUI=OFF -DGTest_DIR="$gtest/lib/cmake/GTest" >"$logs/configure.log"
+    -DVEM_GUI=OFF -DGTest_DIR="$gtest/lib/cmake/GTest" "${launcher[@]}" >"$logs/configure.log"
 # Test discovery runs the test programs under wine: the prefix must be up
 # before the build reaches them.
 sims=()
@@ -195,6 +199,23 @@ if vemsync write program 8 "Ошибка.prgVem730" 2>russian.err; then
 fi
 grep -q "Ошибка в записываемой программе, строка: 2" russian.err ||
     fail "the message came out as: $(cat russian.err)"
+
+# Port listing and mapping are for POSIX device nodes; COMn is the port
+# itself on Windows, so they are refused with a word why.
+status=0
+vemsync ports 2>ports.err || status=$?
+[ "$status" -eq 1 ] || fail "vemsync ports gave $status"
+grep -q "COMn — это сам порт системы" ports.err || fail "ports refused as: $(cat ports.err)"
+
+# A whole-controller backup into a Cyrillic folder, a second one over it
+# (the earlier folder is set aside, then removed), and a restore that
+# reads every item back.
+timed "backup" vemsync backup "Резервная копия" 2>backup.err || fail "backup: $(cat backup.err)"
+timed "backup again" vemsync backup "Резервная копия" 2>backup.err || fail "backup again: $(cat backup.err)"
+[ -s "Резервная копия/manifest.txt" ] || fail "no manifest in the backup"
+ls -A | grep -q '^\.Резервная копия\|^Резервная копия\.old-' && fail "a staging folder was left: $(ls -A)"
+timed "restore --verify" vemsync restore "Резервная копия" --verify 2>restore.err ||
+    fail "restore: $(cat restore.err)"
 
 step "figures"
 cat "$logs/times.txt"

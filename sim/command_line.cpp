@@ -104,7 +104,11 @@ Options:
                        seeded with sample parameters and programs
   --port NAME          also publish the pty under NAME (e.g. COM3) as a link
                        in the port folder ($XDG_DATA_HOME/MFCVemSync/ports or
-                       ~/.local/share/MFCVemSync/ports); removed on exit
+                       ~/.local/share/MFCVemSync/ports); removed on exit.
+                       A link of that name left by a simulator that was
+                       killed (pointing nowhere, or at a terminal now used
+                       by someone else) is replaced, and said so on stderr;
+                       a file of that name that is not a link is refused
   --general-size G     general parameter block, bytes (0-65535; default 450)
   --axis-size A        one axis block, bytes (0-65535; default 120)
   --axes N             number of axes (0-255; default 4)
@@ -128,7 +132,9 @@ Options:
                        exception, short (last byte missing), oversize
                        (N = 254), extra-data, gap[=MS] (pause inside the
                        reply, default 200), trailing (bytes after the CRC),
-                       delay[=MS] (default 300). TARGET: always, descriptor,
+                       delay[=MS] (default 300), corrupt (a write is stored
+                       with one byte flipped, the reply as usual). TARGET:
+                       always, descriptor,
                        params, size, block-read, delete, block-write, or
                        nth=N (the N-th request, from 1).
                        e.g. --fault silent:block-read --fault bad-crc:nth=3

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 
+#include "codec/program_frame.h"
 #include "link/link_frame.h"
 
 using namespace LinkFrame;
@@ -16,7 +17,7 @@ struct ModeName {
     bool takesMs;
 };
 
-constexpr std::array<ModeName, 9> MODES{{
+constexpr std::array<ModeName, 10> MODES{{
     {FaultMode::Silent, "silent", false},
     {FaultMode::BadCrc, "bad-crc", false},
     {FaultMode::Exception, "exception", false},
@@ -26,6 +27,7 @@ constexpr std::array<ModeName, 9> MODES{{
     {FaultMode::Gap, "gap", true},
     {FaultMode::TrailingBytes, "trailing", false},
     {FaultMode::Delay, "delay", true},
+    {FaultMode::Corrupt, "corrupt", false},
 }};
 
 struct TargetName {
@@ -51,6 +53,10 @@ constexpr std::size_t EXTRA_DATA = 8;
 constexpr std::uint8_t EXTRA_BYTE = 0xA5;
 constexpr std::array<std::uint8_t, 4> TRAILING{0x55, 0xAA, 0x55, 0xAA};
 constexpr std::uint8_t CRC_FLIP = 0xFF;
+// The data byte a corrupting store flips: in a program frame, the low byte
+// of the coordinate, so the frame's text shows the change.
+constexpr std::size_t CORRUPT_OFFSET = ProgramFrame::COORDINATE_OFFSET;
+constexpr std::uint8_t CORRUPT_FLIP = 0x01;
 
 template <typename T>
 std::optional<T> ParseNumber(std::string_view text)
@@ -158,10 +164,24 @@ bool FaultApplies(const FaultRule& rule, RequestKind kind, std::uint64_t ordinal
     return false;
 }
 
+bool CorruptWrite(std::vector<std::uint8_t>& request)
+{
+    if (request.size() < READ_REQUEST_SIZE || request[FUNCTION_OFFSET] != WRITE_FILE_RECORD)
+        return false;
+    const std::size_t data = request.size() - READ_REQUEST_SIZE;
+    if (data == 0)
+        return false;
+    request[REQUEST_HEADER_SIZE + std::min(CORRUPT_OFFSET, data - 1)] ^= CORRUPT_FLIP;
+    AppendCrc(request, request.size() - CRC_SIZE);
+    return true;
+}
+
 void ApplyFault(const FaultRule& rule, std::span<const std::uint8_t> request, ReplyPlan& plan)
 {
     auto& bytes = plan.bytes;
     switch (rule.mode) {
+    case FaultMode::Corrupt:
+        return; // done to the request, before it was handled
     case FaultMode::Silent:
         plan.silent = true;
         return;

@@ -13,7 +13,7 @@
 //
 // Text form (command line): MODE[=MS]:TARGET
 //   MODE    silent | bad-crc | exception | short | oversize | extra-data |
-//           gap[=MS] | trailing | delay[=MS]
+//           gap[=MS] | trailing | delay[=MS] | corrupt
 //   TARGET  always | descriptor | params | size | block-read | delete |
 //           block-write | nth=N
 // e.g. "silent:block-read", "bad-crc:nth=3", "delay=300:size".
@@ -27,6 +27,7 @@ enum class FaultMode : std::uint8_t {
     Gap,           // a pause of MS inside the reply, after its first half
     TrailingBytes, // bytes after the reply's CRC
     Delay,         // the reply starts MS later
+    Corrupt,       // a write is stored with one byte flipped; the reply is as usual
 };
 
 enum class FaultTarget : std::uint8_t {
@@ -67,6 +68,12 @@ struct ReplyPlan {
     std::size_t gapAfter = 0; // bytes sent before the gap
     std::uint32_t gapMs = 0;
 };
+
+// A Corrupt rule's work on a write request before it is handled: flips one
+// data byte (the coordinate's low byte of the first frame of a program
+// block) and mends the CRC, so the request stores what it no longer says.
+// False, and nothing changed, for a request without data.
+bool CorruptWrite(std::vector<std::uint8_t>& request);
 
 // Bends the plan of an answer to `request` as the rule says.
 void ApplyFault(const FaultRule& rule, std::span<const std::uint8_t> request, ReplyPlan& plan);

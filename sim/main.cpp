@@ -98,6 +98,11 @@ int main(int argc, char** argv)
         return EXIT_START_FAILED;
     }
 
+    // A link left by a simulator that was killed may point nowhere, or at a
+    // terminal that now belongs to someone else.
+    if (!publisher.ReplacedTarget().empty())
+        std::cerr << "vem730-sim: replaced the earlier link " << publisher.LinkPath() << " -> "
+                  << publisher.ReplacedTarget() << '\n';
     // Scripts and tests wait for these lines instead of guessing a delay.
     std::cout << "store " << sim.StoreFolder() << '\n' << "pty " << sim.SlavePath() << '\n';
     if (!cmd.portName.empty())

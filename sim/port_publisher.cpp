@@ -37,6 +37,9 @@ bool CPortPublisher::Publish(const std::string& folder, const std::string& name,
     // one of a simulator still running, as the operator asked for this name.
     // The new link goes in under a temporary name and is renamed over the
     // old one, so the name never points nowhere.
+    m_replaced.clear();
+    if (fs::is_symlink(status))
+        m_replaced = fs::read_symlink(link, ec).string();
     const std::string temp = link + ".new." + std::to_string(::getpid());
     ::unlink(temp.c_str());
     if (::symlink(target.c_str(), temp.c_str()) != 0 || ::rename(temp.c_str(), link.c_str()) != 0) {

@@ -21,8 +21,12 @@ public:
     void Withdraw();
 
     const std::string& LinkPath() const { return m_link; }
+    // Where the link that Publish replaced pointed; empty when there was
+    // none.
+    const std::string& ReplacedTarget() const { return m_replaced; }
 
 private:
     std::string m_link;
     std::string m_target;
+    std::string m_replaced;
 };

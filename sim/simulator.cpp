@@ -186,7 +186,17 @@ ReplyPlan CSimulator::Respond(std::span<const std::uint8_t> request)
 {
     std::lock_guard lock(m_mutex);
     const std::uint64_t ordinal = ++m_requests;
-    Answer answer = RequestHandler::Handle(*m_model, request, m_options.echoWrites);
+    // A corrupting store takes the request with a byte flipped; the reply
+    // still says what the PC sent.
+    std::vector<std::uint8_t> stored(request.begin(), request.end());
+    bool corrupted = false;
+    const RequestKind kind = RequestHandler::Classify(request);
+    for (const ActiveFault& f : m_faults)
+        if (f.rule.mode == FaultMode::Corrupt && FaultApplies(f.rule, kind, ordinal - f.base))
+            corrupted = CorruptWrite(stored) || corrupted;
+    Answer answer = RequestHandler::Handle(*m_model, stored, m_options.echoWrites);
+    if (corrupted && answer.reply == stored)
+        answer.reply.assign(request.begin(), request.end());
     // A write the store did not take is a write the controller failed: the
     // PC must hear so rather than believe its data are safe.
     if (answer.changed && !Persist(*answer.changed))

@@ -2,31 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 
-namespace {
-
-constexpr std::size_t TIME_TEXT_SIZE = 32;
-constexpr long NS_PER_US = 1000;
-constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
-constexpr unsigned NIBBLE_BITS = 4;
-constexpr unsigned NIBBLE_MASK = 0x0F;
-constexpr std::size_t CHARS_PER_BYTE = 3; // two digits and a space
-
-std::string Timestamp()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    tm local{};
-    ::localtime_r(&now.tv_sec, &local);
-    char text[TIME_TEXT_SIZE];
-    const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    char micro[TIME_TEXT_SIZE];
-    std::snprintf(micro, sizeof micro, ".%06ld", now.tv_nsec / NS_PER_US);
-    return std::string(text, n) + micro;
-}
-
-} // namespace
+#include "link/line_text.h"
 
 bool CTransactionLog::Open(const std::string& path, std::string& error)
 {
@@ -40,15 +17,7 @@ bool CTransactionLog::Open(const std::string& path, std::string& error)
 
 std::string CTransactionLog::Hex(std::span<const std::uint8_t> bytes)
 {
-    std::string text;
-    text.reserve(bytes.size() * CHARS_PER_BYTE);
-    for (const std::uint8_t b : bytes) {
-        if (!text.empty())
-            text += ' ';
-        text += HEX_DIGITS[b >> NIBBLE_BITS];
-        text += HEX_DIGITS[b & NIBBLE_MASK];
-    }
-    return text;
+    return HexBytes(bytes);
 }
 
 void CTransactionLog::NoReply(std::string_view reason)
@@ -66,7 +35,7 @@ void CTransactionLog::Line(std::string_view tag, std::string_view text)
 {
     if (!m_file)
         return;
-    const std::string line = Timestamp() + ' ' + std::string(tag) + ' ' + std::string(text) + '\n';
+    const std::string line = LineTimestamp() + ' ' + std::string(tag) + ' ' + std::string(text) + '\n';
     std::fwrite(line.data(), 1, line.size(), m_file.get());
     std::fflush(m_file.get());
 }

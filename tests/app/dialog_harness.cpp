@@ -1,8 +1,10 @@
 #include "tests/app/dialog_harness.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
 #include <QTest>
@@ -66,6 +68,7 @@ void ModalCatcher::AnswerActiveWindow(QWidget* shown)
     seen.title = window->windowTitle();
     if (const auto* box = qobject_cast<QMessageBox*>(window)) {
         seen.text = box->text();
+        seen.informative = box->informativeText();
         seen.icon = box->icon();
         seen.buttons = box->standardButtons();
     }
@@ -102,6 +105,27 @@ std::vector<std::string> ModalCatcher::Texts() const
         if (seen.className == QLatin1String("QMessageBox"))
             texts.push_back(seen.text.toStdString());
     return texts;
+}
+
+ModalCatcher::Answer PickMenuEntry(const QString& entry, ModalCatcher::Answer answerOthers)
+{
+    return [entry, answerOthers](QWidget* window) {
+        if (auto* menu = qobject_cast<QMenu*>(window)) {
+            for (QAction* action : menu->actions()) {
+                if (action->text() == entry) {
+                    menu->setActiveAction(action);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                    return;
+                }
+            }
+            QTest::keyClick(menu, Qt::Key_Escape);
+            return;
+        }
+        if (answerOthers)
+            answerOthers(window);
+        else
+            QTest::keyClick(window, Qt::Key_Return);
+    };
 }
 
 ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name)
@@ -207,4 +231,27 @@ void DialogTest::TypeNumber(const QString& keys)
 void DialogTest::Click(QPushButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(WaitForCommand()) << "the command did not end";
+}
+
+std::vector<SeenModal> DialogTest::PickFromMenu(const char* entry, ModalCatcher::Answer answerOthers)
+{
+    ModalCatcher catcher(PickMenuEntry(QString::fromUtf8(entry), std::move(answerOthers)));
+    const QPoint inside(m_dialog->width() / 2, m_dialog->height() - 4);
+    QTest::mouseClick(m_dialog->windowHandle(), Qt::RightButton, Qt::NoModifier, inside);
+    EXPECT_TRUE(WaitForCommand()) << "the command did not end";
+    return catcher.Seen();
+}
+
+bool DialogTest::WaitForCommand()
+{
+    // Far beyond the longest transfer of a test, even on a loaded machine.
+    constexpr int DEADLINE_MS = 120000;
+    if (!m_dialog->IsBusy())
+        return true;
+    QEventLoop loop;
+    QObject::connect(m_dialog.get(), &CMFCVemSyncDlg::CommandFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(DEADLINE_MS, &loop, &QEventLoop::quit);
+    loop.exec();
+    return !m_dialog->IsBusy();
 }

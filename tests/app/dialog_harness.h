@@ -24,6 +24,7 @@ struct SeenModal {
     QString className; // "QMessageBox", "CAboutDlg", "QMenu", ...
     QString title;
     QString text; // a message box's text
+    QString informative; // and its informative text
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QStringList labels;  // texts of the window's labels
@@ -59,6 +60,10 @@ private:
     Answer m_answer;
     std::vector<SeenModal> m_seen;
 };
+
+// Answers a popup menu by picking `entry` (Esc when it has none) and any
+// other window with `answerOthers`, by default Enter.
+ModalCatcher::Answer PickMenuEntry(const QString& entry, ModalCatcher::Answer answerOthers = {});
 
 // Sets an environment variable for one scope and puts back what was there.
 class ScopedEnv {
@@ -112,7 +117,16 @@ protected:
     // the list, move to the entry, press Enter.
     void ChooseFromList(QComboBox* combo, const QString& text);
     void TypeNumber(const QString& keys);
+    // Clicks the button and, when that started a command, waits for it to
+    // end.
     void Click(QPushButton* button);
+    // Runs the event loop until the running command (if any) has ended or a
+    // deadline has passed; whether it has ended.
+    bool WaitForCommand();
+    // Opens the context menu and picks `entry`, as the user does, and waits
+    // for the command it started; every other window that comes up is
+    // answered by `answerOthers` (Enter by default). The windows seen.
+    std::vector<SeenModal> PickFromMenu(const char* entry, ModalCatcher::Answer answerOthers = {});
 
     std::vector<std::optional<std::string>> m_chosen; // answers, in order
     std::vector<FileRequest> m_fileRequests;

@@ -38,32 +38,34 @@ struct KeyRow {
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
     const char* port; // typed into the port field first; nullptr: left as it is
+    bool inPort;      // the key goes to the port field, not to the number field
     bool closes;      // the key itself closes the dialog
     int result;
     std::vector<std::string> warnings;
 };
 
 // The dialog runs modally, as the program runs it; the key goes to the
-// number field with "7" typed in it.
+// number field with "7" typed in it, or to the port field. A port name left
+// for the number field has gone back to the port in use by then.
 TEST_F(DialogKeys, EnterClosesAfterAFetchAndEscWithout)
 {
     const KeyRow rows[] = {
-        {"Enter", Qt::Key_Return, Qt::NoModifier, nullptr, true, QDialog::Accepted, {}},
-        {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, nullptr, true, QDialog::Accepted, {}},
-        {"Esc", Qt::Key_Escape, Qt::NoModifier, nullptr, true, QDialog::Rejected, {}},
-        {"Esc with an overlong port, no fetch", Qt::Key_Escape, Qt::NoModifier, "COM123", true,
+        {"Enter", Qt::Key_Return, Qt::NoModifier, nullptr, false, true, QDialog::Accepted, {}},
+        {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, nullptr, false, true, QDialog::Accepted, {}},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, nullptr, false, true, QDialog::Rejected, {}},
+        {"Esc with an overlong port, no fetch", Qt::Key_Escape, Qt::NoModifier, "COM123", true, true,
          QDialog::Rejected, {}},
-        {"Enter with a five-character port", Qt::Key_Return, Qt::NoModifier, "COM10", true,
+        {"Enter on a five-character port", Qt::Key_Return, Qt::NoModifier, "COM10", true, true,
          QDialog::Accepted, {}},
-        {"Enter with an overlong port stays open", Qt::Key_Return, Qt::NoModifier, "COM123", false,
+        {"Enter on an overlong port stays open", Qt::Key_Return, Qt::NoModifier, "COM123", true, false,
          QDialog::Rejected, {TOO_LONG_PORT}},
+        {"Enter after an overlong port was left", Qt::Key_Return, Qt::NoModifier, "COM123", false, true,
+         QDialog::Accepted, {}},
     };
     for (const KeyRow& row : rows) {
         SCOPED_TRACE(row.name);
         OpenDialog();
         ChooseFromList(Kind(), Qs("Программа"));
-        if (row.port)
-            TypePort(row.port);
         Dialog().hide();
 
         QWidget* focusAfterWarning = nullptr;
@@ -72,8 +74,18 @@ TEST_F(DialogKeys, EnterClosesAfterAFetchAndEscWithout)
                 QTest::keyClick(window, Qt::Key_Return);
                 return;
             }
-            TypeNumber(QStringLiteral("7"));
-            QTest::keyClick(Number(), row.key, row.modifiers);
+            // Active, as the user's window is, so that the focus moves.
+            Dialog().activateWindow();
+            QApplication::processEvents();
+            ASSERT_EQ(QApplication::activeWindow(), &Dialog());
+            if (row.port)
+                TypePort(row.port);
+            if (row.inPort) {
+                QTest::keyClick(Port(), row.key, row.modifiers);
+            } else {
+                TypeNumber(QStringLiteral("7"));
+                QTest::keyClick(Number(), row.key, row.modifiers);
+            }
             focusAfterWarning = Dialog().focusWidget();
         });
         const int result = Dialog().exec();
@@ -100,14 +112,15 @@ struct FetchRow {
     bool fileAsked;
 };
 
-// A refused fetch is reported, and the command goes on regardless. Write
-// fetches only once it knows the port is open.
-TEST_F(DialogKeys, OverlongPortIsReportedAndTheCommandGoesOn)
+// A port name typed and not chosen from the list is dropped when a command
+// starts: the field shows the port in use again and the command goes over
+// that port without a word about the typed text.
+TEST_F(DialogKeys, TypedPortGoesBackToThePortInUseWhenACommandStarts)
 {
     const FetchRow rows[] = {
-        {"Read, port open", true, true, {TOO_LONG_PORT}, true},
-        {"Write, port open", true, false, {TOO_LONG_PORT}, true},
-        {"Read, port closed", false, true, {TOO_LONG_PORT, PORT_CLOSED}, false},
+        {"Read, port open", true, true, {}, true},
+        {"Write, port open", true, false, {}, true},
+        {"Read, port closed", false, true, {PORT_CLOSED}, false},
         {"Write, port closed", false, false, {PORT_CLOSED}, false},
     };
     for (const FetchRow& row : rows) {
@@ -124,6 +137,7 @@ TEST_F(DialogKeys, OverlongPortIsReportedAndTheCommandGoesOn)
         ModalCatcher catcher;
         Click(row.read ? ReadButton() : WriteButton());
 
+        EXPECT_EQ(Port()->currentText(), QStringLiteral("COM1"));
         EXPECT_EQ(catcher.Texts(), row.warnings);
         for (const SeenModal& seen : catcher.Seen())
             ExpectWarningBox(seen);
@@ -160,6 +174,7 @@ TEST_F(DialogKeys, EnterOrSpaceOnAFocusedButtonPressesIt)
         m_chosen = {std::nullopt};
         ModalCatcher catcher;
         QTest::keyClick(button, row.key);
+        ASSERT_TRUE(WaitForCommand());
         ASSERT_EQ(m_fileRequests.size(), 1u) << "the command ran";
         EXPECT_EQ(m_fileRequests[0].kind, row.asked);
         EXPECT_TRUE(catcher.Seen().empty());

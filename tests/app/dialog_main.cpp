@@ -5,6 +5,12 @@
 
 #include <QApplication>
 
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/app_resources.h"
+
 namespace {
 
 QtMessageHandler g_defaultHandler = nullptr;
@@ -26,6 +32,18 @@ int main(int argc, char** argv)
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
     g_defaultHandler = qInstallMessageHandler(QuietHandler);
+    // The dialog's settings go to a folder of the run's own, never to the
+    // user's.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string config = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
+                         "/dialog-tests-config-XXXXXX";
+    if (::mkdtemp(config.data()) == nullptr)
+        return 1;
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    // As the program runs: Qt's own windows speak Russian.
+    InstallQtTranslations(app);
+    const int status = RUN_ALL_TESTS();
+    std::filesystem::remove_all(config);
+    return status;
 }

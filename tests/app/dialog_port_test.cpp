@@ -6,6 +6,8 @@
 #include <array>
 #include <filesystem>
 
+#include <unistd.h>
+
 #include "link/controller_info.h"
 #include "tests/app/dialog_harness.h"
 
@@ -100,6 +102,43 @@ TEST_F(PortSelection, ChoosingAPortClosesTheOldOneInAnyCaseAndTriesTheNew)
     }
 }
 
+// The status keeps its own words; its tooltip and the warning of a command
+// say what the chosen name reaches and why it did not open.
+TEST_F(PortSelection, APortThatDidNotOpenSaysWhy)
+{
+    const std::string folder = PathOf("data/MFCVemSync/ports");
+    const std::string unplugged = "Устройство COM1 (" + folder + "/COM1 → " + PathOf("unplugged") +
+                                  ") не найдено: адаптер не подключён или порт назначен не тому "
+                                  "устройству (см. «Настройка портов…» или vemsync ports).";
+    OpenOn("COM1");
+    EXPECT_EQ(Status()->toolTip().toStdString(),
+              "COM1: ссылка на " + PathOf("unplugged") + " (нет устройства: не подключено)\n" + unplugged);
+    {
+        m_chosen = {std::nullopt};
+        ModalCatcher catcher;
+        Click(ReadButton());
+        ASSERT_EQ(catcher.Seen().size(), 1u);
+        EXPECT_EQ(catcher.Seen()[0].text, Qs(PORT_CLOSED));
+        EXPECT_EQ(catcher.Seen()[0].informative.toStdString(), unplugged);
+    }
+
+    ChooseFromList(Port(), QStringLiteral("COM3"));
+    ASSERT_EQ(Status()->text(), Qs(OPEN));
+    EXPECT_EQ(Status()->toolTip().toStdString(), "COM3: ссылка на " + m_sim->SlavePath() + " (есть)");
+
+    // Another program holds the line: the status says "Не открыт", the
+    // tooltip who holds it.
+    ChooseFromList(Port(), QStringLiteral("COM4"));
+    CControllerLink holder(CControllerLink::REOPEN_BAUD_RATE, m_sim->SlavePath().c_str(), START_TIMEOUT_MS);
+    ASSERT_TRUE(holder.IsOpen());
+    ChooseFromList(Port(), QStringLiteral("COM3"));
+    ASSERT_EQ(Status()->text(), Qs(NOT_OPEN));
+    const std::string busy = "COM3 (" + folder + "/COM3 → " + m_sim->SlavePath() + ") занят. Его держит открытым: ";
+    const std::string tip = Status()->toolTip().toStdString();
+    EXPECT_NE(tip.find("\n" + busy), std::string::npos) << tip;
+    EXPECT_NE(tip.find("(PID " + std::to_string(::getpid()) + ")"), std::string::npos) << tip;
+}
+
 TEST_F(PortSelection, ChoosingTheOpenPortAgainReopensItWithTheShortTimeout)
 {
     OpenOn("COM3");
@@ -139,7 +178,8 @@ struct TypedRow {
 };
 
 // Only a choice from the list opens a port; a name typed into the field is
-// just text, also when it names an entry of the list.
+// just text, also when it names an entry of the list, and gives way to the
+// name of the port in use when the field is left.
 TEST_F(PortSelection, TypingAPortNameOpensNothing)
 {
     const TypedRow rows[] = {
@@ -160,6 +200,7 @@ TEST_F(PortSelection, TypingAPortNameOpensNothing)
         } else {
             EXPECT_NE(QApplication::focusWidget(), Port()) << "the focus left the field";
             EXPECT_TRUE(Dialog().isVisible());
+            EXPECT_EQ(Port()->currentText(), QStringLiteral("COM1")) << "the port in use is shown again";
         }
         EXPECT_FALSE(DialogLink().IsOpen());
         EXPECT_EQ(Status()->text(), QString());

@@ -91,6 +91,7 @@ TEST_F(DialogTransfer, ParametersReadAndWrittenBackThroughTheButtons)
     const int blocks = info.generalParamSize() / GENERAL_PIECE + info.axisCount();
     EXPECT_EQ(Progress()->maximum(), blocks);
     EXPECT_EQ(Progress()->value(), blocks);
+    EXPECT_EQ(Progress()->text(), Qs("Считано: ") + QString::number(read.size()) + Qs(" байт"));
 
     std::string edited = read;
     std::transform(edited.begin(), edited.end(), edited.begin(),
@@ -99,13 +100,15 @@ TEST_F(DialogTransfer, ParametersReadAndWrittenBackThroughTheButtons)
     WriteWholeFile(PathOf("edited.paramVem730"), edited);
     Click(WriteButton());
     EXPECT_EQ(ParameterFileOf(*m_sim), edited);
+    EXPECT_EQ(Progress()->text(), Qs("Записано: 930 байт")) << "the descriptor the store starts with";
 
     EXPECT_TRUE(catcher.Seen().empty());
     EXPECT_EQ(m_fileRequests, (std::vector<FileRequest>{{FileDialogKind::SaveAs, PARAMETER_FILTER},
                                                         {FileDialogKind::Open, PARAMETER_FILTER}}));
 }
 
-// Records the bar's range and value each time it is painted.
+// Records the bar's text each time it is painted with one: the block count
+// while the transfer moves, what was done after it.
 class PaintRecorder : public QObject {
 public:
     explicit PaintRecorder(QProgressBar* bar) : m_bar(bar) { bar->installEventFilter(this); }
@@ -117,12 +120,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_bar && event->type() == QEvent::Paint) {
-            // A value below the minimum (Qt's "reset") is drawn as an empty
-            // bar, the same picture as the minimum.
-            const int shown = std::max(m_bar->value(), m_bar->minimum());
-            const std::string seen =
-                std::to_string(shown) + " of " + std::to_string(m_bar->maximum());
+        // Until the transfer has set its range the bar shows no text; what
+        // is painted then is the picture of the command before.
+        if (watched == m_bar && event->type() == QEvent::Paint && m_bar->isTextVisible()) {
+            const std::string seen = m_bar->text().toStdString();
             if (m_painted.empty() || m_painted.back() != seen)
                 m_painted.push_back(seen);
         }
@@ -141,15 +142,17 @@ struct ProgressRow {
     std::vector<std::string> painted;
 };
 
-// The transfer holds the event loop for its whole length; the bar must be
-// painted anew after every block all the same.
-TEST_F(DialogTransfer, BarIsPaintedAfterEveryBlockWhileTheTransferRuns)
+// The bar is painted anew after every block, with the block count, and
+// says what was done once the transfer has succeeded.
+TEST_F(DialogTransfer, BarCountsTheBlocksAndThenSaysWhatWasDone)
 {
     const ProgressRow rows[] = {
         {"read of 23 frames", true, 23,
-         {"0 of 5", "1 of 5", "2 of 5", "3 of 5", "4 of 5", "5 of 5"}},
-        {"write of 12 lines", false, 12, {"0 of 3", "1 of 3", "2 of 3", "3 of 3"}},
-        {"write of 4 lines", false, 4, {"0 of 1", "1 of 1"}},
+         {"0/5", "1/5", "2/5", "3/5", "4/5", "5/5", "Считано: 23 слова"}},
+        {"write of 12 lines", false, 12, {"0/3", "1/3", "2/3", "3/3", "Записано: 12 слов"}},
+        {"write of 4 lines", false, 4, {"0/1", "1/1", "Записано: 4 слова"}},
+        {"read of 21 frames", true, 21,
+         {"0/5", "1/5", "2/5", "3/5", "4/5", "5/5", "Считано: 21 слово"}},
     };
     Choose("Программа", "4");
     for (const ProgressRow& row : rows) {
@@ -198,6 +201,9 @@ TEST_F(DialogTransfer, EmptyRangeShowsAnEmptyBarNotABusyOne)
     EXPECT_TRUE(std::filesystem::exists(PathOf("none.prgVem730")));
     EXPECT_LT(Progress()->minimum(), Progress()->maximum()) << "never Qt's busy range";
     EXPECT_EQ(Progress()->value(), Progress()->minimum());
+    EXPECT_EQ(Progress()->text(), Qs("Считано: 0 слов"));
+    // The bar itself, under the text, as it was at the start.
+    Progress()->setTextVisible(false);
     EXPECT_TRUE(Progress()->grab().toImage() == empty) << "the bar looks as it did at the start";
 }
 
@@ -269,6 +275,7 @@ struct FileDialogRow {
     bool read;
     QFileDialog::AcceptMode mode;
     QStringList filters;
+    const char* suffix; // added to a name typed without one
 };
 
 // Without the test hook the standard file dialogs come up, with the kind's
@@ -280,10 +287,10 @@ TEST_F(DialogTransfer, StandardFileDialogsOfferTheKindsFilter)
     const QStringList parameters{Qs("Параметры Вем-730 (*.paramVem730)"),
                                  QStringLiteral("All Files (*)")};
     const FileDialogRow rows[] = {
-        {"Read parameters", "Параметры", true, QFileDialog::AcceptSave, parameters},
-        {"Write parameters", "Параметры", false, QFileDialog::AcceptOpen, parameters},
-        {"Read a program", "Программа", true, QFileDialog::AcceptSave, programs},
-        {"Write a subprogram", "Подпрограмма", false, QFileDialog::AcceptOpen, programs},
+        {"Read parameters", "Параметры", true, QFileDialog::AcceptSave, parameters, "paramVem730"},
+        {"Write parameters", "Параметры", false, QFileDialog::AcceptOpen, parameters, ""},
+        {"Read a program", "Программа", true, QFileDialog::AcceptSave, programs, "prgVem730"},
+        {"Write a subprogram", "Подпрограмма", false, QFileDialog::AcceptOpen, programs, ""},
     };
     for (const FileDialogRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -291,8 +298,10 @@ TEST_F(DialogTransfer, StandardFileDialogsOfferTheKindsFilter)
         std::optional<QFileDialog::AcceptMode> mode;
         QStringList filters;
         bool confirmsOverwrite = false;
+        QString suffix;
         ModalCatcher catcher([&](QWidget* window) {
             if (auto* files = qobject_cast<QFileDialog*>(window)) {
+                suffix = files->defaultSuffix();
                 mode = files->acceptMode();
                 filters = files->nameFilters();
                 confirmsOverwrite = !files->testOption(QFileDialog::DontConfirmOverwrite);
@@ -305,6 +314,7 @@ TEST_F(DialogTransfer, StandardFileDialogsOfferTheKindsFilter)
         EXPECT_TRUE(catcher.Seen()[0].closed) << "Esc leaves it";
         EXPECT_EQ(mode, row.mode);
         EXPECT_EQ(filters, row.filters);
+        EXPECT_EQ(suffix, Qs(row.suffix));
         if (row.read) {
             EXPECT_TRUE(confirmsOverwrite) << "Save As asks before replacing a file";
         }
@@ -332,6 +342,91 @@ TEST_F(DialogTransfer, StandardSaveAsDialogNamesTheFile)
     ASSERT_EQ(catcher.Seen().size(), 1u);
     EXPECT_TRUE(catcher.Seen()[0].closed);
     EXPECT_EQ(ReadWholeFile(PathOf("Деталь.prgVem730")), CrLfText(ProgramLines(2)));
+}
+
+struct ReplaceRow {
+    const char* name;
+    QMessageBox::StandardButton answer;
+    bool replaced;
+};
+
+// A name typed without the extension is the name of the file with it; the
+// question before replacing a file is asked about that file, in Russian.
+TEST_F(DialogTransfer, SaveAsAsksBeforeReplacingTheFileThatWillBeWritten)
+{
+    const ReplaceRow rows[] = {
+        {"answered No", QMessageBox::No, false},
+        {"answered Yes", QMessageBox::Yes, true},
+    };
+    Dialog().SetFileChooser({});
+    Choose("Программа", "5");
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 5}, ChainOf(ProgramLines(2))));
+    for (const ReplaceRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteWholeFile(PathOf("prog1.prgVem730"), "old");
+        ModalCatcher catcher([&](QWidget* window) {
+            if (auto* files = qobject_cast<QFileDialog*>(window)) {
+                files->selectFile(QString::fromStdString(PathOf("prog1")));
+                QTest::keyClick(files, Qt::Key_Return);
+            } else if (auto* box = qobject_cast<QMessageBox*>(window)) {
+                QTest::mouseClick(box->button(row.answer), Qt::LeftButton);
+            }
+        });
+        Click(ReadButton());
+        ASSERT_EQ(catcher.Seen().size(), 2u);
+        EXPECT_EQ(catcher.Seen()[0].className, QStringLiteral("QFileDialog"));
+        EXPECT_EQ(catcher.Seen()[1].text, Qs("prog1.prgVem730 уже существует.\nЗаменить его?"));
+        EXPECT_EQ(ReadWholeFile(PathOf("prog1.prgVem730")),
+                  row.replaced ? CrLfText(ProgramLines(2)) : std::string("old"));
+        EXPECT_FALSE(std::filesystem::exists(PathOf("prog1")));
+    }
+}
+
+// The file dialogs start in the user's documents folder, then in the folder
+// of the last file chosen, Open and Save As alike.
+TEST_F(DialogTransfer, FileDialogsOpenInTheFolderOfTheLastFileChosen)
+{
+    const std::string home = PathOf("home");
+    std::filesystem::create_directories(home + "/Documents");
+    std::filesystem::create_directories(PathOf("parts"));
+    const ScopedEnv homeEnv("HOME", home);
+    const ScopedEnv configEnv("XDG_CONFIG_HOME", home + "/.config");
+    Dialog().SetFileChooser({});
+    Choose("Программа", "5");
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 5}, ChainOf(ProgramLines(2))));
+
+    std::vector<std::string> folders;
+    ModalCatcher catcher([&](QWidget* window) {
+        auto* files = qobject_cast<QFileDialog*>(window);
+        if (files == nullptr)
+            return;
+        folders.push_back(files->directory().absolutePath().toStdString());
+        if (folders.size() == 1) {
+            files->selectFile(QString::fromStdString(PathOf("parts/p")));
+            QTest::keyClick(files, Qt::Key_Return);
+        } else {
+            QTest::keyClick(files, Qt::Key_Escape);
+        }
+    });
+    Click(ReadButton());
+    Click(WriteButton());
+    EXPECT_EQ(folders, (std::vector<std::string>{home + "/Documents", PathOf("parts")}));
+    EXPECT_EQ(ReadWholeFile(PathOf("parts/p.prgVem730")), CrLfText(ProgramLines(2)));
+}
+
+// A post-processor's output picked under "All Files" is sent as it is.
+TEST_F(DialogTransfer, WriteSendsAChosenFileOfAnotherExtensionAsItIs)
+{
+    const std::vector<std::string> lines = ProgramLines(12);
+    WriteWholeFile(PathOf("cam.nc"), CrLfText(lines));
+    Choose("Программа", "2");
+    m_chosen = {PathOf("cam.nc")};
+    ModalCatcher catcher;
+    Click(WriteButton());
+    EXPECT_TRUE(catcher.Seen().empty());
+    EXPECT_EQ(m_sim->ProgramFrames({LinkFile::Program, 2}), ChainOf(lines));
+    EXPECT_EQ(Progress()->text(), Qs("Записано: 12 слов"));
+    EXPECT_FALSE(std::filesystem::exists(PathOf("cam.nc.prgVem730")));
 }
 
 } // namespace

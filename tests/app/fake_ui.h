@@ -64,6 +64,23 @@ public:
                 warnings.push_back(e.substr(5));
         return warnings;
     }
+    // The messages with their details, as the command line prints them.
+    std::vector<std::string> Shown() const
+    {
+        std::vector<std::string> lines;
+        std::size_t detail = 0;
+        for (const std::string& e : events) {
+            const std::string::size_type space = e.find(' ');
+            const std::string tag = e.substr(0, space);
+            if (tag != "warn" && tag != "info" && tag != "ask")
+                continue;
+            lines.push_back(e.substr(space + 1));
+            if (detail < details.size() && !details[detail].empty())
+                lines.push_back(details[detail]);
+            ++detail;
+        }
+        return lines;
+    }
     // The progress events alone.
     std::vector<std::string> Progress() const
     {

@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <sstream>
 
 #include <sys/resource.h>
 
@@ -93,7 +94,6 @@ TEST(TransferPaths, ExtensionRules)
         EXPECT_EQ(ReadPathFor(row.kind, row.chosen), row.read) << row.name << ": " << row.chosen;
         EXPECT_EQ(WritePathFor(row.kind, row.chosen), row.write) << row.name << ": " << row.chosen;
     }
-    EXPECT_EQ(ImagePathFor("/d/x.prgVem730"), "/d/x.prgVem730.tmp");
 }
 
 TEST(TransferPaths, ProgramNumberIsReadDigitByDigit)
@@ -114,6 +114,36 @@ TEST_F(FrontPart, WriteOpensTheChosenFileInItsOwnCase)
     ASSERT_EQ(Write(DataKind::Program, "1", file), CommandResult::Done);
     EXPECT_EQ(m_sim->ProgramFrames({LinkFile::Program, 1}).size(), 2u);
     EXPECT_TRUE(m_ui.Warnings().empty());
+}
+
+struct ExistingRow {
+    const char* name;
+    DataKind kind;
+    const char* existing; // files there are, beside the chosen name
+    const char* chosen;
+    const char* written;
+};
+
+// Write takes a chosen file that exists as it is, whatever its name; the
+// extension goes only onto a name that names no file.
+TEST_F(FrontPart, WriteTakesAnExistingChosenFileAsItIs)
+{
+    const ExistingRow rows[] = {
+        {"other extension", DataKind::Program, "cam.nc", "cam.nc", "cam.nc"},
+        {"no extension, file there", DataKind::Subprogram, "sub", "sub", "sub"},
+        {"no extension, both there", DataKind::Program, "p1 p1.prgVem730", "p1", "p1"},
+        {"no file of that name", DataKind::Program, "p2.prgVem730", "p2", "p2.prgVem730"},
+        {"parameters", DataKind::Parameters, "m.bak", "m.bak", "m.bak"},
+        {"a folder is no file", DataKind::Program, "", "dir", "dir.prgVem730"},
+    };
+    std::filesystem::create_directory(PathOf("dir"));
+    for (const ExistingRow& row : rows) {
+        std::istringstream names(row.existing);
+        for (std::string name; names >> name;)
+            WriteWholeFile(PathOf(name), "x");
+        EXPECT_EQ(WritePathFor(row.kind, PathOf(row.chosen)), PathOf(row.written))
+            << row.name << ": " << row.chosen;
+    }
 }
 
 // A Read that fails leaves an existing file byte for byte as it was, and

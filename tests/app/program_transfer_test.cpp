@@ -186,7 +186,7 @@ TEST_F(ProgramTransfer, ProgramWrittenAndReadBackGivesTheSameText)
     EXPECT_TRUE(m_ui.Warnings().empty());
 }
 
-TEST_F(ProgramTransfer, ExportFailureKeepsTheImage)
+TEST_F(ProgramTransfer, ExportFailureLeavesNoImage)
 {
     // A middle frame with a code that has no text: the export cannot reach
     // the chain's last frame.
@@ -196,8 +196,8 @@ TEST_F(ProgramTransfer, ExportFailureKeepsTheImage)
     const std::string file = PathOf("broken");
     EXPECT_EQ(Read(DataKind::Program, "6", file), CommandResult::Failed);
     EXPECT_EQ(m_ui.Warnings(), std::vector<std::string>{Msg::DECODE_FAILED});
-    EXPECT_TRUE(std::filesystem::exists(file + ".prgVem730.tmp"));
     EXPECT_FALSE(std::filesystem::exists(file + ".prgVem730"));
+    EXPECT_EQ(FolderEntries(PrivateFolder()), std::vector<std::string>{});
 }
 
 struct ProgramFaultRow {

@@ -1,6 +1,7 @@
 #include "tests/app/transfer_harness.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,6 +24,10 @@ TransferTest::TransferTest() : m_memory(TRANSFER_BUFFER_SIZE + 2 * GUARD, GUARD_
 
 void TransferTest::TearDown()
 {
+    // Every command, whatever its end, takes its scratch files with it.
+    EXPECT_EQ(FolderEntries(PrivateFolder()), std::vector<std::string>{})
+        << "temporary files left in the private folder";
+    ::unsetenv("XDG_RUNTIME_DIR");
     const auto isGuard = [](std::uint8_t b) { return b == GUARD_BYTE; };
     EXPECT_TRUE(std::all_of(m_memory.begin(), m_memory.begin() + GUARD, isGuard))
         << "something was placed before the transfer buffer";
@@ -40,6 +45,9 @@ void TransferTest::Start(SimOptions options)
     m_commands.reset();
     m_link.reset();
     m_sim.reset();
+    // The commands' private scratch files go here, where a test can see
+    // them; vemsync started by the test inherits the folder.
+    ::setenv("XDG_RUNTIME_DIR", PrivateFolder().c_str(), 1);
     options.storeDir = PathOf("store");
     options.logPath = PathOf("line.log");
     m_sim = std::make_unique<CSimulator>(options);
@@ -156,6 +164,14 @@ std::vector<std::string> FolderEntries(const std::string& folder)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::map<std::string, std::string> FolderFiles(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const std::string& name : FolderEntries(folder))
+        files[name] = ReadWholeFile(folder + "/" + name);
+    return files;
 }
 
 const std::vector<std::string> SAMPLE_WORDS = {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,12 +51,15 @@ protected:
     CommandResult Write(DataKind kind, const std::string& number, const std::string& file);
 
     std::string PathOf(const std::string& name) const { return m_folder.Path() + "/" + name; }
+    // XDG_RUNTIME_DIR of the test and of the vemsync it starts.
+    std::string PrivateFolder() const { return m_runtime.Path(); }
     std::vector<LoggedRequest> Requests() const;
     std::vector<std::string> RequestSummaries() const;
 
     TransferBuffer Buffer();
 
     CTempFolder m_folder;
+    CTempFolder m_runtime;
     std::unique_ptr<CSimulator> m_sim;
     std::unique_ptr<CControllerLink> m_link;
     ControllerInfo m_info;
@@ -79,3 +83,5 @@ std::vector<std::string> ProgramLines(std::size_t count);
 std::string ParameterFileOf(const CSimulator& sim);
 // Files in a folder, names only.
 std::vector<std::string> FolderEntries(const std::string& folder);
+// A folder's files, name to bytes.
+std::map<std::string, std::string> FolderFiles(const std::string& folder);

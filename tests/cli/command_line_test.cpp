@@ -35,6 +35,21 @@ CliRequest Request(Action action, Kind kind, std::string number, std::string fil
     return request;
 }
 
+CliRequest Ports(Action action, std::string port = "COM1", std::string device = "")
+{
+    CliRequest request;
+    request.action = action;
+    request.port = std::move(port);
+    request.device = std::move(device);
+    return request;
+}
+
+CliRequest Traced(CliRequest request, std::string trace)
+{
+    request.trace = std::move(trace);
+    return request;
+}
+
 CliRequest Help(std::string topic)
 {
     CliRequest request;
@@ -74,11 +89,23 @@ TEST(ParseCommandLine, EveryCommandWithItsOptionsAnywhere)
          {"import", "p", "--subprogram", "i"},
          Request(Action::Import, Kind::Subprogram, "", "p", "i")},
         {"export", {"export", "i", "p"}, Request(Action::Export, Kind::Program, "", "p", "i")},
+        {"compare params", {"compare", "params", "f"}, Request(Action::Compare, Kind::Parameters, "", "f")},
+        {"compare subprogram on a port",
+         {"compare", "subprogram", "12", "f", "--port", "COM2"},
+         Request(Action::Compare, Kind::Subprogram, "12", "f", "", "COM2")},
         {"help", {"--help"}, Help("")},
         {"short help", {"-h"}, Help("")},
         {"help for a command", {"write", "--help"}, Help("write")},
         {"help before a command", {"-h", "export"}, Help("export")},
         {"help wins over a missing argument", {"read", "program", "--help"}, Help("read")},
+        {"read with a trace", {"read", "params", "f", "--trace", "t.log"},
+         Traced(Request(Action::Read, Kind::Parameters, "", "f"), "t.log")},
+        {"write with a trace given with =", {"--trace=t", "write", "program", "3", "f"},
+         Traced(Request(Action::Write, Kind::Program, "3", "f"), "t")},
+        {"ports", {"ports"}, Ports(Action::Ports)},
+        {"ports map", {"ports", "map", "COM3", "/dev/ttyUSB0"}, Ports(Action::MapPort, "COM3", "/dev/ttyUSB0")},
+        {"ports unmap", {"ports", "unmap", "COM10"}, Ports(Action::UnmapPort, "COM10")},
+        {"help for ports", {"ports", "--help"}, Help("ports")},
     };
     for (const ParseRow& row : rows) {
         SCOPED_TRACE(std::string(row.name) + ": " + Joined(row.args));
@@ -94,6 +121,70 @@ TEST(ParseCommandLine, EveryCommandWithItsOptionsAnywhere)
         EXPECT_EQ(got->port, row.expected.port);
         EXPECT_EQ(got->noClobber, row.expected.noClobber);
         EXPECT_EQ(got->helpTopic, row.expected.helpTopic);
+        EXPECT_EQ(got->device, row.expected.device);
+        EXPECT_EQ(got->trace, row.expected.trace);
+    }
+}
+
+struct ErrorRow {
+    const char* name;
+    std::vector<std::string> args;
+    std::string expected;
+};
+
+TEST(ParseCommandLine, PortsAndTraceRefuseWhatDoesNotFit)
+{
+    const ErrorRow rows[] = {
+        {"map without a device", {"ports", "map", "COM3"}, "missing arguments: usage: vemsync ports map COMn DEVICE"},
+        {"unmap of two", {"ports", "unmap", "COM3", "COM4"}, "too many arguments: usage: vemsync ports unmap COMn"},
+        {"unknown change", {"ports", "link", "COM3"}, "unknown ports command \"link\" (map, unmap)"},
+        {"ports with a port", {"ports", "--port", "COM2"}, "--port applies to read, write and compare only"},
+        {"trace without a file", {"read", "params", "f", "--trace"}, "--trace needs a file name"},
+        {"trace with an empty name", {"read", "params", "f", "--trace="}, "--trace needs a file name"},
+        {"trace on an offline command", {"check", "f", "--trace", "t"}, "--trace applies to read, write and compare only"},
+        {"trace on ports", {"ports", "--trace", "t"}, "--trace applies to read, write and compare only"},
+    };
+    for (const ErrorRow& row : rows) {
+        std::string error;
+        EXPECT_FALSE(ParseCommandLine(row.args, error).has_value()) << row.name;
+        EXPECT_EQ(error, row.expected) << row.name << ": " << Joined(row.args);
+    }
+}
+
+struct FlagRow {
+    const char* name;
+    std::vector<std::string> args;
+    bool accepted;
+    bool acceptRewrites;
+    bool verify;
+};
+
+TEST(ParseCommandLine, WriteSafetyOptionsWhereTheyApply)
+{
+    const FlagRow rows[] = {
+        {"write accepting rewrites", {"write", "program", "1", "f", "--accept-rewrites"}, true, true, false},
+        {"write verified", {"--verify", "write", "params", "f"}, true, false, true},
+        {"write with both", {"write", "subprogram", "3", "f", "--verify", "--accept-rewrites"}, true, true,
+         true},
+        {"check accepting rewrites", {"check", "f", "--accept-rewrites"}, true, true, false},
+        {"read verified", {"read", "params", "f", "--verify"}, false, false, false},
+        {"compare verified", {"compare", "params", "f", "--verify"}, false, false, false},
+        {"compare accepting rewrites", {"compare", "program", "1", "f", "--accept-rewrites"}, false, false,
+         false},
+        {"import accepting rewrites", {"import", "f", "i", "--accept-rewrites"}, false, false, false},
+        {"check verified", {"check", "f", "--verify"}, false, false, false},
+    };
+    for (const FlagRow& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + ": " + Joined(row.args));
+        std::string error;
+        const std::optional<CliRequest> got = ParseCommandLine(row.args, error);
+        ASSERT_EQ(got.has_value(), row.accepted) << error;
+        if (!got) {
+            EXPECT_NE(error.find("applies to"), std::string::npos) << error;
+            continue;
+        }
+        EXPECT_EQ(got->acceptRewrites, row.acceptRewrites);
+        EXPECT_EQ(got->verify, row.verify);
     }
 }
 

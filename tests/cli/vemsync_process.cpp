@@ -176,6 +176,8 @@ VemsyncRun RunVemsync(const std::vector<std::string>& args, const VemsyncOptions
     errWrite.Reset();
     nullInput.Reset();
     CFileDescriptor process(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    if (options.whileRunning)
+        options.whileRunning(pid);
 
     Stream streams[] = {{std::move(outRead), &run.out}, {std::move(errRead), &run.err}};
     const auto deadline = Clock::now() + RUN_DEADLINE;

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ struct VemsyncOptions {
     // Run as this user and group (the test must be root to ask for it).
     std::optional<uid_t> user;
     std::optional<gid_t> group;
+    // Called with the child's process id once it runs, before its output is
+    // collected: for a test that signals it mid-way.
+    std::function<void(pid_t)> whileRunning;
 };
 
 // What one run left behind. `status` is the exit status, 128 + the signal

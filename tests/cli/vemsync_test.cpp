@@ -60,15 +60,6 @@ std::vector<std::string> TransferArgs(bool read, DataKind kind, const std::strin
     return args;
 }
 
-// A folder's files, name to bytes.
-std::map<std::string, std::string> FolderFiles(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    for (const std::string& name : FolderEntries(folder))
-        files[name] = ReadWholeFile(folder + "/" + name);
-    return files;
-}
-
 std::vector<std::string> Described(const std::vector<LoggedRequest>& requests)
 {
     std::vector<std::string> lines;
@@ -96,7 +87,7 @@ struct CommandRow {
 TEST_F(VemsyncTest, EachCommandDoesWhatTheDialogsCommandDoes)
 {
     const std::string program12 = CrLfText(TWELVE_LINES);
-    const std::string program3 = CrLfText({"G0", "X10", "F100"});
+    const std::string program3 = CrLfText({"G0", "X0.010F00", "F100"});
     const std::string rejected4 = CrLfText({"G90", "G0", "X1.000F10", "x10", "M30"});
     const std::string parameters = Pattern(PARAMETER_FILE_SIZE, 7);
     std::vector<ProgramFrame> broken = ChainOf({"G90", "G0", "M30"});
@@ -178,6 +169,7 @@ TEST_F(VemsyncTest, EachCommandDoesWhatTheDialogsCommandDoes)
         arm();
         before = Requests().size();
         m_ui.events.clear();
+        m_ui.details.clear();
         const std::string dialogFile = dialogFolder + "/" + row.file;
         const CommandResult result = row.read ? Read(row.kind, row.number, dialogFile)
                                               : Write(row.kind, row.number, dialogFile);
@@ -187,7 +179,12 @@ TEST_F(VemsyncTest, EachCommandDoesWhatTheDialogsCommandDoes)
 
         const std::vector<std::string> expected =
             row.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.message};
-        EXPECT_EQ(LinesOf(run.err), expected) << run.Describe();
+        // The detail under the message names the file in its own folder.
+        std::vector<std::string> shown = m_ui.Shown();
+        for (std::string& line : shown)
+            if (const auto at = line.find(dialogFolder); at != std::string::npos)
+                line.replace(at, dialogFolder.size(), cliFolder);
+        EXPECT_EQ(LinesOf(run.err), shown) << run.Describe();
         EXPECT_EQ(m_ui.Warnings(), expected);
         EXPECT_EQ(run.status, row.message.empty() ? 0 : 1) << run.Describe();
         EXPECT_EQ(result, row.message.empty() ? CommandResult::Done : CommandResult::Failed);
@@ -246,7 +243,9 @@ TEST_F(VemsyncTest, ClosedPortNamesTheDeviceAndTheCause)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(LinesOf(run.err),
               (std::vector<std::string>{Msg::PORT_CLOSED,
-                                        "vemsync: cannot open " + absent + ": No such file or directory"}))
+                                        "Устройство " + absent + " не найдено: адаптер не подключён или "
+                                        "порт назначен не тому устройству (см. «Настройка портов…» или "
+                                        "vemsync ports)."}))
         << run.Describe();
     EXPECT_FALSE(FileExists(PathOf("p.paramVem730")));
     EXPECT_EQ(m_sim->RequestCount(), 0u);
@@ -258,9 +257,47 @@ TEST_F(VemsyncTest, ClosedPortNamesTheDeviceAndTheCause)
     EXPECT_EQ(named.status, 1);
     EXPECT_EQ(LinesOf(named.err),
               (std::vector<std::string>{Msg::PORT_CLOSED,
-                                        "vemsync: cannot open COM4 (" + PathOf("xdg/MFCVemSync/ports/COM4") +
-                                            "): No such file or directory"}))
+                                        "Устройство COM4 (" + PathOf("xdg/MFCVemSync/ports/COM4") + " → " +
+                                            absent + ") не найдено: адаптер не подключён или порт назначен "
+                                            "не тому устройству (см. «Настройка портов…» или vemsync ports)."}))
         << named.Describe();
+}
+
+// The trace file holds every frame both ways, as the controller's side saw
+// them, and a second run appends to it.
+TEST_F(VemsyncTest, TraceFileFollowsEveryFrameOfATransfer)
+{
+    const std::string trace = PathOf("line.trace");
+    const VemsyncRun run = Vemsync({"read", "params", PathOf("p"), "--port", Port(), "--trace", trace});
+    ASSERT_EQ(run.status, 0) << run.Describe();
+    constexpr std::size_t STAMP = 27; // "YYYY-MM-DDTHH:MM:SS.uuuuuu "
+    std::vector<std::string> crossings;
+    std::vector<std::string> meanings;
+    for (const std::string& line : LinesOf(ReadWholeFile(trace))) {
+        const std::size_t bar = line.find(" | ");
+        ASSERT_NE(bar, std::string::npos) << line;
+        std::string bytes = line.substr(STAMP, bar - STAMP);
+        bytes = (bytes.rfind("→", 0) == 0 ? "REQ" : "REP") + bytes.substr(std::string("→").size());
+        crossings.push_back(bytes);
+        meanings.push_back(line.substr(bar + 3));
+    }
+    std::vector<std::string> logged;
+    for (const std::string& line : LinesOf(ReadWholeFile(PathOf("line.log"))))
+        logged.push_back(line.substr(STAMP));
+    EXPECT_EQ(crossings, logged);
+    ASSERT_GE(meanings.size(), 2u);
+    EXPECT_EQ(meanings[0], "чтение файл 0x0000 запись 1 длина 0");
+    EXPECT_EQ(meanings[1], "чтение файл 0x0000 запись 1 длина 0 → 16 байт");
+
+    const VemsyncRun again = Vemsync({"read", "params", PathOf("q"), "--port", Port(), "--trace", trace});
+    ASSERT_EQ(again.status, 0) << again.Describe();
+    EXPECT_EQ(LinesOf(ReadWholeFile(trace)).size(), 2 * crossings.size());
+
+    const VemsyncRun unwritable =
+        Vemsync({"read", "params", PathOf("r"), "--port", Port(), "--trace", PathOf("none/t")});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err.rfind("vemsync: cannot open the trace file " + PathOf("none/t"), 0), 0u)
+        << unwritable.Describe();
 }
 
 // Operators who are not in the dialout group meet this first; the line after
@@ -284,9 +321,10 @@ TEST_F(VemsyncTest, PortWithoutPermissionGivesTheDialoutLine)
     EXPECT_EQ(run.status, 1) << run.Describe();
     EXPECT_EQ(LinesOf(run.err),
               (std::vector<std::string>{Msg::PORT_CLOSED,
-                                        "vemsync: no permission to open " + port +
-                                            ": the user must be in the dialout group (sudo adduser "
-                                            "$USER dialout, then log in again)"}))
+                                        "Нет прав на доступ к " + port +
+                                            ". Пользователь должен входить в группу dialout: выполните "
+                                            "«sudo adduser $USER dialout», затем выйдите из системы и "
+                                            "войдите снова."}))
         << run.Describe();
 }
 
@@ -430,6 +468,7 @@ TEST_F(VemsyncTest, HelpForTheToolAndEachCommand)
         {{"check", "-h"}, "usage: vemsync check FILE"},
         {{"import", "--help", "a", "b"}, "usage: vemsync import FILE IMAGE"},
         {{"export", "--help"}, "usage: vemsync export IMAGE FILE"},
+        {{"ports", "map", "--help"}, "usage: vemsync ports"},
     };
     for (const HelpRow& row : rows) {
         const VemsyncRun run = Vemsync(row.args);
@@ -440,7 +479,7 @@ TEST_F(VemsyncTest, HelpForTheToolAndEachCommand)
     }
     const std::string tool = Vemsync({"--help"}).out;
     for (const char* command : {"read", "write", "check", "import", "export", "--port", "--no-clobber",
-                                "--subprogram", "Exit status"})
+                                "--subprogram", "ports", "--trace", "Exit status"})
         EXPECT_NE(tool.find(command), std::string::npos) << command;
 }
 
@@ -469,7 +508,7 @@ TEST_F(VemsyncTest, UsageErrorsAreOneLineAndExitTwo)
         {{"read", "params", "f", "-x"}, "unknown option -x"},
         {{"write", "params", "f", "--no-clobber"}, "--no-clobber applies to read only"},
         {{"read", "program", "1", "f", "--subprogram"}, "--subprogram applies to check and import"},
-        {{"check", "f", "--port", "COM1"}, "--port applies to read and write only"},
+        {{"check", "f", "--port", "COM1"}, "--port applies to read, write and compare only"},
         {{"import", "--no-clobber", "a", "b"}, "--no-clobber applies to read only"},
         {{"export", "a", "b", "--subprogram"}, "--subprogram applies to check and import"},
         {{"check"}, "missing arguments"},

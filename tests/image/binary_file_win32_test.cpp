@@ -73,8 +73,10 @@ TEST(BinaryFileWin32, DevicesAndFoldersAreNotFiles)
 {
     CUtf8Folder folder;
     CBinaryFile file;
-    EXPECT_FALSE(file.Open("NUL", CBinaryFile::Mode::CreateWrite));
-    EXPECT_EQ(file.LastError().cause, FileErrorCause::BadPath);
+    for (const CBinaryFile::Mode mode : {CBinaryFile::Mode::Read, CBinaryFile::Mode::CreateWrite}) {
+        EXPECT_FALSE(file.Open("NUL", mode));
+        EXPECT_EQ(file.LastError().cause, FileErrorCause::NotRegular);
+    }
     EXPECT_FALSE(file.Open(folder.Path(), CBinaryFile::Mode::Read));
     EXPECT_EQ(file.LastError().cause, FileErrorCause::BadPath);
     EXPECT_FALSE(file.Open(folder.PathOf("нет.prgVem730"), CBinaryFile::Mode::Read));

@@ -518,3 +518,53 @@ TEST(RoundTrip, FullProgramAreaExportsEveryFrame)
 }
 
 } // namespace
+
+namespace {
+
+// The import notes each line it does not take as written, by its physical
+// number, with the line as it was kept and the word that is stored; the
+// image is the one it makes without the notes.
+TEST(ImportText, CollectsTheLinesNotTakenAsWritten)
+{
+    ScratchFolder folder;
+    const std::string text = "G0\r\n\r\nX1.5F100\r\nM6T9\r\nX1\0F5\r\n    G1 ; rapid\r\n"s
+                             "X12.345F100 ; feed slow\r\nG1\r\n";
+    const std::string source = folder.Write("prog.prgVem730", text);
+    CProgramImage image(3, source, folder.PathOf("notes.tmp"), 0, 0);
+    image.SelectProgram(0);
+    std::vector<LossyLine> lossy;
+    image.CollectLossyLines(&lossy);
+    ASSERT_EQ(image.ImportText(), 7);
+    EXPECT_EQ(ScratchFolder::ReadBytes(folder.PathOf("notes.tmp")), Import(folder, text).image);
+
+    struct Expected {
+        std::uint32_t number;
+        std::string typed;
+        std::string stored;
+        std::uint16_t kinds;
+    };
+    const auto kinds = [](std::initializer_list<LossyKind> list) {
+        std::uint16_t k = 0;
+        for (LossyKind kind : list)
+            k = static_cast<std::uint16_t>(k | static_cast<std::uint16_t>(kind));
+        return k;
+    };
+    const std::vector<Expected> expected = {
+        {4, "M6T9", "M6T8", kinds({LossyKind::ValueLimited})},
+        {5, "X1\0F5"s, "X0.001F00", kinds({LossyKind::IntegerThousandths, LossyKind::NulInLine})},
+        {6, "G1 ; rapid", "G1", kinds({LossyKind::IgnoredText})},
+        {7, "X12.345F100 ; feed ", "X12.345F100",
+         kinds({LossyKind::IgnoredText, LossyKind::LineTooLong})},
+    };
+    ASSERT_EQ(lossy.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE("line " + std::to_string(expected[i].number));
+        EXPECT_EQ(lossy[i].number, expected[i].number);
+        EXPECT_EQ(lossy[i].typed, expected[i].typed);
+        EXPECT_EQ(lossy[i].stored, expected[i].stored);
+        EXPECT_EQ(lossy[i].reading.kinds, expected[i].kinds);
+    }
+    EXPECT_EQ(lossy[2].typed.substr(lossy[2].reading.ignoredFrom), "; rapid");
+}
+
+} // namespace

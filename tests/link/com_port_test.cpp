@@ -101,6 +101,30 @@ TEST_F(ComPortOnPty, OpenSetsRaw8N1At38400WithoutFlowControl)
     EXPECT_EQ(m_port.TimeoutMs(), 50u);
 }
 
+// A terminal that is not our controller (a pty number reused after a
+// killed simulator) gets its echo, canonical mode and speed back.
+TEST_F(ComPortOnPty, CloseRestoresTheSettingsFoundAtOpen)
+{
+    termios before{};
+    ASSERT_EQ(::tcgetattr(m_pty.HeldSlaveFd(), &before), 0);
+    before.c_lflag |= ICANON | ECHO | ISIG;
+    before.c_iflag |= ICRNL;
+    ASSERT_EQ(::cfsetspeed(&before, B9600), 0);
+    ASSERT_EQ(::tcsetattr(m_pty.HeldSlaveFd(), TCSANOW, &before), 0);
+    ASSERT_EQ(::tcgetattr(m_pty.HeldSlaveFd(), &before), 0);
+
+    OpenPort(50);
+    ExpectRoundTrip(m_port);
+    ASSERT_TRUE(m_port.Close());
+    termios after{};
+    ASSERT_EQ(::tcgetattr(m_pty.HeldSlaveFd(), &after), 0);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_oflag, before.c_oflag);
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+    EXPECT_EQ(::cfgetospeed(&after), B9600);
+}
+
 TEST_F(ComPortOnPty, BytesCrossTheLineUnchangedBothWays)
 {
     OpenPort(EASY_TIMEOUT_MS);

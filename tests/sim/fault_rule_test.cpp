@@ -31,6 +31,8 @@ TEST(FaultRule, ParsesTheCommandLineForm)
         {"oversize", "oversize:block-write", FaultRule{FaultMode::OversizeCount, FaultTarget::BlockWrite, 0, 0}},
         {"extra data", "extra-data:always", FaultRule{FaultMode::ExtraData, FaultTarget::Always, 0, 0}},
         {"trailing", "trailing:nth=1", FaultRule{FaultMode::TrailingBytes, FaultTarget::Nth, 1, 0}},
+        {"corrupt", "corrupt:block-write", FaultRule{FaultMode::Corrupt, FaultTarget::BlockWrite, 0, 0}},
+        {"corrupt with ms", "corrupt=5:params", std::nullopt},
         {"no target", "silent", std::nullopt},
         {"unknown mode", "loud:always", std::nullopt},
         {"unknown target", "silent:sometimes", std::nullopt},

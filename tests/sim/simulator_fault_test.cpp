@@ -195,4 +195,32 @@ TEST_F(SimulatorFaultTest, LogShowsWhatCrossedTheLine)
         EXPECT_EQ(events[i], expected[i]) << "line " << i << ": " << lines[i];
 }
 
+// A corrupting store: the write is answered as usual, but what is stored,
+// and read back, differs from what was sent in exactly one byte.
+TEST_F(SimulatorFaultTest, CorruptStoresOneByteFlippedAndAnswersAsUsual)
+{
+    Start();
+    Reset();
+    const Bytes sent = SlotsOf(NumberedProgram(5), 5);
+    m_sim->AddFault(*ParseFaultRule("corrupt:block-write"));
+    ASSERT_TRUE(m_link->WriteRecord(UNIT, PROGRAM_1, 0, sent)) << "the reply is a good echo";
+    m_sim->ClearFaults();
+
+    Bytes stored(sent.size());
+    std::size_t received = 0;
+    ASSERT_TRUE(m_link->ReadRecord(UNIT, PROGRAM_1, 0, BLOCK_FRAMES, stored, &received));
+    ASSERT_EQ(received, sent.size());
+    std::vector<std::size_t> differing;
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        if (stored[i] != sent[i])
+            differing.push_back(i);
+    // The first frame's coordinate, low byte.
+    EXPECT_EQ(differing, std::vector<std::size_t>{11});
+
+    // Other requests, and writes once the rule is gone, are untouched.
+    ASSERT_TRUE(m_link->WriteRecord(UNIT, PROGRAM_1, 0, sent));
+    ASSERT_TRUE(m_link->ReadRecord(UNIT, PROGRAM_1, 0, BLOCK_FRAMES, stored, &received));
+    EXPECT_EQ(stored, sent);
+}
+
 } // namespace

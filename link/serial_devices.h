@@ -1,0 +1,47 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// A serial device present on this machine, as udev knows it: a USB or ACM
+// adapter, or an on-board UART that really has hardware behind it. Fields
+// the device does not report are empty.
+struct SerialDevice {
+    std::string node;         // /dev/ttyUSB0
+    std::string byId;         // /dev/serial/by-id/usb-…-port0, stable across replugging
+    std::string manufacturer; // as the device names its maker
+    std::string product;
+    std::string serial;
+    std::string vendorId;     // four hex digits, "0403"
+    std::string productId;    // four hex digits, "6001"
+    std::string driver;       // ftdi_sio, cdc_acm, serial8250
+
+    // What a port name should be linked to: the by-id name when there is
+    // one, so that a replugged adapter keeps its port, else the node.
+    const std::string& StableName() const { return byId.empty() ? node : byId; }
+};
+
+// Every serial device present, in the order of their node names with
+// numbers compared as numbers (ttyS2 before ttyS10). Empty when udev cannot
+// be asked.
+std::vector<SerialDevice> FindSerialDevices();
+
+// Tells when serial devices come or go. Fd() is readable when an event is
+// waiting; TakeEvent() takes it without blocking.
+class CSerialDeviceMonitor {
+public:
+    CSerialDeviceMonitor();
+    ~CSerialDeviceMonitor();
+    CSerialDeviceMonitor(const CSerialDeviceMonitor&) = delete;
+    CSerialDeviceMonitor& operator=(const CSerialDeviceMonitor&) = delete;
+
+    // -1 when no monitor could be set up.
+    int Fd() const;
+    // True when a serial device event was taken, false when none was waiting.
+    bool TakeEvent();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};

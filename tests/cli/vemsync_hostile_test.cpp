@@ -1,0 +1,223 @@
+// vemsync where the operator is unlucky or someone else is careless:
+// interrupted mid-transfer, run as another user beside other people's
+// files, given a file that never ends.
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "app/messages.h"
+#include "sim/file_descriptor.h"
+#include "tests/cli/vemsync_harness.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uid_t NOBODY = 65534;
+constexpr std::chrono::seconds LOG_DEADLINE{30};
+
+std::size_t RequestLines(const std::string& log)
+{
+    std::ifstream in(log);
+    std::size_t count = 0;
+    for (std::string line; std::getline(in, line);)
+        count += line.find(" REQ ") != std::string::npos ? 1 : 0;
+    return count;
+}
+
+// Waits until the simulator's transaction log holds `count` requests,
+// woken by inotify whenever the log grows; false at the deadline.
+bool WaitForRequests(const std::string& log, std::size_t count)
+{
+    CFileDescriptor watch(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK));
+    if (!watch.IsOpen() || ::inotify_add_watch(watch.Get(), log.c_str(), IN_MODIFY) < 0)
+        return false;
+    const Clock::time_point deadline = Clock::now() + LOG_DEADLINE;
+    while (RequestLines(log) < count) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return false;
+        pollfd p{watch.Get(), POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) > 0) {
+            char events[4096];
+            while (::read(watch.Get(), events, sizeof events) > 0) {
+            }
+        }
+    }
+    return true;
+}
+
+class VemsyncHostile : public VemsyncTest {
+protected:
+    // vemsync as another user must reach the line and the test's folder.
+    void OpenToOthers()
+    {
+        ASSERT_EQ(::chmod(Port().c_str(), 0666), 0);
+        ASSERT_EQ(::chmod(m_folder.Path().c_str(), 0755), 0);
+    }
+    void RequireRoot()
+    {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "running as another user needs root";
+    }
+};
+
+struct InterruptRow {
+    const char* name;
+    int signal;
+    bool read;
+    int status;
+};
+
+// Whatever vemsync created goes with it; the user's files stay as they
+// were; a Write cut off after the delete says what the controller holds.
+TEST_F(VemsyncHostile, InterruptedTransferLeavesNothingBehind)
+{
+    SimOptions paced;
+    paced.pace = true; // 100 blocks at the line's pace: seconds to interrupt in
+    Start(paced);
+    ReleaseLine();
+    const std::vector<std::string> lines = ProgramLines(500);
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 1}, ChainOf(lines)));
+    const InterruptRow rows[] = {
+        {"SIGINT during a read", SIGINT, true, 130},
+        {"SIGTERM during a read", SIGTERM, true, 143},
+        {"SIGHUP during a write", SIGHUP, false, 129},
+    };
+    int index = 0;
+    for (const InterruptRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string folder = PathOf("interrupted" + std::to_string(index++));
+        fs::create_directory(folder);
+        const std::string file = folder + "/p.prgVem730";
+        WriteWholeFile(file, row.read ? "old" : CrLfText(lines));
+        const std::string before = ReadWholeFile(file);
+
+        // Descriptor, size or delete, then four blocks under way.
+        const std::size_t started = RequestLines(PathOf("line.log"));
+        VemsyncOptions options;
+        bool signalled = false;
+        options.whileRunning = [&](pid_t pid) {
+            signalled = WaitForRequests(PathOf("line.log"), started + 6) && ::kill(pid, row.signal) == 0;
+        };
+        const VemsyncRun run = Vemsync({row.read ? "read" : "write", "program", row.read ? "1" : "2",
+                                        file, "--port", Port()},
+                                       options);
+        ASSERT_TRUE(signalled) << run.Describe();
+        EXPECT_EQ(run.status, row.status) << run.Describe();
+        EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"p.prgVem730"});
+        EXPECT_EQ(ReadWholeFile(file), before);
+        EXPECT_EQ(FolderEntries(PrivateFolder()), std::vector<std::string>{});
+        if (!row.read) {
+            const std::vector<std::string> err = LinesOf(run.err);
+            ASSERT_FALSE(err.empty()) << run.Describe();
+            EXPECT_EQ(err.back().rfind("Запись прервана. Прежняя программа в Вем-730 удалена; записано ", 0),
+                      0u)
+                << run.Describe();
+            EXPECT_NE(err.back().find(" из 500 слов"), std::string::npos) << run.Describe();
+        } else {
+            EXPECT_EQ(run.err, "");
+        }
+    }
+}
+
+// Writing a program needs no room beside its text: a write-protected stick
+// or a read-only share serves as well.
+TEST_F(VemsyncHostile, WriteFromAReadOnlyFolder)
+{
+    RequireRoot();
+    OpenToOthers();
+    const std::string folder = PathOf("read-only");
+    fs::create_directory(folder);
+    WriteWholeFile(folder + "/p.prgVem730", CrLfText(ProgramLines(12)));
+    ASSERT_EQ(::chmod((folder + "/p.prgVem730").c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    VemsyncOptions options;
+    options.user = NOBODY;
+    options.group = NOBODY;
+    const VemsyncRun run =
+        Vemsync({"write", "program", "3", folder + "/p.prgVem730", "--port", Port()}, options);
+    EXPECT_EQ(run.status, 0) << run.Describe();
+    EXPECT_EQ(m_sim->ProgramFrames({LinkFile::Program, 3}).size(), 12u);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"p.prgVem730"});
+}
+
+// A program shared by a group, read by another member: it stays its
+// owner's, in its group, with its mode.
+TEST_F(VemsyncHostile, GroupSharedTargetKeepsItsOwner)
+{
+    RequireRoot();
+    OpenToOthers();
+    constexpr uid_t OWNER = 1111;
+    constexpr uid_t READER = 2222;
+    constexpr gid_t GROUP = 4242;
+    const std::string folder = PathOf("shared");
+    fs::create_directory(folder);
+    ASSERT_EQ(::chown(folder.c_str(), OWNER, GROUP), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 02770), 0);
+    const std::string file = folder + "/p.prgVem730";
+    WriteWholeFile(file, "old");
+    ASSERT_EQ(::chown(file.c_str(), OWNER, GROUP), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0660), 0);
+    const std::vector<std::string> lines = ProgramLines(9);
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 8}, ChainOf(lines)));
+
+    VemsyncOptions options;
+    options.user = READER;
+    options.group = GROUP;
+    const VemsyncRun run = Vemsync({"read", "program", "8", file, "--port", Port()}, options);
+    EXPECT_EQ(run.status, 0) << run.Describe();
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, OWNER);
+    EXPECT_EQ(st.st_gid, GROUP);
+    EXPECT_EQ(st.st_mode & 07777, 0660u);
+    EXPECT_EQ(ReadWholeFile(file), CrLfText(lines));
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"p.prgVem730"});
+}
+
+// A controller that answers three time-outs late (T = 100 ms for vemsync):
+// that read fails, and the vemsync a script runs right after gets its own
+// replies, not the late one.
+TEST_F(VemsyncHostile, LateReplyDoesNotReachTheNextRun)
+{
+    const std::vector<std::string> lines = ProgramLines(7);
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 6}, ChainOf(lines)));
+    // Descriptor, size, then the first block: the third request from now.
+    m_sim->AddFault({FaultMode::Delay, FaultTarget::Nth, 3, 300});
+    const VemsyncRun late = Vemsync({"read", "program", "6", PathOf("late"), "--port", Port()});
+    EXPECT_EQ(late.status, 1) << late.Describe();
+    EXPECT_EQ(LinesOf(late.err), std::vector<std::string>{Msg::PROGRAM_READ_FAILED}) << late.Describe();
+    const VemsyncRun next = Vemsync({"read", "program", "6", PathOf("next"), "--port", Port()});
+    EXPECT_EQ(next.status, 0) << next.Describe();
+    EXPECT_EQ(ReadWholeFile(PathOf("next.prgVem730")), CrLfText(lines));
+}
+
+// `check` of something that never ends answers at once.
+TEST_F(VemsyncHostile, CheckRefusesAFifoAndADevice)
+{
+    const std::string fifo = PathOf("pipe.prgVem730");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& input : {fifo, std::string("/dev/zero")}) {
+        SCOPED_TRACE(input);
+        const VemsyncRun run = Vemsync({"check", input});
+        EXPECT_EQ(run.status, 1) << run.Describe();
+        EXPECT_EQ(LinesOf(run.err),
+                  (std::vector<std::string>{Msg::CANNOT_OPEN_FILE, input + ": не обычный файл"}))
+            << run.Describe();
+    }
+}
+
+} // namespace
