@@ -79,7 +79,10 @@ CStagedFolder::Start CStagedFolder::Begin(const std::string& target)
         m_lastError = MakeFileError(ec.value(), TextOf(parent));
         return Start::Failed;
     }
-    if (!CreateStaging(TextOf(parent / PathOf("." + TextOf(path.filename()) + ".new-"))))
+    std::string name = ".";
+    name += TextOf(path.filename());
+    name += ".new-";
+    if (!CreateStaging(TextOf(parent / PathOf(name))))
         return Start::Failed;
     return Start::Ready;
 }
