@@ -25,7 +25,9 @@
 #include "image/temp_registry.h"
 #include "link/controller_link.h"
 #include "link/link_tracer.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include "image/win32_text.h"
+#else
 #include "link/port_map.h"
 #include "link/serial_devices.h"
 #endif
@@ -70,7 +72,11 @@ class CTraceFile {
 public:
     bool Open(const std::string& path)
     {
+#ifdef _WIN32
+        m_file.reset(::_wfopen(WideOf(path).c_str(), L"a")); // the narrow name is the ANSI code page
+#else
         m_file.reset(std::fopen(path.c_str(), "a"));
+#endif
         return m_file != nullptr;
     }
     ILinkObserver& Observer() { return m_tracer; }

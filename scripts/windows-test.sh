@@ -164,7 +164,8 @@ cmp "Параметры новые.paramVem730" "Параметры прочит
 timed "read program 2" vemsync read program 2 "Деталь"
 [ -s "Деталь.prgVem730" ] || fail "program 2 read empty"
 timed "write program 7" vemsync write program 7 "Деталь.prgVem730"
-timed "read program 7 back" vemsync read program 7 "Деталь 7"
+timed "read program 7 back" vemsync read program 7 "Деталь 7" --trace "След обмена.txt"
+grep -q . "След обмена.txt" || fail "no trace written"
 cmp "Деталь.prgVem730" "Деталь 7.prgVem730" || fail "program did not round trip"
 "$native/cli/vemsync" read program 7 native >/dev/null
 cmp "Деталь.prgVem730" native.prgVem730 || fail "the native tool read another program 7"
