@@ -36,6 +36,8 @@ std::string ReasonOf(const FileError& error)
         return "файл короче, чем ожидалось";
     case FileErrorCause::NotRegular:
         return "не обычный файл";
+    case FileErrorCause::InUse:
+        return "файл открыт в другой программе";
     case FileErrorCause::Generic:
         break;
     }
@@ -46,7 +48,11 @@ std::string ReasonOf(const FileError& error)
 
 std::string FolderOf(const std::string& path)
 {
+#ifdef _WIN32
+    const std::string::size_type slash = path.find_last_of("/\\");
+#else
     const std::string::size_type slash = path.rfind('/');
+#endif
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 

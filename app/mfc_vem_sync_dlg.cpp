@@ -69,6 +69,17 @@ bool IsInput(QEvent::Type type)
 
 // The extension of a filter's first pattern, "prgVem730" for
 // "Программы Вем-730 (*.prgVem730);;All Files (*)".
+// A chosen path as the file layer takes it: UTF-8 on Windows (encodeName
+// would give the ANSI code page there), the local 8-bit encoding elsewhere.
+std::string FileLayerPath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return path.toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
+}
+
 QString FirstSuffixOf(const QString& filter)
 {
     static const QRegularExpression pattern(QStringLiteral(R"(\(\*\.([^)\s;]+)\))"));
@@ -552,7 +563,7 @@ std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const
         return std::nullopt;
     const QString path = files.selectedFiles().constFirst();
     m_lastFolder = QFileInfo(path).absolutePath();
-    return QFile::encodeName(path).toStdString();
+    return FileLayerPath(path);
 }
 
 QString CMFCVemSyncDlg::StartFolder() const
@@ -573,7 +584,7 @@ std::optional<std::string> CMFCVemSyncDlg::ChooseFolder(const char* title)
     if (path.isEmpty())
         return std::nullopt;
     m_lastFolder = path;
-    return QFile::encodeName(path).toStdString();
+    return FileLayerPath(path);
 }
 
 void CMFCVemSyncDlg::ShowWarning(const std::string& text, const std::string& detail)

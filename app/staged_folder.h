@@ -35,6 +35,9 @@ public:
     void Commit();
 
 private:
+    // Creates the staging folder, its name `prefix` and a unique ending.
+    bool CreateStaging(const std::string& prefix);
+
     std::string m_mark;
     std::string m_target;
     std::string m_staging;

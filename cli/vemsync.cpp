@@ -10,9 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "app/backup_commands.h"
 #include "app/failure_detail.h"
 #include "app/messages.h"
@@ -22,13 +19,18 @@
 #include "cli/backup_command_line.h"
 #include "cli/cli_ui.h"
 #include "cli/command_line.h"
+#include "cli/system.h"
 #include "image/binary_file.h"
 #include "image/private_temp_file.h"
 #include "image/temp_registry.h"
 #include "link/controller_link.h"
 #include "link/link_tracer.h"
+#ifdef _WIN32
+#include "image/win32_text.h"
+#else
 #include "link/port_map.h"
 #include "link/serial_devices.h"
+#endif
 
 namespace {
 
@@ -70,7 +72,11 @@ class CTraceFile {
 public:
     bool Open(const std::string& path)
     {
+#ifdef _WIN32
+        m_file.reset(::_wfopen(WideOf(path).c_str(), L"a")); // the narrow name is the ANSI code page
+#else
         m_file.reset(std::fopen(path.c_str(), "a"));
+#endif
         return m_file != nullptr;
     }
     ILinkObserver& Observer() { return m_tracer; }
@@ -104,7 +110,7 @@ int RunTransfer(const CliRequest& request)
         link.SetObserver(&trace.Observer());
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
-    CCliUi ui(request.file, stderr, ::isatty(STDERR_FILENO) == 1);
+    CCliUi ui(request.file, stderr, IsTerminal(stderr));
     ui.SetAnswer(request.acceptRewrites);
     CTransferCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
     commands.SetVerifyAfterWrite(request.verify);
@@ -125,6 +131,15 @@ int RunTransfer(const CliRequest& request)
     return ExitFor(result);
 }
 
+#ifdef _WIN32
+// COMn is the system's own port name there: nothing to list or to map.
+int RefusePortTools()
+{
+    std::fprintf(stderr, "vemsync: на Windows порты не назначаются: COMn — это сам порт системы.\n"
+                         "Какие COM-порты есть, показывает Диспетчер устройств (Порты COM и LPT).\n");
+    return EXIT_FAILED;
+}
+#else
 // The port names with what each reaches, then the devices found.
 int RunPorts()
 {
@@ -166,6 +181,7 @@ int RunPortChange(const CliRequest& request)
     }
     return EXIT_OK;
 }
+#endif
 
 // The image of a check lives in a scratch file of its own and goes away.
 int RunCheck(const CliRequest& request)
@@ -239,10 +255,8 @@ int RunExport(const CliRequest& request)
 // output by a rename, which would put the result over its own source.
 bool SameFile(const std::string& a, const std::string& b)
 {
-    struct stat first {};
-    struct stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    const std::optional<FileIdentity> first = IdentityOf(a);
+    return first && first == IdentityOf(b);
 }
 
 int Run(const CliRequest& request)
@@ -261,11 +275,18 @@ int Run(const CliRequest& request)
         return RunImport(request);
     case CliRequest::Action::Export:
         return RunExport(request);
+#ifdef _WIN32
+    case CliRequest::Action::Ports:
+    case CliRequest::Action::MapPort:
+    case CliRequest::Action::UnmapPort:
+        return RefusePortTools();
+#else
     case CliRequest::Action::Ports:
         return RunPorts();
     case CliRequest::Action::MapPort:
     case CliRequest::Action::UnmapPort:
         return RunPortChange(request);
+#endif
     }
     return EXIT_USAGE;
 }
@@ -288,7 +309,7 @@ int RunBackupCommand(const std::vector<std::string>& args)
     CControllerLink link(BAUD_RATE, request->port.c_str(), TIMEOUT_MS);
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
-    CCliUi ui(request->folder, stderr, ::isatty(STDERR_FILENO) == 1);
+    CCliUi ui(request->folder, stderr, IsTerminal(stderr));
     CBackupCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
     CommandResult result;
     if (request->action == BackupRequest::Action::Backup) {
@@ -308,7 +329,8 @@ int RunBackupCommand(const std::vector<std::string>& args)
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    PrepareConsole();
+    const std::vector<std::string> args = ProgramArguments(argc, argv);
     if (NamesBackupCommand(args))
         return RunBackupCommand(args);
     std::string error;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -60,8 +61,10 @@ public:
 private:
     static constexpr std::size_t CACHE_SIZE = 16384;
 
+#ifndef _WIN32
     // The descriptor of the opened file, or -1 with m_lastError.
     int OpenRegular(const std::string& path, int flags);
+#endif
     [[noreturn]] void Fail(int systemError) const;
     bool FillCache(std::uint64_t offset);
     // Puts a write into the cache; false when it must go to the disk now.
@@ -69,7 +72,11 @@ private:
     // Writes the deferred bytes out; the system's error number, or 0.
     int WriteDeferred();
     void FlushDeferred();
-    // pwrite of every byte; the system's error number, or 0.
+    // One read of up to into.size() bytes at `offset` (got 0 at the end of
+    // the file); the system's error number, EBADF on a file opened for
+    // writing only, or 0.
+    int ReadAt(std::uint64_t offset, std::span<std::uint8_t> into, std::size_t& got);
+    // Writes every byte at `offset`; the system's error number, or 0.
     int WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
     int m_fd = -1;
@@ -89,3 +96,15 @@ private:
 // included).
 bool RemoveFile(const std::string& path);
 bool FileExists(const std::string& path);
+
+// What makes a file the one it is, whichever name reaches it: two paths
+// name one file when their identities are equal. The device and inode
+// number on POSIX; the volume serial number and file index on Windows,
+// where every inode number reads as 0.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+// Nothing when the file cannot be reached.
+std::optional<FileIdentity> IdentityOf(const std::string& path);

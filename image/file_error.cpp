@@ -27,9 +27,16 @@ FileErrorCause FileErrorCauseOf(int systemError)
     case ENODEV:
         return FileErrorCause::HardwareIo;
     case ENOSPC:
+#ifdef EDQUOT // not in every C library
     case EDQUOT:
+#endif
     case EFBIG:
         return FileErrorCause::DiskFull;
+#ifdef _WIN32
+    // The file layer reports a sharing violation as EBUSY (win32_text.h).
+    case EBUSY:
+        return FileErrorCause::InUse;
+#endif
     default:
         return FileErrorCause::Generic;
     }
@@ -71,6 +78,9 @@ std::string FileErrorMessage(const FileError& error)
         break;
     case FileErrorCause::EndOfFile:
         pattern = "Attempted to access %1 past its end.";
+        break;
+    case FileErrorCause::InUse:
+        pattern = "Файл %1 открыт в другой программе. Закройте его там и повторите.";
         break;
     case FileErrorCause::NotRegular:
         pattern = "%1 is not a regular file.";

@@ -13,6 +13,7 @@ enum class FileErrorCause {
     HardwareIo,
     DiskFull,
     EndOfFile,
+    InUse, // Windows: another program holds the file open without sharing it
     NotRegular, // a FIFO, a device or the like where a file was wanted
 };
 

@@ -13,7 +13,8 @@
 //
 // Read rule for a time-out T: a read of n bytes succeeds only when all n
 // bytes arrive within n + T ms of its start and no gap between two bytes
-// exceeds T ms. A hang-up or a vanished device fails a read at once.
+// exceeds T ms. A hang-up or a vanished device fails a read at once on
+// POSIX; on Windows such a read fails when its time-out runs out.
 //
 // Close puts back the line settings the device had before Open.
 //
@@ -28,8 +29,8 @@ public:
     CComPort(CComPort&& other) noexcept;
     CComPort& operator=(CComPort&& other) noexcept;
 
-    // Opens and configures the device. "COM1" ... "COM10" go through
-    // ResolvePortName; any other name is a device path. False, with the port
+    // Opens and configures the device that ResolvePortName gives for the
+    // name. False, with the port
     // closed, when any step fails; false with no change when already open.
     bool Open(const char* portName, std::uint32_t baudRate, std::uint32_t timeoutMs);
 
@@ -38,7 +39,9 @@ public:
     // no locking. False, leaving fd to the caller, when the port is open or
     // fd is negative; otherwise the port owns fd (and has closed it if
     // making it non-blocking failed).
+#ifndef _WIN32
     bool Attach(int fd, std::uint32_t timeoutMs);
+#endif
 
     bool SetTimeouts(std::uint32_t timeoutMs);
     // Discards unread input and unsent output.
@@ -52,25 +55,34 @@ public:
     bool IsOpen() const;
 
     // errno of the last failed Open (EBUSY when another user holds the
-    // device), 0 after a successful one.
+    // device; on Windows the errno that stands for the system's error), 0
+    // after a successful one.
     int LastOpenError() const;
     // The read time-out in force; 0 while closed.
     std::uint32_t TimeoutMs() const;
 
 private:
-    // The line settings found at open, put back at close: the device may be
-    // a terminal someone else uses after us.
-    struct SavedSettings;
-
     bool Configure(std::uint32_t baudRate);
-    void RestoreSettings();
     bool FailOpen(int error);
 
+#ifdef _WIN32
+    // The port's HANDLE; INVALID_HANDLE_VALUE (all bits set) while closed.
+    static constexpr std::intptr_t CLOSED = -1;
+
+    std::intptr_t m_handle = CLOSED;
+#else
     static constexpr int CLOSED = -1;
 
     int m_fd = CLOSED;
     bool m_exclusive = false; // we set TIOCEXCL and must clear it on close
+#endif
     std::uint32_t m_timeoutMs = 0;
     int m_lastOpenError = 0;
+#ifndef _WIN32
+    // The line settings found at open, put back at close: the device may be
+    // a terminal someone else uses after us.
+    struct SavedSettings;
+    void RestoreSettings();
     std::unique_ptr<SavedSettings> m_saved;
+#endif
 };

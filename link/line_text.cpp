@@ -32,7 +32,11 @@ std::string LineTimestamp()
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     tm local{};
+#ifdef _WIN32
+    ::localtime_s(&local, &now.tv_sec);
+#else
     ::localtime_r(&now.tv_sec, &local);
+#endif
     char text[TIME_TEXT_SIZE];
     const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     char micro[TIME_TEXT_SIZE];

@@ -12,7 +12,7 @@ packages=(
     dpkg-dev file
     libudev-dev umockdev libumockdev-dev
     qt6-translations-l10n
-    g++-mingw-w64-x86-64-posix wine wine64
+    g++-mingw-w64-x86-64-posix wine wine64 zip unzip
 )
 
 missing=()

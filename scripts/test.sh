@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: a normal build, an
-# AddressSanitizer + UndefinedBehaviorSanitizer build, and the fuzz targets
-# for a bounded time each (VEM_FUZZ_SECONDS, default 60).
+# Installs what is missing, builds, and runs every test: a normal build, the
+# Windows build under wine, an AddressSanitizer + UndefinedBehaviorSanitizer
+# build, and the fuzz targets for a bounded time each (VEM_FUZZ_SECONDS,
+# default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +21,8 @@ step "normal tests"
 ctest --test-dir build/release --output-on-failure -j"$jobs"
 step "package"
 scripts/package-check.sh build/release
+step "windows build and tests under wine"
+scripts/windows-test.sh build/release
 
 step "sanitizer build"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVEM_SANITIZE=ON

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/binary_file.h"
+#include "tests/support/posix_compat.h"
 
 namespace {
 
@@ -262,7 +263,9 @@ TEST(FileErrorMessage, EachCauseHasItsOwnText)
 {
     const CauseRow rows[] = {
         {"disk full", ENOSPC, FileErrorCause::DiskFull, "Disk full while accessing /p/f."},
+#ifdef EDQUOT // not in every C library
         {"quota", EDQUOT, FileErrorCause::DiskFull, "Disk full while accessing /p/f."},
+#endif
         {"permission", EACCES, FileErrorCause::AccessDenied, "Access to /p/f was denied."},
         {"read-only fs", EROFS, FileErrorCause::AccessDenied, "Access to /p/f was denied."},
         {"vanished folder", ENOENT, FileErrorCause::NotFound, "/p/f was not found."},

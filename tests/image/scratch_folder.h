@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/posix_compat.h"
+
 // A fresh folder for one test's files, removed with everything in it.
 class ScratchFolder {
 public:

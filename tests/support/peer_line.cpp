@@ -21,19 +21,6 @@ int MillisecondsUntil(Clock::time_point deadline)
 
 } // namespace
 
-std::string Hex(std::span<const std::uint8_t> bytes)
-{
-    std::string text;
-    for (std::uint8_t b : bytes) {
-        char digits[4];
-        std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(b));
-        if (!text.empty())
-            text += ' ';
-        text += digits;
-    }
-    return text;
-}
-
 std::optional<Bytes> PeerLine::ReadExactly(std::size_t n, std::chrono::milliseconds within)
 {
     const Clock::time_point deadline = Clock::now() + within;

@@ -1,19 +1,16 @@
 #include "image/temp_registry.h"
+#include "image/temp_registry_slots.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <climits>
-#include <csignal>
 #include <cstring>
-
-#include <unistd.h>
 
 namespace {
 
 constexpr std::size_t PATH_SLOTS = 16;
 constexpr std::size_t NOTE_ROOM = 512;
-constexpr int SIGNAL_EXIT_BASE = 128;
 
 enum SlotState : int { FREE, FILLING, READY };
 
@@ -31,20 +28,6 @@ std::array<std::size_t, 2> theNoteLengths{};
 std::atomic<int> thePublishedNote{-1};
 
 static_assert(std::atomic<int>::is_always_lock_free, "the handler reads these atomics");
-
-extern "C" void OnInterrupt(int signal)
-{
-    for (PathSlot& slot : thePaths)
-        if (slot.state.load(std::memory_order_acquire) == READY)
-            ::unlink(slot.path.data());
-    const int note = thePublishedNote.load(std::memory_order_acquire);
-    if (note >= 0) {
-        [[maybe_unused]] const ssize_t put =
-            ::write(STDERR_FILENO, theNotes[static_cast<std::size_t>(note)].data(),
-                    theNoteLengths[static_cast<std::size_t>(note)]);
-    }
-    ::_exit(SIGNAL_EXIT_BASE + signal);
-}
 
 } // namespace
 
@@ -87,17 +70,18 @@ void ClearInterruptNote()
     thePublishedNote.store(-1, std::memory_order_release);
 }
 
-bool InstallInterruptCleanup()
+void RemoveRegisteredTempPaths(void (*remove)(const char* path))
 {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    ::sigemptyset(&action.sa_mask);
-    // One handler at a time: a second signal waits until the first has
-    // ended the process.
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        ::sigaddset(&action.sa_mask, signal);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        if (::sigaction(signal, &action, nullptr) != 0)
-            return false;
-    return true;
+    for (PathSlot& slot : thePaths)
+        if (slot.state.load(std::memory_order_acquire) == READY)
+            remove(slot.path.data());
+}
+
+std::string_view PublishedInterruptNote()
+{
+    const int note = thePublishedNote.load(std::memory_order_acquire);
+    if (note < 0)
+        return {};
+    return {theNotes[static_cast<std::size_t>(note)].data(),
+            theNoteLengths[static_cast<std::size_t>(note)]};
 }

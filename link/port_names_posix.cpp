@@ -9,36 +9,11 @@
 
 namespace {
 
-constexpr std::string_view COM_PREFIX = "COM";
-constexpr unsigned FIRST_COM = 1;
 constexpr unsigned LAST_COM = 10;
 constexpr std::string_view FIXED_DEVICE_PREFIX = "/dev/ttyS";
 constexpr std::string_view APP_DATA_SUBFOLDER = "/MFCVemSync";
 constexpr std::string_view PORTS_SUBFOLDER = "/ports";
 constexpr std::string_view DEFAULT_DATA_SUBFOLDER = "/.local/share";
-constexpr unsigned DECIMAL_BASE = 10;
-
-// The number n of a name "COMn" with n in 1..10, written without leading
-// zeros; nothing for any other name.
-std::optional<unsigned> ComNumber(std::string_view name)
-{
-    if (!name.starts_with(COM_PREFIX))
-        return std::nullopt;
-    const std::string_view digits = name.substr(COM_PREFIX.size());
-    if (digits.empty() || digits.front() == '0')
-        return std::nullopt;
-    unsigned number = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        number = number * DECIMAL_BASE + static_cast<unsigned>(c - '0');
-        if (number > LAST_COM)
-            return std::nullopt;
-    }
-    if (number < FIRST_COM)
-        return std::nullopt;
-    return number;
-}
 
 std::string HomeFolder()
 {
@@ -70,7 +45,7 @@ std::string PortFolder()
 
 std::string ResolvePortName(std::string_view name)
 {
-    const std::optional<unsigned> number = ComNumber(name);
+    const std::optional<unsigned> number = ComNumber(name, LAST_COM);
     if (!number)
         return std::string(name);
 

@@ -279,13 +279,3 @@ bool CComPort::IsOpen() const
 {
     return m_fd != CLOSED;
 }
-
-int CComPort::LastOpenError() const
-{
-    return m_lastOpenError;
-}
-
-std::uint32_t CComPort::TimeoutMs() const
-{
-    return m_timeoutMs;
-}

@@ -1,7 +1,6 @@
 #include "app/staged_folder.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -35,64 +34,21 @@ bool SyncFileSystemOf(const std::string& folder)
     return synced;
 }
 
-// "backups/./today/" and "backups/today" name one folder, whose parent is
-// "backups".
-std::string Normalized(const std::string& path)
-{
-    std::error_code ec;
-    const fs::path absolute = fs::absolute(path, ec);
-    std::string text = (ec ? fs::path(path) : absolute).lexically_normal().string();
-    while (text.size() > 1 && text.back() == '/')
-        text.pop_back();
-    return text;
-}
-
 } // namespace
 
-CStagedFolder::~CStagedFolder()
+bool CStagedFolder::CreateStaging(const std::string& prefix)
 {
-    std::error_code ec;
-    if (!m_staging.empty())
-        fs::remove_all(m_staging, ec);
-}
-
-CStagedFolder::Start CStagedFolder::Begin(const std::string& target)
-{
-    m_target = Normalized(target);
-    const fs::path path(m_target);
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (fs::exists(status)) {
-        if (!fs::is_directory(status)) {
-            m_lastError = MakeFileError(ENOTDIR, m_target);
-            return Start::Failed;
-        }
-        const bool empty = fs::is_empty(path, ec);
-        if (ec) {
-            m_lastError = MakeFileError(ec.value(), m_target);
-            return Start::Failed;
-        }
-        if (!empty && !fs::is_regular_file(path / m_mark, ec))
-            return Start::Foreign;
-    }
-
-    const fs::path parent = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    fs::create_directories(parent, ec);
-    if (ec) {
-        m_lastError = MakeFileError(ec.value(), parent.string());
-        return Start::Failed;
-    }
-    std::string staging = (parent / ("." + path.filename().string() + ".new-XXXXXX")).string();
+    std::string staging = prefix + "XXXXXX";
     if (!::mkdtemp(staging.data())) {
         m_lastError = MakeFileError(errno, m_target);
-        return Start::Failed;
+        return false;
     }
     m_staging = staging;
     // A folder the user asked for, not a private one: the usual permissions.
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::chmod(m_staging.c_str(), 0777 & ~mask);
-    return Start::Ready;
+    return true;
 }
 
 void CStagedFolder::Commit()

@@ -190,24 +190,3 @@ void CReplacementFile::RewriteInPlace()
     m_staged.Remove();
     m_temp.clear();
 }
-
-void CReplacementFile::WriteAll(std::span<const std::uint8_t> bytes)
-{
-    try {
-        CBinaryFile file;
-        if (!file.Open(m_temp, CBinaryFile::Mode::CreateWrite))
-            throw FileException(file.LastError());
-        file.Write(bytes);
-        file.Sync();
-        file.Close();
-    } catch (const FileException& e) {
-        throw FileException(AsTargetError(e.Error()));
-    }
-}
-
-FileError CReplacementFile::AsTargetError(FileError error) const
-{
-    if (error.path == m_temp)
-        error.path = m_target;
-    return error;
-}

@@ -1,0 +1,15 @@
+#include "cli/system.h"
+
+#include <unistd.h>
+
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void PrepareConsole() {}
+
+bool IsTerminal(std::FILE* stream)
+{
+    return ::isatty(::fileno(stream)) == 1;
+}
