@@ -414,36 +414,36 @@ void CMFCVemSyncDlg::OnVerifyToggled(bool verify)
 
 void CMFCVemSyncDlg::OnBackupAll()
 {
-    if (!m_link.IsOpen()) {
-        FailOnClosedPort(*this, m_link);
-        return;
-    }
-    if (m_busy)
-        return;
-    const std::optional<std::string> folder = ChooseFolder(BackupMsg::BACKUP_ENTRY);
-    if (!folder)
-        return;
-    RunCommand([this, folder = *folder](ITransferUi&) {
+    RunOnChosenFolder(BackupMsg::BACKUP_ENTRY, [this](const std::string& folder) {
         m_backup.Backup(folder);
-        return std::string();
     });
 }
 
 void CMFCVemSyncDlg::OnRestoreAll()
 {
+    RunOnChosenFolder(BackupMsg::RESTORE_ENTRY, [this](const std::string& folder) {
+        RestoreOptions options;
+        options.confirm = true;
+        m_backup.Restore(folder, options);
+    });
+}
+
+// The port is checked and the folder chosen here, on the window's thread;
+// the job runs on the worker.
+void CMFCVemSyncDlg::RunOnChosenFolder(const char* title,
+                                       std::function<void(const std::string& folder)> job)
+{
+    if (m_busy)
+        return;
     if (!m_link.IsOpen()) {
         FailOnClosedPort(*this, m_link);
         return;
     }
-    if (m_busy)
-        return;
-    const std::optional<std::string> folder = ChooseFolder(BackupMsg::RESTORE_ENTRY);
+    const std::optional<std::string> folder = ChooseFolder(title);
     if (!folder)
         return;
-    RunCommand([this, folder = *folder](ITransferUi&) {
-        RestoreOptions options;
-        options.confirm = true;
-        m_backup.Restore(folder, options);
+    RunCommand([job = std::move(job), folder = *folder](ITransferUi&) {
+        job(folder);
         return std::string();
     });
 }

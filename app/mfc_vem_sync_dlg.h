@@ -108,6 +108,7 @@ private:
     std::optional<DataKind> SelectedKind() const;
     void AddCheckActions();
     std::optional<std::string> ChooseFolder(const char* title);
+    void RunOnChosenFolder(const char* title, std::function<void(const std::string& folder)> job);
 
     // The port setup and the line's trace, offered in the context menu, and
     // the watch on serial devices that keeps the port tooltips current.

@@ -196,28 +196,30 @@ CommandResult CTransferCommands::FailOnFile(const char* message, const FileError
     return Fail(message, FileFailureDetail(error));
 }
 
-CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText)
+// A file-system failure anywhere in a command ends it with the file
+// layer's message and, under it, the cause.
+CommandResult CTransferCommands::Run(CommandResult (CTransferCommands::*command)(DataKind,
+                                                                               std::string_view),
+                                     DataKind kind, std::string_view numberText)
 {
     m_amount.reset();
     m_path.clear();
     try {
-        return RunRead(kind, numberText);
+        return (this->*command)(kind, numberText);
     } catch (const FileException& e) {
         m_ui.ShowWarning(e.what(), FileFailureDetail(e.Error(), e.Error().path != m_path));
         return CommandResult::Failed;
     }
 }
 
+CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText)
+{
+    return Run(&CTransferCommands::RunRead, kind, numberText);
+}
+
 CommandResult CTransferCommands::Write(DataKind kind, std::string_view numberText)
 {
-    m_amount.reset();
-    m_path.clear();
-    try {
-        return RunWrite(kind, numberText);
-    } catch (const FileException& e) {
-        m_ui.ShowWarning(e.what(), FileFailureDetail(e.Error(), e.Error().path != m_path));
-        return CommandResult::Failed;
-    }
+    return Run(&CTransferCommands::RunWrite, kind, numberText);
 }
 
 // The descriptor is read afresh by every command and checked at once, before

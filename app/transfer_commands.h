@@ -64,6 +64,8 @@ public:
     bool VerifyAfterWrite() const { return m_verify; }
 
 private:
+    CommandResult Run(CommandResult (CTransferCommands::*command)(DataKind, std::string_view),
+                      DataKind kind, std::string_view numberText);
     CommandResult RunRead(DataKind kind, std::string_view numberText);
     CommandResult RunWrite(DataKind kind, std::string_view numberText);
     CommandResult ChooseFileToSend(DataKind kind, std::string& path);

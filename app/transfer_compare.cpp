@@ -130,13 +130,7 @@ const char* ReadBackFailure(const ReadBack& back, DataKind kind)
 
 CommandResult CTransferCommands::Compare(DataKind kind, std::string_view numberText)
 {
-    m_path.clear();
-    try {
-        return RunCompare(kind, numberText);
-    } catch (const FileException& e) {
-        m_ui.ShowWarning(e.what(), FileFailureDetail(e.Error(), e.Error().path != m_path));
-        return CommandResult::Failed;
-    }
+    return Run(&CTransferCommands::RunCompare, kind, numberText);
 }
 
 // The front part of Write, then the Read command's transactions instead of
