@@ -299,31 +299,32 @@ std::string SummaryOf(CommandResult result, const CTransferCommands& commands)
 
 void CMFCVemSyncDlg::OnReadClicked()
 {
-    if (m_busy)
-        return;
-    ShowPortInUse();
-    UpdateData(true);
-    const std::optional<DataKind> kind = SelectedKind();
-    if (!kind)
-        return;
-    RunCommand([this, kind = *kind, number = m_strNumber.toStdString()](ITransferUi&) {
+    // Read fetches the controls even with the port closed; the others only
+    // with it open.
+    RunOnSelection(true, [this](DataKind kind, const std::string& number) {
         return SummaryOf(m_commands.Read(kind, number), m_commands);
     });
 }
 
 void CMFCVemSyncDlg::OnWriteClicked()
 {
+    RunOnSelection(false, [this](DataKind kind, const std::string& number) {
+        return SummaryOf(m_commands.Write(kind, number), m_commands);
+    });
+}
+
+void CMFCVemSyncDlg::RunOnSelection(bool fetchWhenClosed, SelectionCommand command)
+{
     if (m_busy)
         return;
     ShowPortInUse();
-    if (m_link.IsOpen())
+    if (fetchWhenClosed || m_link.IsOpen())
         UpdateData(true);
     const std::optional<DataKind> kind = SelectedKind();
     if (!kind)
         return;
-    RunCommand([this, kind = *kind, number = m_strNumber.toStdString()](ITransferUi&) {
-        return SummaryOf(m_commands.Write(kind, number), m_commands);
-    });
+    RunCommand([command = std::move(command), kind = *kind,
+                number = m_strNumber.toStdString()](ITransferUi&) { return command(kind, number); });
 }
 
 bool CMFCVemSyncDlg::RunCommand(Command command)
@@ -392,15 +393,7 @@ void CMFCVemSyncDlg::closeEvent(QCloseEvent* event)
 
 void CMFCVemSyncDlg::OnCompare()
 {
-    if (m_busy)
-        return;
-    ShowPortInUse();
-    if (m_link.IsOpen())
-        UpdateData(true);
-    const std::optional<DataKind> kind = SelectedKind();
-    if (!kind)
-        return;
-    RunCommand([this, kind = *kind, number = m_strNumber.toStdString()](ITransferUi&) {
+    RunOnSelection(false, [this](DataKind kind, const std::string& number) {
         m_commands.Compare(kind, number);
         return std::string();
     });

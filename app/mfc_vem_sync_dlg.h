@@ -109,6 +109,10 @@ private:
     void AddCheckActions();
     std::optional<std::string> ChooseFolder(const char* title);
     void RunOnChosenFolder(const char* title, std::function<void(const std::string& folder)> job);
+    // Fetches the kind and number as a command's start does and runs
+    // `command` on them on the worker; the line it returns goes to the bar.
+    using SelectionCommand = std::function<std::string(DataKind kind, const std::string& number)>;
+    void RunOnSelection(bool fetchWhenClosed, SelectionCommand command);
 
     // The port setup and the line's trace, offered in the context menu, and
     // the watch on serial devices that keeps the port tooltips current.

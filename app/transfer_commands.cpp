@@ -412,17 +412,24 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
 // The last block of a longer program carries the image's empty frames after
 // the program's end; the part of a block the image file does not reach is
 // sent as zeros, never as bytes of an earlier command.
-void CTransferCommands::LoadProgramImage(const std::string& imagePath, unsigned frames)
+std::optional<unsigned> CTransferCommands::ImportToBuffer(DataKind kind, const std::string& path,
+                                                          std::vector<LossyLine>* lossy)
 {
+    CPrivateTempFile imageFile;
+    if (!imageFile.Create())
+        throw FileException(imageFile.LastError());
+    const std::optional<int> imported = ImportProgramText(kind, path, imageFile.Path(), m_ui, lossy);
+    if (!imported)
+        return std::nullopt;
+    const auto frames = static_cast<unsigned>(*imported);
     const std::size_t sent = ProgramBytesSent(frames, m_info.frameSize());
     std::fill_n(m_buffer.begin(), sent, std::uint8_t{0});
-    {
-        CBinaryFile image;
-        if (!image.Open(imagePath, CBinaryFile::Mode::Read))
-            throw FileException(image.LastError());
-        image.Read(m_buffer.first(sent));
-        image.Close();
-    }
+    CBinaryFile image;
+    if (!image.Open(imageFile.Path(), CBinaryFile::Mode::Read))
+        throw FileException(image.LastError());
+    image.Read(m_buffer.first(sent));
+    image.Close();
+    return frames;
 }
 
 CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view numberText,
@@ -433,21 +440,14 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
     if (!file)
         return CommandResult::Failed;
 
-    CPrivateTempFile imageFile;
-    if (!imageFile.Create())
-        throw FileException(imageFile.LastError());
-    const std::string& imagePath = imageFile.Path();
     std::vector<LossyLine> lossy;
-    const std::optional<int> imported = ImportProgramText(kind, path, imagePath, m_ui, &lossy);
+    const std::optional<unsigned> imported = ImportToBuffer(kind, path, &lossy);
     if (!imported)
         return CommandResult::Failed;
-    const unsigned frames = static_cast<unsigned>(*imported);
+    const unsigned frames = *imported;
     // Nothing has been changed in the controller yet.
     if (!ConfirmLossyLines(lossy, m_ui))
         return CommandResult::Cancelled;
-
-    LoadProgramImage(imagePath, frames);
-    imageFile.Remove();
 
     const std::size_t frameSize = m_info.frameSize();
     const auto written = [frames](int blocks) {

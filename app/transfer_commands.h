@@ -79,9 +79,12 @@ private:
     CommandResult WriteProgram(DataKind kind, std::string_view numberText, const std::string& path);
     // Reads the parameter file into the buffer; false after the message.
     bool LoadParameterFile(const std::string& path);
-    // Reads the imported frames into the buffer, as they are sent, and
-    // removes the image.
-    void LoadProgramImage(const std::string& imagePath, unsigned frames);
+    // Checks and imports the program text through a private image, then
+    // puts the frames into the buffer as they are sent; the frame count, or
+    // nothing after the message. `lossy` receives the lines not stored as
+    // written.
+    std::optional<unsigned> ImportToBuffer(DataKind kind, const std::string& path,
+                                           std::vector<LossyLine>* lossy = nullptr);
     CommandResult RunCompare(DataKind kind, std::string_view numberText);
     CommandResult VerifyParameters();
     CommandResult VerifyProgram(DataKind kind, std::uint16_t file, unsigned frames,

@@ -13,7 +13,6 @@
 #include "app/transfer_commands.h"
 #include "codec/frame_format.h"
 #include "image/binary_file.h"
-#include "image/private_temp_file.h"
 #include "image/program_image.h"
 #include "image/text_line_reader.h"
 #include "link/controller_link.h"
@@ -163,15 +162,10 @@ CommandResult CTransferCommands::RunCompare(DataKind kind, std::string_view numb
     const std::optional<std::uint16_t> file = ProgramFileFor(kind, numberText, m_ui);
     if (!file)
         return CommandResult::Failed;
-    CPrivateTempFile imageFile;
-    if (!imageFile.Create())
-        throw FileException(imageFile.LastError());
-    const std::string& imagePath = imageFile.Path();
-    const std::optional<int> imported = ImportProgramText(kind, path, imagePath, m_ui);
+    const std::optional<unsigned> imported = ImportToBuffer(kind, path);
     if (!imported)
         return CommandResult::Failed;
-    const auto frames = static_cast<unsigned>(*imported);
-    LoadProgramImage(imagePath, frames);
+    const unsigned frames = *imported;
 
     const std::size_t frameSize = m_info.frameSize();
     const ReadBack back = ReadBackProgram(m_link, *file, frameSize,

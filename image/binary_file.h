@@ -65,6 +65,8 @@ private:
     // The descriptor of the opened file, or -1 with m_lastError.
     int OpenRegular(const std::string& path, int flags);
 #endif
+    // Takes `fd`, just opened on `path`, with an empty cache.
+    void Adopt(int fd, const std::string& path);
     [[noreturn]] void Fail(int systemError) const;
     bool FillCache(std::uint64_t offset);
     // Puts a write into the cache; false when it must go to the disk now.

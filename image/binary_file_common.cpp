@@ -4,6 +4,17 @@
 #include <cerrno>
 #include <cstring>
 
+void CBinaryFile::Adopt(int fd, const std::string& path)
+{
+    m_fd = fd;
+    m_path = path;
+    m_lastError = FileError{};
+    m_position = 0;
+    m_cacheLength = 0;
+    m_deferWrites = false;
+    m_dirtyStart = m_dirtyEnd = 0;
+}
+
 void CBinaryFile::Fail(int systemError) const
 {
     throw FileException(MakeFileError(systemError, m_path));

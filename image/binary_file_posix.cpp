@@ -38,13 +38,7 @@ bool CBinaryFile::Open(const std::string& path, Mode mode)
     const int fd = OpenRegular(path, flags);
     if (fd < 0)
         return false;
-    m_fd = fd;
-    m_path = path;
-    m_lastError = FileError{};
-    m_position = 0;
-    m_cacheLength = 0;
-    m_deferWrites = false;
-    m_dirtyStart = m_dirtyEnd = 0;
+    Adopt(fd, path);
     return true;
 }
 

@@ -97,13 +97,7 @@ bool CBinaryFile::Open(const std::string& path, Mode mode)
         m_lastError = MakeFileError(EMFILE, path);
         return false;
     }
-    m_fd = fd;
-    m_path = path;
-    m_lastError = FileError{};
-    m_position = 0;
-    m_cacheLength = 0;
-    m_deferWrites = false;
-    m_dirtyStart = m_dirtyEnd = 0;
+    Adopt(fd, path);
     return true;
 }
 
