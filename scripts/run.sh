@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --preset release
 cmake --build build/release -j"$(nproc)" --target MFCVemSync vemsync vem730-sim
 
 # The simulator's store and its COM1 link live under build/demo, so an

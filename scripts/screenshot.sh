@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --preset release
 cmake --build build/release -j"$(nproc)" --target MFCVemSync-screenshot port-setup-screenshot vem730-sim
 
 scratch=$(mktemp -d)
