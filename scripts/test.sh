@@ -14,6 +14,9 @@ fuzz_seconds=${VEM_FUZZ_SECONDS:-60}
 
 step() { printf '\n==== %s\n' "$*"; }
 
+step "include rules"
+scripts/check-includes.sh
+
 step "normal build"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/release -j"$jobs"
