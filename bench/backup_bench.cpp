@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/backup_commands.h"
+#include "backup/backup_commands.h"
 #include "link/controller_link.h"
 #include "sim/line_io.h"
 #include "sim/simulator.h"

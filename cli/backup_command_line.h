@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/backup_manifest.h"
+#include "backup/backup_manifest.h"
 
 // What `vemsync backup` and `vemsync restore` are asked to do.
 struct BackupRequest {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/transfer_ui.h"
+#include "transfer/transfer_ui.h"
 
 // The command line's side of a transfer: the file named on the command line
 // stands in for the file dialog, messages go to standard error, and a

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "image/win32_text.h"
+#include "platform/win32_text.h"
 
 namespace {
 

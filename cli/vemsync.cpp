@@ -10,23 +10,23 @@
 #include <string>
 #include <vector>
 
-#include "app/backup_commands.h"
-#include "app/failure_detail.h"
-#include "app/messages.h"
-#include "app/replacement_file.h"
-#include "app/rewrite_report.h"
-#include "app/transfer_commands.h"
+#include "backup/backup_commands.h"
+#include "transfer/failure_detail.h"
+#include "transfer/messages.h"
+#include "platform/replacement_file.h"
+#include "transfer/rewrite_report.h"
+#include "transfer/transfer_commands.h"
 #include "cli/backup_command_line.h"
 #include "cli/cli_ui.h"
 #include "cli/command_line.h"
 #include "cli/system.h"
-#include "image/binary_file.h"
-#include "image/private_temp_file.h"
-#include "image/temp_registry.h"
+#include "platform/binary_file.h"
+#include "platform/private_temp_file.h"
+#include "platform/temp_registry.h"
 #include "link/controller_link.h"
 #include "link/link_tracer.h"
 #ifdef _WIN32
-#include "image/win32_text.h"
+#include "platform/win32_text.h"
 #else
 #include "link/port_map.h"
 #include "link/serial_devices.h"

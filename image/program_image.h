@@ -9,8 +9,8 @@
 
 #include "codec/frame_format.h"
 #include "codec/program_frame.h"
-#include "image/binary_file.h"
-#include "image/file_error.h"
+#include "platform/binary_file.h"
+#include "platform/file_error.h"
 #include "image/lossy_line.h"
 #include "image/text_line_reader.h"
 

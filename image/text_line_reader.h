@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "image/binary_file.h"
+#include "platform/binary_file.h"
 
 // Reads a program text one physical line at a time, the way the controller's
 // words are taken from it:

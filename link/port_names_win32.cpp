@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "image/win32_text.h"
+#include "platform/win32_text.h"
 
 namespace {
 

@@ -14,6 +14,9 @@ fuzz_seconds=${VEM_FUZZ_SECONDS:-60}
 
 step() { printf '\n==== %s\n' "$*"; }
 
+step "include rules"
+scripts/check-includes.sh
+
 step "normal build"
 cmake --preset release
 cmake --build build/release -j"$jobs"

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <set>
 
-#include "app/backup_messages.h"
-#include "app/messages.h"
+#include "backup/backup_messages.h"
+#include "transfer/messages.h"
 #include "tests/cli/vemsync_harness.h"
 
 namespace fs = std::filesystem;

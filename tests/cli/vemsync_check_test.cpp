@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/messages.h"
+#include "transfer/messages.h"
 #include "tests/cli/vemsync_harness.h"
 
 namespace {

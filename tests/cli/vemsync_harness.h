@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/transfer_harness.h"
+#include "tests/transfer/transfer_harness.h"
 #include "tests/cli/vemsync_process.h"
 
 // The vemsync executable against the simulator of a TransferTest, and the

@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/messages.h"
+#include "transfer/messages.h"
 #include "sim/file_descriptor.h"
 #include "tests/cli/vemsync_harness.h"
 

@@ -9,11 +9,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/messages.h"
-#include "app/replacement_file.h"
-#include "app/rewrite_report.h"
+#include "transfer/messages.h"
+#include "platform/replacement_file.h"
+#include "transfer/rewrite_report.h"
 #include "codec/byte_order.h"
-#include "image/binary_file.h"
+#include "platform/binary_file.h"
 #include "link/link_frame.h"
 #include "tests/cli/vemsync_harness.h"
 #include "tests/image/image_bytes.h"

@@ -11,8 +11,8 @@
 #include <map>
 #include <optional>
 
-#include "app/messages.h"
-#include "image/binary_file.h"
+#include "transfer/messages.h"
+#include "platform/binary_file.h"
 #include "tests/cli/vemsync_harness.h"
 
 namespace fs = std::filesystem;

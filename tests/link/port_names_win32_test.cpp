@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "image/win32_text.h"
+#include "platform/win32_text.h"
 #include "link/port_names.h"
 
 namespace {

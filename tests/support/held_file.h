@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "image/win32_text.h"
+#include "platform/win32_text.h"
 
 class CHeldFile {
 public:

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "transfer/transfer_ui.h"
+
+class QSocketNotifier;
+
+// The user interface of a command that runs on a worker thread. Every call
+// is carried over to the window's thread (the thread that constructed this
+// object and owns the widgets), made there on `target`, and waited for, so
+// the command goes on only once the user has answered and sees its steps in
+// the usual order. Called on the window's own thread it calls `target`
+// directly.
+//
+// The worker hands a call over under a mutex and wakes the window's event
+// loop through an event descriptor; nothing the worker allocates passes
+// through Qt's event queue, so the hand-over is plain to the thread checker
+// as well.
+class CGuiThreadUi : public ITransferUi {
+public:
+    // `finished` runs on the window's thread after the worker's Finish().
+    CGuiThreadUi(ITransferUi& target, std::function<void()> finished);
+    ~CGuiThreadUi() override;
+    CGuiThreadUi(const CGuiThreadUi&) = delete;
+    CGuiThreadUi& operator=(const CGuiThreadUi&) = delete;
+
+    std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override;
+    using ITransferUi::ShowWarning;
+    void ShowWarning(const std::string& text, const std::string& detail) override;
+    void ShowInformation(const std::string& text, const std::string& detail) override;
+    bool AskYesNo(const std::string& question, const std::string& detail) override;
+    void SetProgressRange(int low, int high) override;
+    void SetProgressPos(int pos) override;
+
+    // The worker's last step: tells the window's thread that it is through.
+    void Finish();
+
+private:
+    void OnWindowThread(const std::function<void()>& call);
+    void Wake();
+    // On the window's thread, when the worker has woken it.
+    void Serve();
+
+    ITransferUi& m_target;
+    std::function<void()> m_finished;
+    int m_wake = -1;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+
+    std::mutex m_mutex;
+    std::condition_variable m_answered;
+    const std::function<void()>* m_call = nullptr; // waiting for the window
+    bool m_done = false;                           // the call has been made
+    bool m_through = false;                        // the worker has finished
+};

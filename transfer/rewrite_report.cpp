@@ -1,0 +1,131 @@
+#include "transfer/rewrite_report.h"
+
+#include <array>
+
+#include "transfer/messages.h"
+
+namespace {
+
+struct Reason {
+    LossyKind kind;
+    const char* text;
+};
+
+// In the order the reading meets them.
+constexpr std::array<Reason, 9> REASONS{{
+    {LossyKind::LineTooLong, "строка длиннее 19 знаков, остаток не прочитан"},
+    {LossyKind::NulInLine, "нулевой байт в строке, текст после него не прочитан"},
+    {LossyKind::NumberReplaced, "число не прочитано"},
+    {LossyKind::IntegerThousandths, "координата без точки читается в тысячных"},
+    {LossyKind::DecimalsCut, "знаки после третьего десятичного отброшены"},
+    {LossyKind::ValueLimited, "число вне допустимого диапазона"},
+    {LossyKind::ReadDifferently, "число читается не так, как написано"},
+    {LossyKind::IgnoredText, "пропущено "},
+    {LossyKind::NotReadBack, "при чтении из контроллера строка будет выглядеть иначе"},
+}};
+
+constexpr unsigned char FIRST_PRINTABLE = 0x20;
+constexpr unsigned char DELETE = 0x7F;
+constexpr const char* NUL_SIGN = "\xE2\x90\x80"; // U+2400, the symbol for NUL
+
+// Length of the UTF-8 sequence at the start of `text`, or 0 when it is none.
+std::size_t Utf8Length(std::string_view text)
+{
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
+    if (length == 0 || text.size() < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+std::string Hex(unsigned char byte)
+{
+    static constexpr char DIGITS[] = "0123456789ABCDEF";
+    return std::string("\\x") + DIGITS[byte >> 4] + DIGITS[byte & 0xF];
+}
+
+std::string Quoted(std::string_view text)
+{
+    return "«" + ShownText(text) + "»";
+}
+
+std::string DescribeLine(const LossyLine& line)
+{
+    std::string text = "строка " + std::to_string(line.number) + ": " + Quoted(line.typed) +
+                       " → " + Quoted(line.stored) + " (";
+    bool first = true;
+    for (const Reason& reason : REASONS) {
+        if (!line.reading.Has(reason.kind))
+            continue;
+        text += first ? "" : "; ";
+        first = false;
+        text += reason.text;
+        if (reason.kind == LossyKind::IgnoredText) {
+            const std::size_t from = std::min<std::size_t>(line.reading.ignoredFrom, line.typed.size());
+            // Only up to a NUL: what follows it has its own reason.
+            text += Quoted(std::string_view(line.typed).substr(from).substr(
+                0, line.typed.find('\0', from) - from));
+        }
+    }
+    return text + ")";
+}
+
+} // namespace
+
+const char* LinesWord(std::size_t n)
+{
+    if (n % 10 == 1 && n % 100 != 11)
+        return "строка";
+    if (n % 10 >= 2 && n % 10 <= 4 && (n % 100 < 12 || n % 100 > 14))
+        return "строки";
+    return "строк";
+}
+
+std::string ShownText(std::string_view text)
+{
+    std::string shown;
+    while (!text.empty()) {
+        const auto byte = static_cast<unsigned char>(text[0]);
+        std::size_t used = 1;
+        if (byte == 0)
+            shown += NUL_SIGN;
+        else if (byte < FIRST_PRINTABLE || byte == DELETE)
+            shown += Hex(byte);
+        else if (byte < DELETE)
+            shown += text[0];
+        else if ((used = Utf8Length(text)) != 0)
+            shown.append(text.substr(0, used));
+        else {
+            shown += Hex(byte);
+            used = 1;
+        }
+        text.remove_prefix(used);
+    }
+    return shown;
+}
+
+std::string DescribeLossyLines(const std::vector<LossyLine>& lines)
+{
+    std::string text = Msg::REWRITES_HEADER;
+    for (std::size_t i = 0; i < lines.size() && i < REWRITES_LISTED; ++i)
+        text += "\n" + DescribeLine(lines[i]);
+    if (lines.size() > REWRITES_LISTED) {
+        const std::size_t more = lines.size() - REWRITES_LISTED;
+        text += "\n… и ещё " + std::to_string(more) + " " + LinesWord(more);
+    }
+    return text;
+}
+
+bool ConfirmLossyLines(const std::vector<LossyLine>& lines, ITransferUi& ui)
+{
+    return lines.empty() || ui.AskYesNo(Msg::ACCEPT_REWRITES, DescribeLossyLines(lines));
+}

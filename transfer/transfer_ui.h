@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "link/link_transactions.h"
+
+enum class FileDialogKind {
+    SaveAs, // Read: the file the controller's data go to
+    Open,   // Write: the file sent to the controller
+};
+
+// What a transfer command asks of whoever shows it to the user: the dialog,
+// the command-line front end, or a test.
+//
+// `text` is always one of the system's own messages, shown as it stands.
+// `detail`, when not empty, says why and what to do: the message box's
+// informative text in the dialog, a second line on the command line.
+class ITransferUi : public IBlockProgress {
+public:
+
+    // The chosen path, or nothing when the user cancelled. `filter` is in
+    // the form "Description (*.ext);;All Files (*)".
+    virtual std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) = 0;
+    virtual void ShowWarning(const std::string& text, const std::string& detail) = 0;
+    void ShowWarning(const std::string& text) { ShowWarning(text, {}); }
+    // A success worth telling, such as the result of a comparison.
+    virtual void ShowInformation(const std::string& text, const std::string& detail) = 0;
+    // A yes/no question whose default is No: true only for an explicit Yes.
+    virtual bool AskYesNo(const std::string& question, const std::string& detail) = 0;
+};
