@@ -22,8 +22,8 @@ start_simulator build/release "$demo/store" --log "$demo/line.log"
 echo "Transaction log: $demo/line.log"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    build/release/app/MFCVemSync
+    build/release/dialog/MFCVemSync
 else
     echo "No display: running the dialog under Xvfb"
-    xvfb-run -a build/release/app/MFCVemSync
+    xvfb-run -a build/release/dialog/MFCVemSync
 fi
