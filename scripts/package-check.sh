@@ -48,7 +48,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libudev1; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
-dpkg-deb -f "$deb" Description | grep -q 'dialout group' || fail "the description has no dialout note"
+# Into a variable, not a pipe: grep -q leaves at the first match, and with
+# pipefail the writer's broken pipe would fail the check.
+description=$(dpkg-deb -f "$deb" Description)
+grep -q 'dialout group' <<<"$description" || fail "the description has no dialout note"
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
