@@ -53,9 +53,9 @@ std::optional<std::vector<BackupItemId>> ParseItemList(const std::string& text, 
         std::optional<unsigned> n;
         if (kind == "params" && colon == std::string::npos) {
             id = {BackupItemId::Kind::Parameters, 0};
-        } else if (kind == "program" && (n = ItemNumber(number, BACKUP_PROGRAMS))) {
+        } else if (kind == "program" && (n = ItemNumber(number, PROGRAM_COUNT))) {
             id = {BackupItemId::Kind::Program, *n};
-        } else if (kind == "subprogram" && (n = ItemNumber(number, BACKUP_SUBPROGRAMS))) {
+        } else if (kind == "subprogram" && (n = ItemNumber(number, SUBPROGRAM_COUNT))) {
             id = {BackupItemId::Kind::Subprogram, *n};
         } else {
             error = "--only: \"" + word +

@@ -4,12 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "link/data_kind.h"
+
 // What the command line asks of vemsync.
 struct CliRequest {
     enum class Action {
         Help, Read, Write, Check, Import, Export, Compare, Ports, MapPort, UnmapPort
     };
-    enum class Kind { Parameters, Program, Subprogram };
+    using Kind = DataKind;
 
     Action action = Action::Help;
     Kind kind = Kind::Parameters;

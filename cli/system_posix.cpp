@@ -13,3 +13,8 @@ bool IsTerminal(std::FILE* stream)
 {
     return ::isatty(::fileno(stream)) == 1;
 }
+
+std::FILE* OpenForAppend(const std::string& path)
+{
+    return std::fopen(path.c_str(), "a");
+}

@@ -77,13 +77,6 @@ void CGuiThreadUi::Serve()
         m_finished();
 }
 
-std::optional<std::string> CGuiThreadUi::ChooseFile(FileDialogKind kind, const std::string& filter)
-{
-    std::optional<std::string> chosen;
-    OnWindowThread([&] { chosen = m_target.ChooseFile(kind, filter); });
-    return chosen;
-}
-
 void CGuiThreadUi::ShowWarning(const std::string& text, const std::string& detail)
 {
     OnWindowThread([&] { m_target.ShowWarning(text, detail); });

@@ -30,7 +30,6 @@ public:
     CGuiThreadUi(const CGuiThreadUi&) = delete;
     CGuiThreadUi& operator=(const CGuiThreadUi&) = delete;
 
-    std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override;
     using ITransferUi::ShowWarning;
     void ShowWarning(const std::string& text, const std::string& detail) override;
     void ShowInformation(const std::string& text, const std::string& detail) override;

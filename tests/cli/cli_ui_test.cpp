@@ -19,7 +19,7 @@ std::string Written(bool showProgress, const std::function<void(CCliUi&)>& use)
     if (stream == nullptr)
         return "open_memstream failed";
     {
-        CCliUi ui("f", stream, showProgress);
+        CCliUi ui(stream, showProgress);
         use(ui);
     }
     std::fclose(stream);

@@ -68,14 +68,12 @@ void TransferTest::Relink(std::uint16_t timeoutMs)
 
 CommandResult TransferTest::Read(DataKind kind, const std::string& number, const std::string& file)
 {
-    m_ui.files.push_back(file);
-    return m_commands->Read(kind, number);
+    return m_commands->Read(kind, number, file);
 }
 
 CommandResult TransferTest::Write(DataKind kind, const std::string& number, const std::string& file)
 {
-    m_ui.files.push_back(file);
-    return m_commands->Write(kind, number);
+    return m_commands->Write(kind, number, file);
 }
 
 std::vector<LoggedRequest> TransferTest::Requests() const
