@@ -1,3 +1,4 @@
+// Hex bytes and microsecond timestamps as the trace and the transaction log write them.
 #include "link/line_text.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// How bytes and times of the serial line are written where a person reads them.
 #pragma once
 
 #include <cstdint>
