@@ -1,3 +1,4 @@
+// CTransferCommands' Read and Write, and the file, number and text rules they share.
 #include "transfer/transfer_commands.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CTransferCommands: Read, Write and Compare of parameters, programs and subprograms.
 #pragma once
 
 #include <cstddef>
