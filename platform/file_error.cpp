@@ -1,3 +1,4 @@
+// File errors: the system's error codes grouped into causes, and their messages.
 #include "platform/file_error.h"
 
 #include <cerrno>

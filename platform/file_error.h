@@ -1,3 +1,4 @@
+// FileError: why a file operation failed, grouped the way an operator can act on it.
 #pragma once
 
 #include <exception>

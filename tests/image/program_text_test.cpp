@@ -1,3 +1,4 @@
+// Tests of program text import and export against image files, byte for byte.
 #include <gtest/gtest.h>
 
 #include <array>

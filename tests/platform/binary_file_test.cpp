@@ -1,3 +1,4 @@
+// Tests of CBinaryFile: the cache, deferred writes, open failures and a full disk.
 #include <gtest/gtest.h>
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// Tests of what a command does before the transfer: port, file dialog, paths and target.
 #include <gtest/gtest.h>
 
 #include <csignal>
