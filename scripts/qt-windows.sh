@@ -4,7 +4,8 @@
 # (posix threads) against this machine's Qt tools, Core, Gui, Widgets and
 # Test only, with the windows and offscreen platforms. The result is cached
 # per user, keyed by Qt version and build options, and reused when present;
-# the first build takes about 30 minutes on two free cores.
+# the first build takes about 30 minutes on two free cores, and an
+# interrupted one resumes where it stopped.
 #
 # The last line printed on standard output is the installed Qt's folder:
 #   qt=$(scripts/qt-windows.sh | tail -1)
@@ -20,7 +21,7 @@ triple=x86_64-w64-mingw32
 toolchain=$root/cmake/mingw-w64.cmake
 patches=("$root"/cmake/qt-windows/*.patch)
 
-for tool in "$triple-g++-posix" cmake ninja dpkg-source apt-get; do
+for tool in "$triple-g++-posix" cmake ninja dpkg-source apt-get patch flock; do
     command -v "$tool" >/dev/null || die "$tool is missing: run scripts/setup.sh"
 done
 # The target Qt must be the very version of the host tools (moc, rcc, uic)
@@ -78,72 +79,105 @@ fi
 mkdir -p "$cache"
 [ -d "$cache" ] && [ ! -L "$cache" ] && [ -O "$cache" ] ||
     die "$cache is not a folder of this user's"
-work=$(mktemp -d "$cache/$name.work.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-trap 'exit 130' INT TERM HUP
+
+# The work folder (source, build tree, log) outlives an interrupted or
+# failed run, so that the next run picks the build up where it stopped
+# instead of starting the half hour again. Ours are the folders with our
+# stamp in them; one that another run holds locked is left to it.
+workstamp=.mfcvemsync-work
+work=
+for candidate in "$cache/$name".work.*; do
+    [ -d "$candidate" ] && [ ! -L "$candidate" ] && [ -O "$candidate" ] &&
+        [ -f "$candidate/$workstamp" ] || continue
+    exec {lock}>>"$candidate/$workstamp"
+    if flock -n "$lock"; then
+        work=$candidate
+        break
+    fi
+    exec {lock}>&-
+done
+if [ -z "$work" ]; then
+    work=$(mktemp -d "$cache/$name.work.XXXXXX")
+    echo "work folder of scripts/qt-windows.sh" >"$work/$workstamp"
+    exec {lock}>>"$work/$workstamp"
+    flock -n "$lock"
+else
+    say "resuming in $work"
+fi
 log=$work/build.log
+build=$work/build
+trap 'say "interrupted; the next run resumes in $work"; exit 130' INT TERM HUP
+
+fail() {
+    tail -n 30 "$log" >&2
+    die "$1 failed after $(((SECONDS - started) / 60)) min; log: $log (the next run resumes there; remove $work to start afresh)"
+}
 
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
     sudo=(sudo)
 fi
 
-# apt-get source needs a deb-src entry; Debian's default sources have none.
-sources=(/etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources)
-if ! grep -Eqs '^[[:space:]]*deb-src[[:space:]]|^Types:.*deb-src' "${sources[@]}"; then
-    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-    list=/etc/apt/sources.list.d/mfcvemsync-deb-src.sources
-    [ -e "$list" ] || [ -L "$list" ] && die "$list exists but enables no source packages"
-    say "enabling Debian's source packages in $list"
-    printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" \
-        "Suites: $codename $codename-updates" "Components: main" \
-        "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" >"$work/deb-src.sources"
-    "${sudo[@]}" install -m 644 "$work/deb-src.sources" "$list"
+# Each step leaves a stamp when it has completed; a step without its stamp
+# is redone from a clean slate.
+if [ ! -f "$work/.fetched" ]; then
+    rm -rf "$work"/qt6-base[-_]* "$build"
+    # apt-get source needs a deb-src entry; Debian's default sources have none.
+    sources=(/etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources)
+    if ! grep -Eqs '^[[:space:]]*deb-src[[:space:]]|^Types:.*deb-src' "${sources[@]}"; then
+        codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+        list=/etc/apt/sources.list.d/mfcvemsync-deb-src.sources
+        [ -e "$list" ] || [ -L "$list" ] && die "$list exists but enables no source packages"
+        say "enabling Debian's source packages in $list"
+        printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" \
+            "Suites: $codename $codename-updates" "Components: main" \
+            "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" >"$work/deb-src.sources"
+        "${sudo[@]}" install -m 644 "$work/deb-src.sources" "$list"
+    fi
+    say "fetching Debian's qt6-base $debver source"
+    "${sudo[@]}" apt-get update -qq >>"$log" 2>&1 || fail "apt-get update"
+    (cd "$work" && apt-get source -q "qt6-base=$debver") >>"$log" 2>&1 ||
+        fail "apt-get source qt6-base=$debver"
+    for p in "${patches[@]}"; do
+        patch -d "$work"/qt6-base-*/ -p1 --quiet <"$p" >>"$log" 2>&1 ||
+            fail "applying $p to qt6-base $debver"
+    done
+    touch "$work/.fetched"
 fi
-say "fetching Debian's qt6-base $debver source"
-"${sudo[@]}" apt-get update -qq >>"$log" 2>&1 || { tail -n 20 "$log" >&2; die "apt-get update failed"; }
-(cd "$work" && apt-get source -q "qt6-base=$debver") >>"$log" 2>&1 ||
-    { tail -n 20 "$log" >&2; die "apt-get source qt6-base=$debver failed"; }
 src=$(echo "$work"/qt6-base-*/)
-for p in "${patches[@]}"; do
-    patch -d "$src" -p1 --quiet <"$p" >>"$log" 2>&1 || die "$p does not apply to qt6-base $debver"
-done
 
-ccache=()
-# Qt's precompiled headers leave ccache little to reuse; it is used when
-# present but the installed Qt itself is what is cached.
-if command -v ccache >/dev/null; then
-    ccache=(-ccache)
+if [ ! -f "$work/.configured" ]; then
+    rm -rf "$build"
+    mkdir "$build"
+    ccache=()
+    # Qt's precompiled headers leave ccache little to reuse; it is used when
+    # present but the installed Qt itself is what is cached.
+    if command -v ccache >/dev/null; then
+        ccache=(-ccache)
+    fi
+    say "configuring Qt $version for Windows (log: $log)"
+    (cd "$build" && nice -n 10 "$src/configure" -prefix "$prefix" "${options[@]}" "${ccache[@]}" \
+        -- "${cmake_options[@]}") >>"$log" 2>&1 || fail "configure"
+    touch "$work/.configured"
 fi
-
-fail() {
-    local kept=$cache/$name.failed.log
-    mv -fT "$log" "$kept" 2>/dev/null || kept=
-    tail -n 30 "${kept:-/dev/null}" >&2
-    die "$1 failed after $(((SECONDS - started) / 60)) min${kept:+; log: $kept}"
-}
-
-build=$work/build
-mkdir "$build"
-say "configuring Qt $version for Windows (log: $log)"
-(cd "$build" && nice -n 10 "$src/configure" -prefix "$prefix" "${options[@]}" "${ccache[@]}" \
-    -- "${cmake_options[@]}") >>"$log" 2>&1 || fail "configure"
-say "building (about 880 compiles; 30 minutes or more on two cores)"
+say "building (about 1000 steps; 30 minutes or more on two free cores)"
 nice -n 10 cmake --build "$build" --parallel 2 >>"$log" 2>&1 || fail "build"
 
 # Installed beside the final place and moved there in one rename, so the
 # cache never holds a half-installed Qt under the final name.
 stage=$work/stage
+rm -rf "$stage"
 DESTDIR=$stage cmake --install "$build" >>"$log" 2>&1 || fail "install"
 {
-    echo "qt6-base $debver for Windows, built $(date -u +%FT%TZ) in $(((SECONDS - started) / 60)) min"
+    echo "qt6-base $debver for Windows, built $(date -u +%FT%TZ)"
     printf '%s\n' "${options[@]}" "${cmake_options[@]}"
 } >"$stage$prefix/$marker"
-mv "$log" "$stage$prefix/build.log"
+cp "$log" "$stage$prefix/build.log"
 if ! mv -T "$stage$prefix" "$prefix" 2>/dev/null; then
     # Another run finished the same build first.
     [ -f "$prefix/$marker" ] || die "could not move the built Qt to $prefix"
 fi
+rm -rf "$work"
 
-say "Qt $version for Windows in $prefix ($(du -sh "$prefix" | cut -f1)), built in $(((SECONDS - started) / 60)) min"
+say "Qt $version for Windows in $prefix ($(du -sh "$prefix" | cut -f1)); this run took $(((SECONDS - started) / 60)) min"
 echo "$prefix"
