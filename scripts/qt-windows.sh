@@ -48,12 +48,13 @@ options=(
     -no-feature-tabletevent -no-feature-androiddeployqt
 )
 cmake_options=(
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain"
     -DQT_HOST_PATH=/usr
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
     -DQT_QMAKE_TARGET_MKSPEC=win32-g++
 )
 
+# The key is what goes into the build (the toolchain by its content), not
+# where the checkout is: every checkout of the project shares one Qt.
 hash=$({
     echo "$debver"
     printf '%s\n' "${options[@]}" "${cmake_options[@]}"
@@ -82,13 +83,15 @@ mkdir -p "$cache"
 
 # The work folder (source, build tree, log) outlives an interrupted or
 # failed run, so that the next run picks the build up where it stopped
-# instead of starting the half hour again. Ours are the folders with our
-# stamp in them; one that another run holds locked is left to it.
+# instead of starting the half hour again. Ours are the folders whose stamp
+# names this build; one that another run holds locked is left to it.
 workstamp=.mfcvemsync-work
+stampline="work folder of scripts/qt-windows.sh for $name"
 work=
-for candidate in "$cache/$name".work.*; do
+for candidate in "$cache"/qt-*.work.*; do
     [ -d "$candidate" ] && [ ! -L "$candidate" ] && [ -O "$candidate" ] &&
-        [ -f "$candidate/$workstamp" ] || continue
+        [ -f "$candidate/$workstamp" ] && [ ! -L "$candidate/$workstamp" ] &&
+        [ "$(head -n 1 "$candidate/$workstamp" 2>/dev/null)" = "$stampline" ] || continue
     exec {lock}>>"$candidate/$workstamp"
     if flock -n "$lock"; then
         work=$candidate
@@ -98,7 +101,7 @@ for candidate in "$cache/$name".work.*; do
 done
 if [ -z "$work" ]; then
     work=$(mktemp -d "$cache/$name.work.XXXXXX")
-    echo "work folder of scripts/qt-windows.sh" >"$work/$workstamp"
+    echo "$stampline" >"$work/$workstamp"
     exec {lock}>>"$work/$workstamp"
     flock -n "$lock"
 else
@@ -157,7 +160,7 @@ if [ ! -f "$work/.configured" ]; then
     fi
     say "configuring Qt $version for Windows (log: $log)"
     (cd "$build" && nice -n 10 "$src/configure" -prefix "$prefix" "${options[@]}" "${ccache[@]}" \
-        -- "${cmake_options[@]}") >>"$log" 2>&1 || fail "configure"
+        -- -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${cmake_options[@]}") >>"$log" 2>&1 || fail "configure"
     touch "$work/.configured"
 fi
 say "building (about 1000 steps; 30 minutes or more on two free cores)"
