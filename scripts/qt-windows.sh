@@ -88,17 +88,31 @@ mkdir -p "$cache"
 workstamp=.mfcvemsync-work
 stampline="work folder of scripts/qt-windows.sh for $name"
 work=
+busy=
 for candidate in "$cache"/qt-*.work.*; do
     [ -d "$candidate" ] && [ ! -L "$candidate" ] && [ -O "$candidate" ] &&
         [ -f "$candidate/$workstamp" ] && [ ! -L "$candidate/$workstamp" ] &&
         [ "$(head -n 1 "$candidate/$workstamp" 2>/dev/null)" = "$stampline" ] || continue
-    exec {lock}>>"$candidate/$workstamp"
+    { exec {lock}>>"$candidate/$workstamp"; } 2>/dev/null || continue
     if flock -n "$lock"; then
         work=$candidate
         break
     fi
-    exec {lock}>&-
+    busy=$candidate
+    busylock=$lock
 done
+if [ -z "$work" ] && [ -n "$busy" ]; then
+    # Another run is building this very Qt: wait for it rather than build
+    # it twice, then take its result or carry on where it stopped.
+    say "another run is building this Qt in $busy; waiting for it"
+    flock "$busylock"
+    if [ -f "$prefix/$marker" ]; then
+        say "reusing $prefix"
+        echo "$prefix"
+        exit 0
+    fi
+    [ -d "$busy" ] && work=$busy && lock=$busylock
+fi
 if [ -z "$work" ]; then
     work=$(mktemp -d "$cache/$name.work.XXXXXX")
     echo "$stampline" >"$work/$workstamp"
