@@ -1,3 +1,4 @@
+// CBackupCommands: the whole controller read into a backup folder and written back.
 #include "backup/backup_commands.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The backup manifest written and read line by line, and the names of a backup's files.
 #include "backup/backup_manifest.h"
 
 #include "codec/hex_text.h"

@@ -1,3 +1,4 @@
+// The backup manifest: what a backup folder holds of each item, with checksums.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// CBackupWriter: a backup's files written on a thread of their own, away from the line.
 #include "backup/backup_writer.h"
 
 #include "transfer/messages.h"

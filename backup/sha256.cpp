@@ -1,3 +1,4 @@
+// SHA-256 over a byte string, for the checksums of a backup's files.
 #include "backup/sha256.h"
 
 #include "codec/hex_text.h"

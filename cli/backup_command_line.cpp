@@ -1,3 +1,4 @@
+// The arguments of vemsync backup and restore read, their item lists, and their help.
 #include "cli/backup_command_line.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CCliUi: messages and questions on standard error, a progress bar on a terminal.
 #include "cli/cli_ui.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CCliUi: the command line's side of a transfer, in place of the dialog.
 #pragma once
 
 #include <cstdio>

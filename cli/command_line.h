@@ -1,3 +1,4 @@
+// CliRequest: what the command line asks of vemsync, and the help for it.
 #pragma once
 
 #include <optional>

@@ -1,3 +1,4 @@
+// CGuiThreadUi: a worker's calls carried to the window's thread through an eventfd.
 #include "dialog/gui_thread_ui.h"
 
 #include <QSocketNotifier>

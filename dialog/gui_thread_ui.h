@@ -1,3 +1,4 @@
+// CGuiThreadUi: the user interface of a command that runs on a worker thread.
 #pragma once
 
 #include <QObject>

@@ -1,3 +1,4 @@
+// CMFCVemSyncDlg: the main window's controls, its commands on a worker, their messages.
 #include "dialog/mfc_vem_sync_dlg.h"
 
 #include <QAction>

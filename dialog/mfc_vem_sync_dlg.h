@@ -1,3 +1,4 @@
+// CMFCVemSyncDlg: the main window, from which the user runs every transfer.
 #pragma once
 
 #include <QDialog>

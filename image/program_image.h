@@ -1,3 +1,4 @@
+// CProgramImage: one program's image file, its 32-byte slots and its text conversions.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// CLinkTracer: each frame as a timestamped hex line with its decoded meaning.
 #include "link/link_tracer.h"
 
 #include <cstdio>

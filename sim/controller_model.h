@@ -1,3 +1,4 @@
+// CControllerModel: the controller's memory of descriptor, parameters and programs.
 #pragma once
 
 #include <array>

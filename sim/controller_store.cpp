@@ -1,3 +1,4 @@
+// CControllerStore: the simulated memory loaded from, and saved to, its store folder.
 #include "sim/controller_store.h"
 
 #include "link/port_names.h"

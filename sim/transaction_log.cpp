@@ -1,3 +1,4 @@
+// CTransactionLog: each request, reply and dropped byte appended to the log file.
 #include "sim/transaction_log.h"
 
 #include <cerrno>

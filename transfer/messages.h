@@ -1,3 +1,4 @@
+// The texts the user sees from Read, Write and Compare, the dialog and the CLI alike.
 #pragma once
 
 // The texts the user sees. They are the system's own and stay exactly as

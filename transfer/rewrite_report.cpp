@@ -1,3 +1,4 @@
+// The lines not stored as written, described with their reasons and put to the user.
 #include "transfer/rewrite_report.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// The report and question on program lines the controller would not store as written.
 #pragma once
 
 #include <string>

@@ -1,5 +1,4 @@
-// CTransferCommands: Read, Write and Compare of one data item between the
-// controller and a file, and the check after a write.
+// CTransferCommands: Read, Write and Compare of one data item, and the check after a write.
 #pragma once
 
 #include <cstddef>

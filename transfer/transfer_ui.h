@@ -1,3 +1,4 @@
+// ITransferUi: what a transfer command asks of the dialog, the CLI or a test.
 #pragma once
 
 #include <string>

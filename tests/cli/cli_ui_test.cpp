@@ -1,3 +1,4 @@
+// Tests of CCliUi: progress only on a terminal, each message on a line of its own.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// FakeUi: stands in for the dialog and writes down everything a command shows.
 #pragma once
 
 #include <deque>

@@ -1,3 +1,4 @@
+// Tests of what a command does before the transfer: port, file dialog, paths and target.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -342,7 +343,7 @@ TEST_F(FrontPart, DiskFullWhileSavingIsReportedAndLeavesNoFile)
     ::sigaction(SIGXFSZ, &previous, nullptr);
     EXPECT_EQ(result, CommandResult::Failed);
     EXPECT_EQ(m_ui.Warnings(),
-              std::vector<std::string>{"Disk full while accessing " + target + ".paramVem730."});
+              std::vector<std::string>{"Нет места на диске для файла " + target + ".paramVem730."});
     EXPECT_FALSE(std::filesystem::exists(target + ".paramVem730"));
     EXPECT_EQ(FolderEntries(m_folder.Path()), (std::vector<std::string>{"line.log", "store"}));
 }

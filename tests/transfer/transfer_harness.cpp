@@ -1,3 +1,4 @@
+// TransferTest: the commands against the simulator, with guarded buffer and logged requests.
 #include "tests/transfer/transfer_harness.h"
 
 #include <algorithm>
