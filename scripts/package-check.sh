@@ -48,8 +48,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libudev1; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
-# Into a variable, not a pipe: grep -q leaves at the first match, and with
-# pipefail the writer's broken pipe would fail the check.
+# Read whole before grep: with pipefail, grep -q leaving early would fail
+# the pipeline through dpkg-deb's broken pipe.
 description=$(dpkg-deb -f "$deb" Description)
 grep -q 'dialout group' <<<"$description" || fail "the description has no dialout note"
 

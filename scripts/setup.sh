@@ -14,6 +14,7 @@ packages=(
     libudev-dev umockdev libumockdev-dev
     qt6-translations-l10n
     g++-mingw-w64-x86-64-posix wine wine64 zip unzip
+    ninja-build patch nsis
 )
 
 missing=()
