@@ -11,6 +11,7 @@ packages=(
     xvfb xauth fonts-dejavu-core
     dpkg-dev file
     libudev-dev umockdev libumockdev-dev
+    libcli11-dev
     qt6-translations-l10n
     g++-mingw-w64-x86-64-posix wine wine64 zip unzip
 )
