@@ -1,3 +1,4 @@
+// What vem730-sim is started with.
 #pragma once
 
 #include <string>
