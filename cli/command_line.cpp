@@ -64,11 +64,9 @@ void AddShared(CLI::App& app, const SharedOption& option, Values& values, const 
         app.add_flag(option.name, values.*option.flag, help);
         return;
     }
+    const std::string missing = std::string("не хватает значения ") + option.value;
     const CLI::Validator notEmpty(
-        [](const std::string& value) {
-            return value.empty() ? std::string("пустое значение") : std::string();
-        },
-        "");
+        [missing](const std::string& value) { return value.empty() ? missing : std::string(); }, "");
     app.add_option(option.name, values.*option.text, help)->type_name(option.value)->check(notEmpty);
 }
 

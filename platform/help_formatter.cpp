@@ -98,6 +98,66 @@ std::string ArgumentsOf(const CLI::App& app)
     return Joined(words, " ");
 }
 
+// The option of this name in the program or any of its commands.
+const CLI::Option* OptionNamed(const CLI::App& app, const std::string& name)
+{
+    if (const CLI::Option* option = app.get_option_no_throw(name))
+        return option;
+    for (const CLI::App* command : NamedCommands(app)) {
+        if (const CLI::Option* option = OptionNamed(*command, name))
+            return option;
+    }
+    return nullptr;
+}
+
+// Two words the library reads otherwise than every option reader does:
+// "--opt=" takes the next word as its value, not the empty one after the
+// "="; and "--" ends the options only within the command it stands in,
+// so the names of the command that follow it are moved before it.
+void ReadyForTheLibrary(const CLI::App& app, std::vector<std::string>& args)
+{
+    const CLI::App* at = &app;
+    for (auto word = args.begin(); word != args.end(); ++word) {
+        if (*word == "--") {
+            auto next = word + 1;
+            for (; next != args.end() && CommandNamed(*at, *next) != nullptr; ++next)
+                at = CommandNamed(*at, *next);
+            std::rotate(word, word + 1, next);
+            return;
+        }
+        if (word->rfind("--", 0) == 0 && word->find('=') == word->size() - 1) {
+            word->pop_back();
+            word = args.insert(word + 1, "");
+            continue;
+        }
+        const CLI::Option* option = word->rfind('-', 0) == 0 ? OptionNamed(app, *word) : nullptr;
+        if (option != nullptr && option->get_items_expected_min() > 0 && word + 1 != args.end())
+            ++word; // its value, whatever it looks like
+        else if (const CLI::App* command = CommandNamed(*at, *word))
+            at = command;
+    }
+}
+
+// Whether -h or --help stands anywhere the library read options.
+bool HelpAsked(const CLI::App& app)
+{
+    if (app.get_help_ptr() != nullptr && app.get_help_ptr()->count() > 0)
+        return true;
+    for (const CLI::App* command : app.get_subcommands([](const CLI::App* c) { return c->parsed(); })) {
+        if (HelpAsked(*command))
+            return true;
+    }
+    return false;
+}
+
+// The words no command took; a "--" is not one.
+std::vector<std::string> LeftOver(const CLI::App& app)
+{
+    std::vector<std::string> words = app.remaining(true);
+    words.erase(std::remove(words.begin(), words.end(), "--"), words.end());
+    return words;
+}
+
 } // namespace
 
 CHelpFormatter::CHelpFormatter()
@@ -161,32 +221,17 @@ void PrepareArguments(CLI::App& app)
 
 ArgumentsRead ReadArguments(CLI::App& app, std::vector<std::string> args, std::string& error)
 {
-    // "--" ends the options for every word after it, the names of the
-    // command among them, while the library ends them only within the
-    // command it stands in: the names go before it.
-    const auto mark = std::find(args.begin(), args.end(), "--");
-    if (mark != args.end()) {
-        const CLI::App* at = &app;
-        for (auto word = args.begin(); word != mark; ++word) {
-            if (const CLI::App* command = CommandNamed(*at, *word))
-                at = command;
-        }
-        auto word = mark + 1;
-        for (; word != args.end() && CommandNamed(*at, *word) != nullptr; ++word)
-            at = CommandNamed(*at, *word);
-        std::rotate(mark, mark + 1, word);
-    }
+    ReadyForTheLibrary(app, args);
     std::reverse(args.begin(), args.end()); // the library takes the last word first
     try {
         app.parse(args);
-    } catch (const CLI::CallForHelp&) {
-        const std::vector<std::string> extra = app.remaining(true);
-        if (extra.empty())
-            return ArgumentsRead::Help;
-        error = UsageErrorText(app, CLI::ExtrasError(app.get_name(), extra));
-        return ArgumentsRead::Wrong;
     } catch (const CLI::ParseError& failure) {
-        error = UsageErrorText(app, failure);
+        // Help about a command is given whatever else the line holds.
+        const bool help = dynamic_cast<const CLI::CallForHelp*>(&failure) != nullptr || HelpAsked(app);
+        const std::vector<std::string> extra = LeftOver(app);
+        if (help && (extra.empty() || &ChosenCommand(app) != &app))
+            return ArgumentsRead::Help;
+        error = help ? UsageErrorText(app, CLI::ExtrasError(app.get_name(), extra)) : UsageErrorText(app, failure);
         return ArgumentsRead::Wrong;
     }
     return ArgumentsRead::Work;
@@ -242,7 +287,7 @@ std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error)
 
     // Words no command took come first, whatever the library found first:
     // it looks for what is missing before what is left over.
-    const std::vector<std::string> extra = app.remaining(true);
+    const std::vector<std::string> extra = LeftOver(app);
     if (!extra.empty()) {
         const std::string& word = extra.front();
         if (word.size() > 1 && word[0] == '-')

@@ -32,8 +32,8 @@ void PrepareArguments(CLI::App& app);
 enum class ArgumentsRead { Work, Help, Wrong };
 
 // Reads `args`, the words after the program's name, into `app`. A wrong line
-// leaves its reason in `error`, in Russian; help with words no command takes
-// is a wrong line too.
+// leaves its reason in `error`, in Russian; so does help asked for with
+// words that name no command.
 ArgumentsRead ReadArguments(CLI::App& app, std::vector<std::string> args, std::string& error);
 
 // The command the line chose, as deep as it goes; `app` itself when none.

@@ -83,6 +83,9 @@ TEST(ParseCommandLine, EveryCommandWithItsOptionsAnywhere)
          Request(Action::Read, Kind::Program, "1", "-f")},
         {"a lone dash is a file", {"check", "-"}, Request(Action::Check, Kind::Program, "", "-")},
         {"the command after --", {"--", "check", "-x"}, Request(Action::Check, Kind::Program, "", "-x")},
+        {"a switch, then the command after --",
+         {"--no-clobber", "--", "read", "params", "-f"},
+         Request(Action::Read, Kind::Parameters, "", "-f", "", "COM1", true)},
         {"the kind after --",
          {"read", "--", "program", "1", "-f"},
          Request(Action::Read, Kind::Program, "1", "-f")},
@@ -147,6 +150,8 @@ TEST(ParseCommandLine, PortsAndTraceRefuseWhatDoesNotFit)
         {"ports with a port", {"ports", "--port", "COM2"}, "--port относится только к командам read, write, compare, backup и restore"},
         {"trace without a file", {"read", "params", "f", "--trace"}, "--trace: не хватает значения ФАЙЛ"},
         {"trace with an empty name", {"read", "params", "f", "--trace="}, "--trace: не хватает значения ФАЙЛ"},
+        {"an empty name does not take the next word", {"read", "params", "--trace=", "f"},
+         "--trace: не хватает значения ФАЙЛ"},
         {"trace on an offline command", {"check", "f", "--trace", "t"}, "--trace относится только к командам read, write и compare"},
         {"trace on ports", {"ports", "--trace", "t"}, "--trace относится только к командам read, write и compare"},
     };
