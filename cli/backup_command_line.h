@@ -1,4 +1,4 @@
-// The requests of `vemsync backup` and `vemsync restore`.
+// BackupRequest: what vemsync backup and restore are asked to do, read from the arguments.
 #pragma once
 
 #include <optional>

@@ -1,5 +1,5 @@
-// vemsync's commands, arguments and options, defined once for the reader
-// and for the help.
+// vemsync's arguments read into a CliRequest, and the help text of each command,
+// both from one definition of the commands and their options.
 #include "cli/command_line.h"
 
 #include <algorithm>

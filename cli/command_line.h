@@ -1,4 +1,4 @@
-// What vemsync's command line asks for, read by the argument library.
+// CliRequest: what the command line asks of vemsync, and the help for it.
 #pragma once
 
 #include <optional>
@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "cli/backup_command_line.h"
+#include "link/data_kind.h"
 
 // What the command line asks of vemsync.
 struct CliRequest {
     enum class Action {
         Help, Read, Write, Check, Import, Export, Compare, Ports, MapPort, UnmapPort
     };
-    enum class Kind { Parameters, Program, Subprogram };
+    using Kind = DataKind;
 
     Action action = Action::Help;
     Kind kind = Kind::Parameters;

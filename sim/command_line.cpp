@@ -1,4 +1,4 @@
-// vem730-sim's options, defined once for the reader and for the help.
+// vem730-sim's arguments read into its options, with every value checked for range.
 #include "sim/command_line.h"
 
 #include <charconv>

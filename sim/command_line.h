@@ -1,4 +1,4 @@
-// What vem730-sim is started with.
+// The options of vem730-sim and the parser of its command line.
 #pragma once
 
 #include <string>
