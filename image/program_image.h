@@ -60,6 +60,10 @@ public:
     // The text of the line CheckText rejected last, from its first character
     // that is not a space.
     const std::string& RejectedLine() const { return m_rejectedLine; }
+    // Makes CheckText and ImportText take a line that starts with "//" as
+    // the disabled word after it, the way Read writes such a word. A write
+    // never asks for this: the controller is not sent disabled words.
+    void AcceptDisabledWords(bool accept) { m_acceptDisabled = accept; }
     // Makes ImportText add every line it does not take as written to
     // `lines` (none: stop collecting).
     void CollectLossyLines(std::vector<LossyLine>* lines) { m_lossyLines = lines; }
@@ -116,9 +120,13 @@ public:
 
 private:
     int ImportLines();
+    // The word of `text` past a "//" that AcceptDisabledWords lets through;
+    // `text` itself otherwise.
+    char* WordOf(char* text, bool& disabled) const;
     bool AppendReporting(CTextLineReader::LineBuffer& line, char* word);
 
     std::optional<FileError> m_fileFailure;
     std::string m_rejectedLine;
     std::vector<LossyLine>* m_lossyLines = nullptr;
+    bool m_acceptDisabled = false;
 };

@@ -48,7 +48,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libudev1; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
-dpkg-deb -f "$deb" Description | grep -q 'dialout group' || fail "the description has no dialout note"
+# Read whole before grep: with pipefail, grep -q leaving early would fail
+# the pipeline through dpkg-deb's broken pipe.
+description=$(dpkg-deb -f "$deb" Description)
+grep -q 'dialout group' <<<"$description" || fail "the description has no dialout note"
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT

@@ -15,6 +15,7 @@ packages=(
     libcli11-dev
     qt6-translations-l10n
     g++-mingw-w64-x86-64-posix wine wine64 zip unzip
+    ninja-build patch nsis
 )
 
 missing=()

@@ -61,21 +61,26 @@ std::string LineCount(std::size_t n)
     return std::to_string(n) + " " + LinesWord(n);
 }
 
-std::string ProgramDifference(const ReadBack& back, std::span<const std::uint8_t> file,
-                              unsigned fileFrames, std::span<const std::uint8_t> controller,
-                              std::size_t frameSize, const std::string& textPath)
+namespace {
+
+std::size_t FirstOtherWord(std::span<const std::uint8_t> file, std::size_t fileFrames,
+                           std::span<const std::uint8_t> controller, std::size_t controllerFrames,
+                           std::size_t frameSize, std::size_t from)
 {
-    const std::size_t frames = std::max<std::size_t>(fileFrames, back.controllerFrames);
-    std::size_t index = back.firstDifference;
-    while (index < fileFrames && index < back.controllerFrames &&
+    std::size_t index = from;
+    while (index < fileFrames && index < controllerFrames &&
            FrameText(file.subspan(index * frameSize)) ==
                FrameText(controller.subspan(index * frameSize)))
         ++index;
-    const bool sameText = index == frames;
-    if (sameText)
-        index = back.firstDifference;
+    return index;
+}
 
-    const std::string counts = "в контроллере " + LineCount(back.controllerFrames) + ", в файле " +
+// Line `index` of both sides as the user knows it, or the side that lacks it.
+std::string DescribeLine(std::size_t index, std::span<const std::uint8_t> controller,
+                         unsigned fileFrames, unsigned controllerFrames, std::size_t frameSize,
+                         const std::string& textPath)
+{
+    const std::string counts = "в контроллере " + LineCount(controllerFrames) + ", в файле " +
                                LineCount(fileFrames);
     if (index >= fileFrames)
         return "В контроллере лишняя строка " + std::to_string(index + 1) + ": " +
@@ -85,10 +90,63 @@ std::string ProgramDifference(const ReadBack& back, std::span<const std::uint8_t
     std::string text = typed ? "Строка " + std::to_string(typed->first) + ": в файле " +
                                    Quoted(typed->second)
                              : "Строка " + std::to_string(index + 1);
-    if (index >= back.controllerFrames)
+    if (index >= controllerFrames)
         return text + ", в контроллере её нет (" + counts + ")";
-    text += ", в контроллере " + FrameText(controller.subspan(index * frameSize));
+    return text + ", в контроллере " + FrameText(controller.subspan(index * frameSize));
+}
+
+} // namespace
+
+std::string ProgramDifference(const ReadBack& back, std::span<const std::uint8_t> file,
+                              unsigned fileFrames, std::span<const std::uint8_t> controller,
+                              std::size_t frameSize, const std::string& textPath)
+{
+    const std::size_t frames = std::max<std::size_t>(fileFrames, back.controllerFrames);
+    std::size_t index = FirstOtherWord(file, fileFrames, controller, back.controllerFrames,
+                                       frameSize, back.firstDifference);
+    const bool sameText = index == frames;
+    if (sameText)
+        index = back.firstDifference;
+    const std::string text =
+        DescribeLine(index, controller, fileFrames, back.controllerFrames, frameSize, textPath);
     return sameText ? text + " (кадры отличаются служебными байтами)" : text;
+}
+
+std::optional<std::string> WordDifference(std::span<const std::uint8_t> file, unsigned fileFrames,
+                                          std::span<const std::uint8_t> controller,
+                                          unsigned controllerFrames, std::size_t frameSize,
+                                          const std::string& textPath)
+{
+    const std::size_t index =
+        FirstOtherWord(file, fileFrames, controller, controllerFrames, frameSize, 0);
+    if (index == std::max(fileFrames, controllerFrames))
+        return std::nullopt;
+    return DescribeLine(index, controller, fileFrames, controllerFrames, frameSize, textPath);
+}
+
+std::string CompareSubject(DataKind kind, std::uint16_t number, const std::string& path)
+{
+#ifdef _WIN32
+    const std::size_t slash = path.find_last_of("/\\");
+#else
+    const std::size_t slash = path.find_last_of('/');
+#endif
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    switch (kind) {
+    case DataKind::Program:
+        return "Программа " + std::to_string(number) + " и файл " + name;
+    case DataKind::Subprogram:
+        return "Подпрограмма " + std::to_string(number) + " и файл " + name;
+    case DataKind::Parameters:
+        break;
+    }
+    return "Параметры и файл " + name;
+}
+
+std::string UnreadableLine(int line, const std::string& typed)
+{
+    return "Строка " + std::to_string(line) + ": " + Quoted(typed) +
+           " не читается как слово программы";
 }
 
 std::string ByteDifference(const ReadBack& back, std::span<const std::uint8_t> expected,

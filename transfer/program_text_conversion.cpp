@@ -20,10 +20,12 @@ TransferFailure FileFailure(const FileError& error, bool scratch = false)
 } // namespace
 
 ImportOutcome ImportProgramText(DataKind kind, const std::string& textPath,
-                                const std::string& imagePath, std::vector<LossyLine>* lossy)
+                                const std::string& imagePath, std::vector<LossyLine>* lossy,
+                                bool disabledWords)
 {
     CProgramImage image(PROGRAM_IMAGE_KIND, textPath, imagePath, 0, 0);
     image.CollectLossyLines(lossy);
+    image.AcceptDisabledWords(disabledWords);
     if (kind == DataKind::Program)
         image.SelectProgram(0);
     else
@@ -32,22 +34,24 @@ ImportOutcome ImportProgramText(DataKind kind, const std::string& textPath,
     const int rejected = image.CheckText();
     if (rejected == -1) {
         return {0, TransferFailure{FailureStep::OpenFile, kind,
-                                   image.FileFailure() ? FileFailureDetail(*image.FileFailure()) : ""}};
+                                   image.FileFailure() ? FileFailureDetail(*image.FileFailure()) : ""},
+                {}};
     }
     if (rejected > 0) {
         // A word disabled in the controller is exported as a comment line.
         const bool disabled = image.RejectedLine().starts_with("//");
-        return {0, TransferFailure::RejectedLine(kind, rejected, disabled ? Msg::DISABLED_LINE : "")};
+        return {0, TransferFailure::RejectedLine(kind, rejected, disabled ? Msg::DISABLED_LINE : ""),
+                image.RejectedLine()};
     }
     const int frames = image.ImportText();
     if (image.FileFailure()) {
         const FileError& error = *image.FileFailure();
-        return {0, FileFailure(error, error.path != textPath)};
+        return {0, FileFailure(error, error.path != textPath), {}};
     }
     // No frame at all, or more lines than the area holds.
     if (frames <= 0)
-        return {0, TransferFailure{FailureStep::ProgramSize, kind}};
-    return {frames, std::nullopt};
+        return {0, TransferFailure{FailureStep::ProgramSize, kind}, {}};
+    return {frames, std::nullopt, {}};
 }
 
 std::optional<TransferFailure> ExportProgramText(const std::string& imagePath,

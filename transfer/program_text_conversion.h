@@ -17,13 +17,17 @@ class ITransferUi;
 struct ImportOutcome {
     int frames = 0;
     std::optional<TransferFailure> failure;
+    // A LineRejected failure's line as typed.
+    std::string rejectedLine;
 };
 
 // Checks the text and imports it into the image file. `lossy`, when given,
-// receives the lines that are not stored as written.
+// receives the lines that are not stored as written. `disabledWords` takes
+// a "//" line as the disabled word Read writes so; a write refuses it.
 ImportOutcome ImportProgramText(DataKind kind, const std::string& textPath,
                                 const std::string& imagePath,
-                                std::vector<LossyLine>* lossy = nullptr);
+                                std::vector<LossyLine>* lossy = nullptr,
+                                bool disabledWords = false);
 
 // Exports the image as text into `target`'s temporary file and puts it in
 // place. The image file is left alone; a `scratchImage` is not named to the

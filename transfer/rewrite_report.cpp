@@ -109,9 +109,9 @@ std::string ShownText(std::string_view text)
     return shown;
 }
 
-std::string DescribeLossyLines(const std::vector<LossyLine>& lines)
+std::string DescribeLossyLines(const std::vector<LossyLine>& lines, const char* header)
 {
-    std::string text = Msg::REWRITES_HEADER;
+    std::string text = header;
     for (std::size_t i = 0; i < lines.size() && i < REWRITES_LISTED; ++i)
         text += "\n" + DescribeLine(lines[i]);
     if (lines.size() > REWRITES_LISTED) {

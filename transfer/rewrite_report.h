@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "transfer/messages.h"
 #include "transfer/transfer_ui.h"
 #include "image/lossy_line.h"
 
@@ -13,8 +14,9 @@ constexpr std::size_t REWRITES_LISTED = 10;
 
 // The lines a program text would not be stored as written, one a line: its
 // number, the line as typed, what is stored and why; the first
-// REWRITES_LISTED of them and how many more.
-std::string DescribeLossyLines(const std::vector<LossyLine>& lines);
+// REWRITES_LISTED of them and how many more, under `header`.
+std::string DescribeLossyLines(const std::vector<LossyLine>& lines,
+                               const char* header = Msg::REWRITES_HEADER);
 
 // Asks whether the program is stored as it was read, when any line was not
 // read as written; true when there is no such line or the user said Yes.

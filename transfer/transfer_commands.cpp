@@ -287,17 +287,15 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
 // The last block of a longer program carries the image's empty frames after
 // the program's end; the part of a block the image file does not reach is
 // sent as zeros, never as bytes of an earlier command.
-std::optional<unsigned> CTransferCommands::ImportToBuffer(DataKind kind, const std::string& path,
-                                                          std::vector<LossyLine>* lossy)
+ImportOutcome CTransferCommands::ImportToBuffer(DataKind kind, const std::string& path,
+                                                std::vector<LossyLine>* lossy, bool disabledWords)
 {
     CPrivateTempFile imageFile;
     if (!imageFile.Create())
         throw FileException(imageFile.LastError());
-    ImportOutcome imported = ImportProgramText(kind, path, imageFile.Path(), lossy);
-    if (imported.failure) {
-        Fail(std::move(*imported.failure));
-        return std::nullopt;
-    }
+    ImportOutcome imported = ImportProgramText(kind, path, imageFile.Path(), lossy, disabledWords);
+    if (imported.failure)
+        return imported;
     const auto frames = static_cast<unsigned>(imported.frames);
     const std::size_t sent = ProgramBytesSent(frames, m_info.frameSize());
     std::fill_n(m_buffer.begin(), sent, std::uint8_t{0});
@@ -306,7 +304,7 @@ std::optional<unsigned> CTransferCommands::ImportToBuffer(DataKind kind, const s
         throw FileException(image.LastError());
     image.Read(m_buffer.first(sent));
     image.Close();
-    return frames;
+    return imported;
 }
 
 CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view numberText,
@@ -317,10 +315,10 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
         return Fail(FailureStep::NumberRange, kind);
 
     std::vector<LossyLine> lossy;
-    const std::optional<unsigned> imported = ImportToBuffer(kind, path, &lossy);
-    if (!imported)
-        return CommandResult::Failed;
-    const unsigned frames = *imported;
+    ImportOutcome imported = ImportToBuffer(kind, path, &lossy, false);
+    if (imported.failure)
+        return Fail(std::move(*imported.failure));
+    const auto frames = static_cast<unsigned>(imported.frames);
     // Nothing has been changed in the controller yet.
     if (!ConfirmLossyLines(lossy, m_ui))
         return CommandResult::Cancelled;
@@ -356,10 +354,11 @@ CommandResult CTransferCommands::RunCompare(DataKind kind, std::string_view numb
     if (kind == DataKind::Parameters)
         return CompareParameters(m_path);
 
-    const std::optional<std::uint16_t> file = ProgramFileFor(kind, ProgramNumberOf(numberText));
+    const std::uint16_t number = ProgramNumberOf(numberText);
+    const std::optional<std::uint16_t> file = ProgramFileFor(kind, number);
     if (!file)
         return Fail(FailureStep::NumberRange, kind);
-    return CompareProgram(kind, *file, m_path);
+    return CompareProgram(kind, number, *file, m_path);
 }
 
 CommandResult CTransferCommands::CompareParameters(const std::string& path)
@@ -369,41 +368,62 @@ CommandResult CTransferCommands::CompareParameters(const std::string& path)
     CScratchBuffer scratch;
     const std::span<const std::uint8_t> expected = m_buffer.first(ParameterBytes(m_info));
     const ReadBack back = ReadBackParameters(m_link, m_info, expected, scratch.Span(), m_ui);
+    const std::string subject = CompareSubject(DataKind::Parameters, 0, path);
     switch (back.outcome) {
     case ReadBack::Outcome::Same:
-        m_ui.ShowInformation(Msg::COMPARE_SAME, {});
+        m_ui.ShowInformation(Msg::COMPARE_SAME, subject);
         return CommandResult::Done;
     case ReadBack::Outcome::Differs:
-        m_ui.ShowInformation(Msg::COMPARE_DIFFERS, ByteDifference(back, expected, scratch.Span()));
+        m_ui.ShowInformation(Msg::COMPARE_DIFFERS,
+                             subject + "\n" + ByteDifference(back, expected, scratch.Span()));
         return CommandResult::Differs;
     default:
         return FailReadBack(back, DataKind::Parameters);
     }
 }
 
-CommandResult CTransferCommands::CompareProgram(DataKind kind, std::uint16_t file,
-                                                const std::string& path)
+// The file is read as the controller would store it, disabled words too;
+// equal when every word is the controller's and no line would be stored
+// otherwise than it is written.
+CommandResult CTransferCommands::CompareProgram(DataKind kind, std::uint16_t number,
+                                                std::uint16_t file, const std::string& path)
 {
-    const std::optional<unsigned> imported = ImportToBuffer(kind, path);
-    if (!imported)
-        return CommandResult::Failed;
-    const unsigned frames = *imported;
+    std::vector<LossyLine> lossy;
+    ImportOutcome imported = ImportToBuffer(kind, path, &lossy, true);
+    const std::string subject = CompareSubject(kind, number, path);
+    if (imported.failure) {
+        if (imported.failure->step != FailureStep::LineRejected)
+            return Fail(std::move(*imported.failure));
+        // A line that is no word says nothing the controller could hold.
+        m_ui.ShowInformation(Msg::COMPARE_DIFFERS,
+                             subject + "\n" + UnreadableLine(imported.failure->line,
+                                                             imported.rejectedLine));
+        return CommandResult::Differs;
+    }
+    const auto frames = static_cast<unsigned>(imported.frames);
 
     CScratchBuffer scratch;
     const std::size_t frameSize = m_info.frameSize();
     const ReadBack back = ReadBackProgram(m_link, file, frameSize,
                                           m_buffer.first(frames * frameSize), scratch.Span(), m_ui);
-    switch (back.outcome) {
-    case ReadBack::Outcome::Same:
-        m_ui.ShowInformation(Msg::COMPARE_SAME, LineCount(frames));
-        return CommandResult::Done;
-    case ReadBack::Outcome::Differs:
-        m_ui.ShowInformation(Msg::COMPARE_DIFFERS, ProgramDifference(back, m_buffer, frames,
-                                                                     scratch.Span(), frameSize, path));
-        return CommandResult::Differs;
-    default:
+    if (back.outcome != ReadBack::Outcome::Same && back.outcome != ReadBack::Outcome::Differs)
         return FailReadBack(back, kind);
+    const std::optional<std::string> word =
+        back.outcome == ReadBack::Outcome::Same
+            ? std::nullopt
+            : WordDifference(m_buffer, frames, scratch.Span(), back.controllerFrames, frameSize,
+                             path);
+    if (!word && lossy.empty()) {
+        m_ui.ShowInformation(Msg::COMPARE_SAME, subject + ": " + LineCount(frames));
+        return CommandResult::Done;
     }
+    std::string detail = subject;
+    if (word)
+        detail += "\n" + *word;
+    if (!lossy.empty())
+        detail += "\n" + DescribeLossyLines(lossy, Msg::COMPARE_REWRITES_HEADER);
+    m_ui.ShowInformation(Msg::COMPARE_DIFFERS, detail);
+    return CommandResult::Differs;
 }
 
 CommandResult CTransferCommands::VerifyParameters()

@@ -15,6 +15,7 @@
 #include "link/data_kind.h"
 #include "link/link_transactions.h"
 #include "platform/file_error.h"
+#include "transfer/program_text_conversion.h"
 #include "transfer/transfer_failure.h"
 #include "transfer/transfer_ui.h"
 
@@ -87,12 +88,13 @@ private:
     bool LoadParameterFile(const std::string& path);
     // Checks and imports the program text through a private image, then
     // puts the frames into the buffer as they are sent; the frame count, or
-    // nothing after the message. `lossy` receives the lines not stored as
-    // written.
-    std::optional<unsigned> ImportToBuffer(DataKind kind, const std::string& path,
-                                           std::vector<LossyLine>* lossy = nullptr);
+    // the failure, not yet shown. `lossy` receives the lines not stored as
+    // written; `disabledWords` takes "//" lines as disabled words.
+    ImportOutcome ImportToBuffer(DataKind kind, const std::string& path,
+                                 std::vector<LossyLine>* lossy, bool disabledWords);
     CommandResult CompareParameters(const std::string& path);
-    CommandResult CompareProgram(DataKind kind, std::uint16_t file, const std::string& path);
+    CommandResult CompareProgram(DataKind kind, std::uint16_t number, std::uint16_t file,
+                                 const std::string& path);
     CommandResult VerifyParameters();
     CommandResult VerifyProgram(DataKind kind, std::uint16_t file, unsigned frames,
                                 const std::string& path);

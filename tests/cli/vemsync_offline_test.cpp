@@ -167,10 +167,11 @@ TEST_F(OfflineTools, CheckAndImportAreTheWriteCommandsConversion)
         const std::string appImage = folder + "/app.image";
         std::vector<LossyLine> lossy;
         const ImportOutcome imported = ImportProgramText(kind, text, appImage, &lossy);
+        std::optional<int> frames;
         if (imported.failure)
             ShowFailure(ui, *imported.failure);
-        const std::optional<int> frames =
-            imported.failure ? std::nullopt : std::optional<int>(imported.frames);
+        else
+            frames = imported.frames;
         // Each message with its detail line, then the lines not stored as
         // written, as the write asks about them.
         std::vector<std::string> checkErr;

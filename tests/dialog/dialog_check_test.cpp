@@ -100,7 +100,8 @@ TEST_F(DialogCheck, CompareAnswersWithAnInformationBox)
     EXPECT_EQ(seen[1].icon, QMessageBox::Information);
     EXPECT_EQ(seen[1].text, Qs(Msg::COMPARE_DIFFERS));
     EXPECT_TRUE(seen[1].labels.contains(
-        Qs("Строка 7: в файле «G1», в контроллере её нет (в контроллере 6 строк, в файле 7 строк)")))
+        Qs("Подпрограмма 12 и файл seven.prgVem730\n"
+           "Строка 7: в файле «G1», в контроллере её нет (в контроллере 6 строк, в файле 7 строк)")))
         << seen[1].labels.join(QLatin1String(" | ")).toStdString();
     for (const std::string& request : RequestSummaries())
         EXPECT_EQ(request[0], 'R') << request;
