@@ -20,11 +20,11 @@ struct BackupRequest {
     std::string helpTopic; // "backup" or "restore"
 };
 
-// Whether the first word of the command line that is not an option names
-// backup or restore.
+// Whether the command the line names is backup or restore.
 bool NamesBackupCommand(const std::vector<std::string>& args);
 
-// The parsed request, or nothing with `error` set to a one-line reason.
+// The parsed request, or nothing with `error` set to a one-line reason;
+// the line is read as ReadCommandLine reads it.
 std::optional<BackupRequest> ParseBackupCommandLine(const std::vector<std::string>& args,
                                                     std::string& error);
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/backup_command_line.h"
 #include "link/data_kind.h"
 
 // What the command line asks of vemsync.
@@ -31,9 +32,20 @@ struct CliRequest {
     std::string helpTopic;
 };
 
+// One reading of the command line, backup and restore included.
+struct VemsyncCommandLine {
+    std::string command; // the command the line names, "" for none; also on a wrong line
+    std::optional<CliRequest> request;   // any other command, when the line is right
+    std::optional<BackupRequest> backup; // backup and restore, when the line is right
+    std::string error;                   // why the line is wrong, in one line
+};
+
+// Options may stand anywhere after the program's name, as "--opt value" or
+// "--opt=value".
+VemsyncCommandLine ReadCommandLine(const std::vector<std::string>& args);
+
 // The parsed request, or nothing with `error` set to a one-line reason.
-// Options may stand anywhere after the program's name.
 std::optional<CliRequest> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
 
-// The help text for the tool ("") or one subcommand.
+// The help text for the tool ("") or one command, backup and restore included.
 std::string HelpText(const std::string& topic);

@@ -213,7 +213,7 @@ int main(int argc, char** argv)
     const bool converts = request->action == CliRequest::Action::Import ||
                           request->action == CliRequest::Action::Export;
     if (converts && SameFile(request->file, request->image)) {
-        std::fprintf(stderr, "vemsync: the program file and the image file are the same file\n");
+        std::fprintf(stderr, "vemsync: файл программы и файл образа — один и тот же файл\n");
         return EXIT_USAGE;
     }
     int status = Run(*request);

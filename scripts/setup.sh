@@ -12,6 +12,7 @@ packages=(
     dpkg-dev file
     pandoc lintian man-db
     libudev-dev umockdev libumockdev-dev
+    libcli11-dev
     qt6-translations-l10n
     g++-mingw-w64-x86-64-posix wine wine64 zip unzip
     ninja-build patch nsis

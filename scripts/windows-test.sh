@@ -181,7 +181,7 @@ cmp "Деталь.prgVem730" "Деталь из образа.prgVem730" || fail 
 if vemsync import "Деталь.prgVem730" "./Деталь.prgVem730" 2>same.err; then
     fail "import over its own source was allowed"
 fi
-grep -q "the same file" same.err || fail "no same-file message: $(cat same.err)"
+grep -q "один и тот же файл" same.err || fail "no same-file message: $(cat same.err)"
 
 # A failed Read keeps the file it would have replaced, and leaves nothing.
 cp "Деталь.prgVem730" "Сохранить.prgVem730"

@@ -5,17 +5,106 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/help_formatter.h"
+
 namespace {
 
-template <typename T>
-bool ParseSize(const std::string& text, unsigned long max, T& out)
+// A whole number from 0 to `highest`, or the reason it is not.
+CLI::Validator NumberUpTo(unsigned long highest)
 {
-    unsigned long value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty() || value > max)
-        return false;
-    out = static_cast<T>(value);
-    return true;
+    return CLI::Validator(
+        [highest](const std::string& text) {
+            unsigned long value = 0;
+            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+            if (ec == std::errc() && end == text.data() + text.size() && !text.empty() && value <= highest)
+                return std::string();
+            return "нужно число от 0 до " + std::to_string(highest) + ", а не «" + text + "»";
+        },
+        "");
+}
+
+template <typename T>
+void AddSize(CLI::App& app, const char* name, const char* value, std::optional<T>& size, const char* help)
+{
+    app.add_option_function<std::string>(
+           name, [&size](const std::string& text) { size = static_cast<T>(std::stoul(text)); }, help)
+        ->type_name(value)
+        ->check(NumberUpTo(std::numeric_limits<T>::max()));
+}
+
+void DefineOptions(CLI::App& app, CommandLine& out, std::vector<std::string>& faults)
+{
+    PrepareArguments(app);
+    app.description("Имитатор контроллера Вем-730: отвечает на запросы линии (Modbus RTU,\n"
+                    "функции 20 и 21, адрес 1) на псевдотерминале и хранит свою память в папке.\n"
+                    "Когда готов, печатает «pty ПУТЬ» и, с --port, «port ИМЯ»; работает до\n"
+                    "SIGINT или SIGTERM.");
+    SimOptions& o = out.options;
+    app.add_option("--store", o.storeDir,
+                   "папка хранилища (по умолчанию\n"
+                   "$XDG_DATA_HOME/MFCVemSync/sim или\n"
+                   "~/.local/share/MFCVemSync/sim); новая папка\n"
+                   "заполняется образцами параметров и программ")
+        ->type_name("ПАПКА");
+    app.add_option("--port", out.portName,
+                   "ещё и опубликовать pty под ИМЕНЕМ (например, COM3)\n"
+                   "ссылкой в папке портов\n"
+                   "($XDG_DATA_HOME/MFCVemSync/ports или\n"
+                   "~/.local/share/MFCVemSync/ports); при выходе она\n"
+                   "удаляется. Ссылка с этим именем, оставленная убитым\n"
+                   "имитатором (ведущая в никуда или на терминал,\n"
+                   "занятый другим), заменяется, о чём говорится в\n"
+                   "stderr; файл с этим именем, не ссылка, не\n"
+                   "принимается")
+        ->type_name("ИМЯ");
+    AddSize(app, "--general-size", "G", o.descriptor.generalParamSize,
+            "блок общих параметров, байт (0–65535;\nпо умолчанию 450)");
+    AddSize(app, "--axis-size", "A", o.descriptor.axisParamSize,
+            "блок одной оси, байт (0–65535; по умолчанию 120)");
+    AddSize(app, "--axes", "N", o.descriptor.axisCount, "число осей (0–255; по умолчанию 4)");
+    AddSize(app, "--frame-size", "F", o.descriptor.frameSize,
+            "кадр программы на линии, байт (0–255;\n"
+            "по умолчанию 32; ПК работает только с 32).\n"
+            "Заданный размер заменяет хранимый; хранимые блоки\n"
+            "параметров тогда обрезаются или дополняются\n"
+            "образцом. Незаданные размеры остаются от хранилища\n"
+            "(новое берёт значения по умолчанию). Размеры,\n"
+            "которые линия не может передать (A больше 243,\n"
+            "F равен 0 или больше 48), сообщаются как есть,\n"
+            "а на запросы, что не уместятся в кадр, идёт\n"
+            "ответ-исключение: так пробуют проверки\n"
+            "системных параметров на стороне ПК.");
+    app.add_flag("--pace", o.pace,
+                 "отвечать в темпе линии: 10 бит на байт при\n"
+                 "38400 бод, после времени самого запроса на линии");
+    app.add_flag_callback("--empty-write-reply", [&o] { o.echoWrites = false; },
+                          "отвечать на запись без данных (N = 0), а не эхом");
+    app.add_option("--log", o.logPath,
+                   "дописывать в ФАЙЛ каждый запрос и ответ, по строке:\n"
+                   "  ВРЕМЯ REQ|REP|DROP байты  /  ВРЕМЯ NOREPLY причина")
+        ->type_name("ФАЙЛ");
+    app.add_option("--fault", faults,
+                   "внести сбой (можно повторять). РЕЖИМ: silent,\n"
+                   "bad-crc, exception, short (без последнего байта),\n"
+                   "oversize (N = 254), extra-data, gap[=МС] (пауза\n"
+                   "внутри ответа, по умолчанию 200), trailing (байты\n"
+                   "после CRC), delay[=МС] (по умолчанию 300), corrupt\n"
+                   "(запись хранится с одним изменённым байтом, ответ\n"
+                   "как обычно). ЦЕЛЬ: always, descriptor, params,\n"
+                   "size, block-read, delete, block-write или nth=N\n"
+                   "(N-й запрос, считая с 1). Например:\n"
+                   "--fault silent:block-read --fault bad-crc:nth=3")
+        ->type_name("РЕЖИМ[=МС]:ЦЕЛЬ")
+        ->expected(1)
+        ->take_all()
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return ParseFaultRule(text) ? std::string() : "не правило сбоя: «" + text + "» (см. --help)";
+            },
+            ""));
+    app.footer("Код выхода: 0 после SIGINT или SIGTERM, 1 — имитатор не может запуститься\n"
+               "(хранилище недоступно для записи или повреждено, нет pty, имя порта занято\n"
+               "файлом), 2 — ошибка в командной строке.");
 }
 
 } // namespace
@@ -23,126 +112,28 @@ bool ParseSize(const std::string& text, unsigned long max, T& out)
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error)
 {
     out = CommandLine{};
-    SimOptions& o = out.options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const auto value = [&](std::string& v) {
-            if (i + 1 >= args.size()) {
-                error = arg + " needs a value";
-                return false;
-            }
-            v = args[++i];
-            return true;
-        };
-        const auto size = [&]<typename T>(std::optional<T>& slot, unsigned long min,
-                                          unsigned long max) {
-            std::string v;
-            if (!value(v))
-                return false;
-            T parsed{};
-            if (!ParseSize(v, max, parsed) || parsed < min) {
-                error = arg + " takes a number from " + std::to_string(min) + " to " +
-                        std::to_string(max) + ", not \"" + v + "\"";
-                return false;
-            }
-            slot = parsed;
-            return true;
-        };
-
-        bool ok = true;
-        if (arg == "--help" || arg == "-h") {
-            out.help = true;
-        } else if (arg == "--store") {
-            ok = value(o.storeDir);
-        } else if (arg == "--port") {
-            ok = value(out.portName);
-        } else if (arg == "--log") {
-            ok = value(o.logPath);
-        } else if (arg == "--pace") {
-            o.pace = true;
-        } else if (arg == "--empty-write-reply") {
-            o.echoWrites = false;
-        } else if (arg == "--general-size") {
-            ok = size(o.descriptor.generalParamSize, 0, std::numeric_limits<std::uint16_t>::max());
-        } else if (arg == "--axis-size") {
-            ok = size(o.descriptor.axisParamSize, 0, std::numeric_limits<std::uint16_t>::max());
-        } else if (arg == "--axes") {
-            ok = size(o.descriptor.axisCount, 0, std::numeric_limits<std::uint8_t>::max());
-        } else if (arg == "--frame-size") {
-            ok = size(o.descriptor.frameSize, 0, std::numeric_limits<std::uint8_t>::max());
-        } else if (arg == "--fault") {
-            std::string v;
-            ok = value(v);
-            if (ok) {
-                const auto rule = ParseFaultRule(v);
-                if (!rule) {
-                    error = "not a fault rule: \"" + v + "\" (see --help)";
-                    return false;
-                }
-                o.faults.push_back(*rule);
-            }
-        } else {
-            error = "unknown option \"" + arg + "\" (see --help)";
-            return false;
-        }
-        if (!ok)
-            return false;
+    std::vector<std::string> faults;
+    CLI::App app("", "vem730-sim");
+    DefineOptions(app, out, faults);
+    switch (ReadArguments(app, args, error)) {
+    case ArgumentsRead::Wrong:
+        return false;
+    case ArgumentsRead::Help:
+        out.help = true;
+        return true;
+    case ArgumentsRead::Work:
+        break;
     }
+    for (const std::string& fault : faults)
+        out.options.faults.push_back(*ParseFaultRule(fault));
     return true;
 }
 
 std::string HelpText()
 {
-    return R"(Usage: vem730-sim [OPTION]...
-A simulated Vem-730 controller: answers the link's requests (Modbus RTU,
-functions 20 and 21, unit 1) on a pseudo-terminal, with memory kept in a
-store folder. Prints "pty PATH" and, with --port, "port NAME" once it is
-ready; runs until SIGINT or SIGTERM.
-
-Options:
-  --store DIR          store folder (default $XDG_DATA_HOME/MFCVemSync/sim,
-                       or ~/.local/share/MFCVemSync/sim); a fresh folder is
-                       seeded with sample parameters and programs
-  --port NAME          also publish the pty under NAME (e.g. COM3) as a link
-                       in the port folder ($XDG_DATA_HOME/MFCVemSync/ports or
-                       ~/.local/share/MFCVemSync/ports); removed on exit.
-                       A link of that name left by a simulator that was
-                       killed (pointing nowhere, or at a terminal now used
-                       by someone else) is replaced, and said so on stderr;
-                       a file of that name that is not a link is refused
-  --general-size G     general parameter block, bytes (0-65535; default 450)
-  --axis-size A        one axis block, bytes (0-65535; default 120)
-  --axes N             number of axes (0-255; default 4)
-  --frame-size F       program frame on the link, bytes (0-255; default 32;
-                       the PC works with 32 only)
-                       A size given replaces the stored one; the stored
-                       parameter blocks are then cut, or extended with the
-                       sample pattern, to match. Sizes not given keep the
-                       store's (a fresh store takes the defaults). Sizes the
-                       link cannot carry (A over 243, F of 0 or over 48)
-                       are reported as they are, and the requests that
-                       would not fit a frame get an exception reply: a way
-                       to try the PC's checks of the descriptor.
-  --pace               send replies at the line's pace: 10 bits a byte at
-                       38400 baud, after the request's own time on the line
-  --empty-write-reply  answer writes with no data (N = 0) instead of the echo
-  --log FILE           append every request and reply to FILE, one line each:
-                         TIME REQ|REP|DROP hex bytes  /  TIME NOREPLY reason
-  --fault MODE[=MS]:TARGET
-                       inject a fault (repeatable). MODE: silent, bad-crc,
-                       exception, short (last byte missing), oversize
-                       (N = 254), extra-data, gap[=MS] (pause inside the
-                       reply, default 200), trailing (bytes after the CRC),
-                       delay[=MS] (default 300), corrupt (a write is stored
-                       with one byte flipped, the reply as usual). TARGET:
-                       always, descriptor,
-                       params, size, block-read, delete, block-write, or
-                       nth=N (the N-th request, from 1).
-                       e.g. --fault silent:block-read --fault bad-crc:nth=3
-  --help               show this text
-
-Exit status: 0 after SIGINT/SIGTERM, 1 when the simulator cannot start (an
-unwritable or corrupt store, no pty, a port name in use by a file), 2 on a
-usage error.
-)";
+    CommandLine out;
+    std::vector<std::string> faults;
+    CLI::App app("", "vem730-sim");
+    DefineOptions(app, out, faults);
+    return app.help();
 }

@@ -1,6 +1,8 @@
 // Tests of vemsync's argument reader: every command with its options, and what it refuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "cli/command_line.h"
 
 namespace {
@@ -81,6 +83,13 @@ TEST(ParseCommandLine, EveryCommandWithItsOptionsAnywhere)
          {"read", "program", "1", "--", "-f"},
          Request(Action::Read, Kind::Program, "1", "-f")},
         {"a lone dash is a file", {"check", "-"}, Request(Action::Check, Kind::Program, "", "-")},
+        {"the command after --", {"--", "check", "-x"}, Request(Action::Check, Kind::Program, "", "-x")},
+        {"a switch, then the command after --",
+         {"--no-clobber", "--", "read", "params", "-f"},
+         Request(Action::Read, Kind::Parameters, "", "-f", "", "COM1", true)},
+        {"the kind after --",
+         {"read", "--", "program", "1", "-f"},
+         Request(Action::Read, Kind::Program, "1", "-f")},
         {"check", {"check", "p.prgVem730"}, Request(Action::Check, Kind::Program, "", "p.prgVem730")},
         {"check a subprogram, option first",
          {"--subprogram", "check", "p"},
@@ -136,14 +145,16 @@ struct ErrorRow {
 TEST(ParseCommandLine, PortsAndTraceRefuseWhatDoesNotFit)
 {
     const ErrorRow rows[] = {
-        {"map without a device", {"ports", "map", "COM3"}, "missing arguments: usage: vemsync ports map COMn DEVICE"},
-        {"unmap of two", {"ports", "unmap", "COM3", "COM4"}, "too many arguments: usage: vemsync ports unmap COMn"},
-        {"unknown change", {"ports", "link", "COM3"}, "unknown ports command \"link\" (map, unmap)"},
-        {"ports with a port", {"ports", "--port", "COM2"}, "--port applies to read, write and compare only"},
-        {"trace without a file", {"read", "params", "f", "--trace"}, "--trace needs a file name"},
-        {"trace with an empty name", {"read", "params", "f", "--trace="}, "--trace needs a file name"},
-        {"trace on an offline command", {"check", "f", "--trace", "t"}, "--trace applies to read, write and compare only"},
-        {"trace on ports", {"ports", "--trace", "t"}, "--trace applies to read, write and compare only"},
+        {"map without a device", {"ports", "map", "COM3"}, "не хватает аргументов; запуск: vemsync ports map COMn УСТРОЙСТВО"},
+        {"unmap of two", {"ports", "unmap", "COM3", "COM4"}, "лишний аргумент «COM4»; запуск: vemsync ports unmap COMn"},
+        {"unknown change", {"ports", "link", "COM3"}, "после ports нужно map или unmap, а не «link»"},
+        {"ports with a port", {"ports", "--port", "COM2"}, "--port относится только к командам read, write, compare, backup и restore"},
+        {"trace without a file", {"read", "params", "f", "--trace"}, "--trace: не хватает значения ФАЙЛ"},
+        {"trace with an empty name", {"read", "params", "f", "--trace="}, "--trace: не хватает значения ФАЙЛ"},
+        {"an empty name does not take the next word", {"read", "params", "--trace=", "f"},
+         "--trace: не хватает значения ФАЙЛ"},
+        {"trace on an offline command", {"check", "f", "--trace", "t"}, "--trace относится только к командам read, write и compare"},
+        {"trace on ports", {"ports", "--trace", "t"}, "--trace относится только к командам read, write и compare"},
     };
     for (const ErrorRow& row : rows) {
         std::string error;
@@ -181,12 +192,40 @@ TEST(ParseCommandLine, WriteSafetyOptionsWhereTheyApply)
         const std::optional<CliRequest> got = ParseCommandLine(row.args, error);
         ASSERT_EQ(got.has_value(), row.accepted) << error;
         if (!got) {
-            EXPECT_NE(error.find("applies to"), std::string::npos) << error;
+            EXPECT_NE(error.find("относится только к"), std::string::npos) << error;
             continue;
         }
         EXPECT_EQ(got->acceptRewrites, row.acceptRewrites);
         EXPECT_EQ(got->verify, row.verify);
     }
+}
+
+// Where a Cyrillic letter takes two bytes.
+std::size_t Letters(const std::string& text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+TEST(HelpText, EveryCommandsHelpIsRussianAndLinedUp)
+{
+    for (const char* topic :
+         {"", "read", "write", "compare", "check", "import", "export", "backup", "restore", "ports"}) {
+        const std::string help = HelpText(topic);
+        SCOPED_TRACE(help);
+        EXPECT_EQ(help.rfind("Запуск: vemsync " + std::string(topic), 0), 0u);
+        for (const char* word : {"Usage", "Options", "OPTIONS", "Subcommands", "SUBCOMMAND", "REQUIRED",
+                                 "Positionals", "TEXT"})
+            EXPECT_EQ(help.find(word), std::string::npos) << word;
+    }
+    // The descriptions start in one column although "ИМЯ" is twice as many bytes.
+    const std::string help = HelpText("read");
+    const std::size_t port = help.find("  --port ИМЯ");
+    const std::size_t noClobber = help.find("  --no-clobber");
+    ASSERT_NE(port, std::string::npos);
+    ASSERT_NE(noClobber, std::string::npos);
+    EXPECT_EQ(Letters(help.substr(port, help.find("COM1", port) - port)),
+              Letters(help.substr(noClobber, help.find("не заменять", noClobber) - noClobber)));
 }
 
 } // namespace

@@ -82,11 +82,11 @@ TEST_F(VemsyncTest, RestoreHelpSaysWhatExactDeletes)
 {
     const VemsyncRun run = Vemsync({"restore", "--help"});
     ASSERT_EQ(run.status, 0) << run.Describe();
-    EXPECT_NE(run.out.find("--exact        also delete the programs and subprograms that were empty"),
+    EXPECT_NE(run.out.find("--exact                 удалить и программы, пустые в копии:"),
               std::string::npos)
         << run.out;
     const VemsyncRun general = Vemsync({"--help"});
-    EXPECT_NE(general.out.find("restore DIR [--only LIST] [--verify] [--exact]"), std::string::npos);
+    EXPECT_NE(general.out.find("--exact                 restore: удалить и программы, пустые в копии:"), std::string::npos);
 }
 
 } // namespace

@@ -97,7 +97,7 @@ TEST_F(VemsyncPorts, RefusedChangesSayWhyAndChangeNothing)
         {"unmap outside the list", {"ports", "unmap", "LPT1"}, 1,
          "vemsync: «LPT1» — не имя порта из списка (COM1 … COM10)\n"},
         {"map without a device", {"ports", "map", "COM3"}, 2,
-         "vemsync: missing arguments: usage: vemsync ports map COMn DEVICE\n"},
+         "vemsync: не хватает аргументов; запуск: vemsync ports map COMn УСТРОЙСТВО\n"},
     };
     for (const FailureRow& row : rows) {
         const VemsyncRun run = Vemsync(row.args);

@@ -462,14 +462,14 @@ struct HelpRow {
 TEST_F(VemsyncTest, HelpForTheToolAndEachCommand)
 {
     const HelpRow rows[] = {
-        {{"--help"}, "usage: vemsync COMMAND"},
-        {{"-h"}, "usage: vemsync COMMAND"},
-        {{"read", "--help"}, "usage: vemsync read params FILE"},
-        {{"--help", "write"}, "usage: vemsync write params FILE"},
-        {{"check", "-h"}, "usage: vemsync check FILE"},
-        {{"import", "--help", "a", "b"}, "usage: vemsync import FILE IMAGE"},
-        {{"export", "--help"}, "usage: vemsync export IMAGE FILE"},
-        {{"ports", "map", "--help"}, "usage: vemsync ports"},
+        {{"--help"}, "Запуск: vemsync КОМАНДА"},
+        {{"-h"}, "Запуск: vemsync КОМАНДА"},
+        {{"read", "--help"}, "Запуск: vemsync read params|program N|subprogram N ФАЙЛ"},
+        {{"--help", "write"}, "Запуск: vemsync write params|program N|subprogram N ФАЙЛ"},
+        {{"check", "-h"}, "Запуск: vemsync check ФАЙЛ"},
+        {{"import", "--help", "a", "b"}, "Запуск: vemsync import ФАЙЛ ОБРАЗ"},
+        {{"export", "--help"}, "Запуск: vemsync export ОБРАЗ ФАЙЛ"},
+        {{"ports", "map", "--help"}, "Запуск: vemsync ports"},
     };
     for (const HelpRow& row : rows) {
         const VemsyncRun run = Vemsync(row.args);
@@ -480,7 +480,7 @@ TEST_F(VemsyncTest, HelpForTheToolAndEachCommand)
     }
     const std::string tool = Vemsync({"--help"}).out;
     for (const char* command : {"read", "write", "check", "import", "export", "--port", "--no-clobber",
-                                "--subprogram", "ports", "--trace", "Exit status"})
+                                "--subprogram", "ports", "--trace", "Код выхода"})
         EXPECT_NE(tool.find(command), std::string::npos) << command;
 }
 
@@ -494,26 +494,26 @@ struct UsageRow {
 TEST_F(VemsyncTest, UsageErrorsAreOneLineAndExitTwo)
 {
     const UsageRow rows[] = {
-        {{}, "no command given"},
-        {{"copy", "a"}, "unknown command \"copy\""},
-        {{"copy", "--help"}, "unknown command \"copy\""},
-        {{"read"}, "missing data kind"},
-        {{"read", "programs", "1", "f"}, "unknown data kind \"programs\""},
-        {{"read", "params"}, "missing arguments"},
-        {{"write", "program", "1"}, "missing arguments"},
-        {{"read", "params", "f", "g"}, "too many arguments"},
-        {{"read", "program", "1a", "f"}, "one or two digits"},
-        {{"read", "program", "123", "f"}, "one or two digits"},
-        {{"read", "params", "f", "--port"}, "--port needs"},
-        {{"read", "params", "f", "--port="}, "--port needs"},
-        {{"read", "params", "f", "-x"}, "unknown option -x"},
-        {{"write", "params", "f", "--no-clobber"}, "--no-clobber applies to read only"},
-        {{"read", "program", "1", "f", "--subprogram"}, "--subprogram applies to check and import"},
-        {{"check", "f", "--port", "COM1"}, "--port applies to read, write and compare only"},
-        {{"import", "--no-clobber", "a", "b"}, "--no-clobber applies to read only"},
-        {{"export", "a", "b", "--subprogram"}, "--subprogram applies to check and import"},
-        {{"check"}, "missing arguments"},
-        {{"export", "a"}, "missing arguments"},
+        {{}, "не указана команда: read, write, compare, check, import, export, backup, restore или ports"},
+        {{"copy", "a"}, "неизвестная команда «copy»"},
+        {{"copy", "--help"}, "неизвестная команда «copy»"},
+        {{"read"}, "после read нужно params, program или subprogram"},
+        {{"read", "programs", "1", "f"}, "а не «programs»"},
+        {{"read", "params"}, "не хватает аргументов"},
+        {{"write", "program", "1"}, "не хватает аргументов"},
+        {{"read", "params", "f", "g"}, "лишний аргумент"},
+        {{"read", "program", "1a", "f"}, "одна или две цифры"},
+        {{"read", "program", "123", "f"}, "одна или две цифры"},
+        {{"read", "params", "f", "--port"}, "--port: не хватает значения"},
+        {{"read", "params", "f", "--port="}, "--port: не хватает значения"},
+        {{"read", "params", "f", "-x"}, "неизвестный ключ -x"},
+        {{"write", "params", "f", "--no-clobber"}, "--no-clobber относится только к команде read"},
+        {{"read", "program", "1", "f", "--subprogram"}, "--subprogram относится только к командам check и import"},
+        {{"check", "f", "--port", "COM1"}, "--port относится только к командам read, write, compare, backup и restore"},
+        {{"import", "--no-clobber", "a", "b"}, "--no-clobber относится только к команде read"},
+        {{"export", "a", "b", "--subprogram"}, "--subprogram относится только к командам check и import"},
+        {{"check"}, "не хватает аргументов"},
+        {{"export", "a"}, "не хватает аргументов"},
     };
     for (const UsageRow& row : rows) {
         const VemsyncRun run = Vemsync(row.args);

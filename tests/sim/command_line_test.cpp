@@ -75,6 +75,25 @@ TEST(CommandLine, FillsTheOptions)
     EXPECT_FALSE(cmd.help);
 }
 
+TEST(CommandLine, TakesValuesAfterAnEqualsSign)
+{
+    CommandLine cmd;
+    std::string error;
+    const std::vector<std::string> args{"--store=/s", "--axes=2", "--fault=silent:nth=2", "--fault=bad-crc:nth=3"};
+    ASSERT_TRUE(ParseCommandLine(args, cmd, error)) << error;
+    EXPECT_EQ(cmd.options.storeDir, "/s");
+    EXPECT_EQ(cmd.options.descriptor.axisCount, 2);
+    EXPECT_EQ(cmd.options.faults.size(), 2u);
+}
+
+TEST(CommandLine, HelpIsRussian)
+{
+    const std::string help = HelpText();
+    EXPECT_EQ(help.rfind("Запуск: vem730-sim [КЛЮЧИ]\n", 0), 0u) << help;
+    for (const char* word : {"Usage", "Options", "OPTIONS", "REQUIRED", "Positionals", "TEXT"})
+        EXPECT_EQ(help.find(word), std::string::npos) << word << "\n" << help;
+}
+
 TEST(CommandLine, HelpNamesEveryOption)
 {
     const std::string help = HelpText();

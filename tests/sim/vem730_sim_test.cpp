@@ -194,7 +194,7 @@ TEST_F(Vem730SimTest, HelpAndUsageErrors)
 {
     SimProcess help({"--help"}, m_home.Path());
     ASSERT_TRUE(help.Started());
-    EXPECT_TRUE(help.WaitForLine("Usage: vem730-sim"));
+    EXPECT_TRUE(help.WaitForLine("Запуск: vem730-sim"));
     EXPECT_EQ(help.WaitForExit(), 0);
 
     SimProcess bad({"--frame-size", "256"}, m_home.Path());
