@@ -134,6 +134,10 @@ std::optional<BackupRequest> ParseBackupCommandLine(const std::vector<std::strin
     }
     request.action = restore ? BackupRequest::Action::Restore : BackupRequest::Action::Backup;
     request.folder = positional[1];
+    if (request.folder.empty()) {
+        error = "пустое имя папки: usage: vemsync " + command + " DIR";
+        return std::nullopt;
+    }
     if (!restore && (only || request.verify || request.exact)) {
         error = "--only, --verify and --exact apply to restore only";
         return std::nullopt;

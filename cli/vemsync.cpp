@@ -38,6 +38,8 @@ constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
 constexpr int EXIT_DIFFERS = 3;
+// A job a signal stopped ends as the signal would have ended it.
+constexpr int SIGNAL_EXIT_BASE = 128;
 
 constexpr std::uint16_t BAUD_RATE = 38400;
 constexpr std::uint16_t TIMEOUT_MS = 100;
@@ -306,6 +308,12 @@ int RunBackupCommand(const std::vector<std::string>& args)
         return std::fflush(stdout) == 0 ? EXIT_OK : EXIT_FAILED;
     }
 
+    // A signal lets the block in flight finish; the job then stops, removes
+    // what it made and says what it left.
+    if (!InstallDeferredInterrupts()) {
+        std::fprintf(stderr, "vemsync: cannot set up signal handling: %s\n", std::strerror(errno));
+        return EXIT_FAILED;
+    }
     CControllerLink link(BAUD_RATE, request->port.c_str(), TIMEOUT_MS);
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
@@ -322,6 +330,8 @@ int RunBackupCommand(const std::vector<std::string>& args)
         result = commands.Restore(request->folder, options);
     }
     link.SettleLine();
+    if (const int signal = PendingInterrupt())
+        return SIGNAL_EXIT_BASE + signal;
     return ExitFor(result);
 }
 

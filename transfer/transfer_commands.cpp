@@ -64,13 +64,19 @@ public:
     int Blocks() const { return m_blocks; }
 
 private:
-    void Note() { SetInterruptNote(INTERRUPTED + m_describe(m_blocks)); }
+    void Note() { SetInterruptNote(std::string(Msg::WRITE_INTERRUPTED) + ". " + m_describe(m_blocks)); }
 
-    static constexpr const char* INTERRUPTED = "Запись прервана. ";
     IBlockProgress& m_shown;
     std::function<std::string(int)> m_describe;
     int m_blocks = 0;
 };
+
+// A write that stopped because the program is being ended says so, not
+// that the line failed.
+const char* InterruptedOr(const char* failure)
+{
+    return PendingInterrupt() != 0 ? Msg::WRITE_INTERRUPTED : failure;
+}
 
 LinkFile LinkFileFor(DataKind kind)
 {
@@ -320,8 +326,12 @@ CommandResult CTransferCommands::ReadParameters(CReplacementFile& target)
 {
     switch (ReadParameterBlocks(m_link, m_info, m_buffer, m_ui)) {
     case ParameterFailure::General:
+        if (PendingInterrupt() != 0)
+            return CommandResult::Cancelled; // the file is left as it was
         return Fail(Msg::GENERAL_READ_FAILED);
     case ParameterFailure::Axis:
+        if (PendingInterrupt() != 0)
+            return CommandResult::Cancelled;
         return Fail(Msg::AXIS_READ_FAILED);
     case ParameterFailure::None:
         break;
@@ -338,21 +348,17 @@ CommandResult CTransferCommands::WriteParameters(const std::string& path)
         return CommandResult::Failed;
     const std::size_t bytes = ParameterBytes(m_info);
 
-    const std::size_t general = m_info.generalParamSize();
-    const std::size_t pieces = (general + GENERAL_BLOCK - 1) / GENERAL_BLOCK;
-    const auto confirmed = [&](int blocks) {
-        const std::size_t done = static_cast<std::size_t>(blocks);
-        return done <= pieces ? std::min(done * GENERAL_BLOCK, general)
-                              : general + (done - pieces) * m_info.axisParamSize();
-    };
+    const auto confirmed = [&](int blocks) { return ParameterBytesInBlocks(m_info, blocks); };
     CConfirmedBlocks progress(m_ui, [&](int blocks) {
         return ParameterWriteDetail(confirmed(blocks), bytes);
     });
     switch (WriteParameterBlocks(m_link, m_info, m_buffer, progress)) {
     case ParameterFailure::General:
-        return Fail(Msg::GENERAL_WRITE_FAILED, ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
+        return Fail(InterruptedOr(Msg::GENERAL_WRITE_FAILED),
+                    ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
     case ParameterFailure::Axis:
-        return Fail(Msg::AXIS_WRITE_FAILED, ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
+        return Fail(InterruptedOr(Msg::AXIS_WRITE_FAILED),
+                    ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
     case ParameterFailure::None:
         break;
     }
@@ -391,8 +397,11 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
         return Fail(Msg::PROGRAM_SIZE);
 
     const std::size_t frameSize = m_info.frameSize();
-    if (!ReadProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
+    if (!ReadProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui)) {
+        if (PendingInterrupt() != 0)
+            return CommandResult::Cancelled; // the file is left as it was
         return Fail(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED);
+    }
 
     CPrivateTempFile imageFile;
     if (!imageFile.Create())
@@ -450,17 +459,19 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
         return CommandResult::Cancelled;
 
     const std::size_t frameSize = m_info.frameSize();
-    const auto written = [frames](int blocks) {
-        return std::min(frames, static_cast<unsigned>(blocks) * static_cast<unsigned>(FRAMES_PER_BLOCK));
-    };
+    const auto written = [frames](int blocks) { return FramesInBlocks(frames, blocks); };
+    // Should the process end now, the block under way may have been stored.
     CConfirmedBlocks progress(m_ui, [&](int blocks) {
-        return ProgramWriteDetail(!program, written(blocks), frames);
+        return ProgramWriteDetail(!program, written(blocks), written(blocks + 1), frames);
     });
     if (!DeleteProgram(m_link, *file))
         return Fail(program ? Msg::PROGRAM_DELETE_FAILED : Msg::SUBPROGRAM_DELETE_FAILED);
-    if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, progress))
-        return Fail(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED,
-                    ProgramWriteDetail(!program, written(progress.Blocks()), frames));
+    if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, progress)) {
+        const int blocks = progress.Blocks();
+        return Fail(InterruptedOr(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED),
+                    ProgramWriteDetail(!program, written(blocks),
+                                       written(m_link.LastWriteUnanswered() ? blocks + 1 : blocks), frames));
+    }
     const CommandResult result =
         m_verify ? VerifyProgram(kind, *file, frames, path) : CommandResult::Done;
     if (result == CommandResult::Done)

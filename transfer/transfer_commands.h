@@ -26,7 +26,8 @@ enum class DataKind {
 
 enum class CommandResult {
     Done,
-    Cancelled, // the file dialog was left without a choice; nothing shown
+    Cancelled, // the file dialog was left without a choice, or a read was
+               // interrupted (PendingInterrupt); nothing shown
     Failed,    // one warning was shown
     Differs,   // a comparison found a difference, which it showed
 };

@@ -48,6 +48,7 @@ TEST(ParseBackupCommandLine, CommandsOptionsAndTheirMistakes)
         {"an empty list", {"restore", "d", "--only="}, "--only needs a list"},
         {"restore options on backup", {"backup", "d", "--exact"}, "--only, --verify and --exact apply to restore only"},
         {"no folder", {"backup"}, "missing folder"},
+        {"an empty folder name", {"backup", ""}, "пустое имя папки"},
         {"two folders", {"restore", "a", "b"}, "too many arguments"},
         {"unknown option", {"backup", "d", "--fast"}, "unknown option --fast"},
         {"port without a name", {"backup", "d", "--port"}, "--port needs a port name"},
