@@ -13,7 +13,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
+#include "backup/backup_messages.h"
 #include "transfer/messages.h"
 #include "sim/file_descriptor.h"
 #include "tests/cli/vemsync_harness.h"
@@ -130,6 +132,73 @@ TEST_F(VemsyncHostile, InterruptedTransferLeavesNothingBehind)
         } else {
             EXPECT_EQ(run.err, "");
         }
+    }
+}
+
+struct JobInterruptRow {
+    const char* name;
+    const char* command; // "backup" or "restore"
+    int signal;
+    int status;
+};
+
+// A backup or restore lets the block in flight finish, then stops: a backup
+// removes what it made and leaves the earlier backup as it was; a restore
+// says which item it cut off and exactly what the controller holds of it.
+// A backup killed outright leaves its staging folder, and the next one
+// removes it.
+TEST_F(VemsyncHostile, InterruptedBackupOrRestoreSaysWhatItLeft)
+{
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 1}, ChainOf(ProgramLines(500))));
+    const std::string dir = PathOf("backup");
+    const VemsyncRun first = Vemsync({"backup", dir, "--port", Port()});
+    ASSERT_EQ(first.status, 0) << first.Describe();
+    const std::map<std::string, std::string> earlier = FolderFiles(dir);
+    // A slow controller from now: seconds of blocks to interrupt in.
+    constexpr std::uint32_t BLOCK_MS = 20;
+    m_sim->AddFault({FaultMode::Delay, FaultTarget::BlockRead, 0, BLOCK_MS});
+    m_sim->AddFault({FaultMode::Delay, FaultTarget::BlockWrite, 0, BLOCK_MS});
+    const JobInterruptRow rows[] = {
+        {"SIGTERM during a backup", "backup", SIGTERM, 143},
+        {"SIGHUP during a backup", "backup", SIGHUP, 129},
+        {"SIGINT during a restore", "restore", SIGINT, 130},
+        {"SIGKILL during a backup", "backup", SIGKILL, 128 + SIGKILL},
+    };
+    for (const JobInterruptRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const bool restore = std::string(row.command) == "restore";
+        // Past the descriptor, the size queries or the parameters: among
+        // program 1's blocks.
+        const std::size_t started = RequestLines(PathOf("line.log"));
+        VemsyncOptions options;
+        bool signalled = false;
+        options.whileRunning = [&](pid_t pid) {
+            signalled =
+                WaitForRequests(PathOf("line.log"), started + (restore ? 20 : 90)) && ::kill(pid, row.signal) == 0;
+        };
+        const VemsyncRun run = Vemsync({row.command, dir, "--port", Port()}, options);
+        ASSERT_TRUE(signalled) << run.Describe();
+        EXPECT_EQ(run.status, row.status) << run.Describe();
+        EXPECT_EQ(FolderFiles(dir), earlier);
+        const std::vector<std::string> err = LinesOf(run.err);
+        if (row.signal == SIGKILL) {
+            EXPECT_EQ(FolderEntries(m_folder.Path()).size(), 4u) << "the staging folder stays beside";
+            const VemsyncRun next = Vemsync({"backup", dir, "--port", Port()});
+            EXPECT_EQ(next.status, 0) << next.Describe();
+        } else if (!restore) {
+            EXPECT_EQ(err, (std::vector<std::string>{BackupMsg::BACKUP_INTERRUPTED, BackupMsg::EARLIER_KEPT}))
+                << run.Describe();
+        } else {
+            ASSERT_EQ(err.size(), 2u) << run.Describe();
+            EXPECT_EQ(err[0], BackupMsg::RESTORE_INTERRUPTED);
+            const std::string holds = "Программа 1 — восстановление остановлено. Прежняя программа в Вем-730 "
+                                      "удалена; записано " +
+                                      std::to_string(m_sim->ProgramSize({LinkFile::Program, 1})) +
+                                      " из 500 слов: в контроллере неполная программа.";
+            EXPECT_EQ(err[1].rfind(holds, 0), 0u) << run.Describe();
+        }
+        EXPECT_EQ(FolderEntries(m_folder.Path()), (std::vector<std::string>{"backup", "line.log", "store"}))
+            << "nothing is left beside the backup";
     }
 }
 
