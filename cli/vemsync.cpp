@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,9 +18,11 @@
 #include "transfer/rewrite_report.h"
 #include "transfer/transfer_commands.h"
 #include "cli/backup_command_line.h"
+#include "cli/cli_messages.h"
 #include "cli/cli_ui.h"
 #include "cli/command_line.h"
 #include "cli/system.h"
+#include "platform/append_file.h"
 #include "platform/binary_file.h"
 #include "platform/private_temp_file.h"
 #include "platform/temp_registry.h"
@@ -64,32 +67,63 @@ int ExitFor(CommandResult result)
     return result == CommandResult::Done ? EXIT_OK : EXIT_FAILED;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 // Every frame of the transfer, appended to the trace file as it crosses
 // the line, so that a trace survives a transfer that hangs or is killed.
 class CTraceFile {
 public:
-    bool Open(const std::string& path)
-    {
-#ifdef _WIN32
-        m_file.reset(::_wfopen(WideOf(path).c_str(), L"a")); // the narrow name is the ANSI code page
-#else
-        m_file.reset(std::fopen(path.c_str(), "a"));
-#endif
-        return m_file != nullptr;
-    }
+    CAppendFile& File() { return m_file; }
     ILinkObserver& Observer() { return m_tracer; }
 
 private:
-    std::unique_ptr<std::FILE, FileCloser> m_file;
-    CLinkTracer m_tracer{[this](const std::string& line) {
-        std::fprintf(m_file.get(), "%s\n", line.c_str());
-        std::fflush(m_file.get());
-    }};
+    CAppendFile m_file;
+    CLinkTracer m_tracer{[this](const std::string& line) { m_file.Append(line); }};
 };
+
+// Whether two paths name one file, or would once created: the trace must
+// never go into the file a command reads or writes.
+bool SameFileOrName(const std::string& a, const std::string& b)
+{
+    const std::optional<FileIdentity> first = IdentityOf(a);
+    const std::optional<FileIdentity> second = IdentityOf(b);
+    if (first || second)
+        return first == second;
+#ifdef _WIN32
+    // A narrow path there is read in the ANSI code page.
+    const auto path = [](const std::string& text) { return std::filesystem::path(WideOf(text)); };
+#else
+    const auto path = [](const std::string& text) { return std::filesystem::path(text); };
+#endif
+    std::error_code ec;
+    return std::filesystem::weakly_canonical(path(a), ec) == std::filesystem::weakly_canonical(path(b), ec);
+}
+
+// Opens the trace; false after the message.
+bool OpenTrace(CTraceFile& trace, const std::string& path, const std::string& commandFile, CCliUi& ui)
+{
+    const auto refuse = [&](const std::string& why) {
+        ui.ShowWarning(CliMsg::TRACE_NOT_OPENED, path + ": " + why);
+        return false;
+    };
+    if (SameFileOrName(path, commandFile))
+        return refuse(CliMsg::TRACE_IS_THE_FILE);
+    switch (trace.File().Open(path)) {
+    case CAppendFile::Opened::Ok:
+        break;
+    case CAppendFile::Opened::NotRegular:
+        return refuse(CliMsg::TRACE_NOT_REGULAR);
+    case CAppendFile::Opened::PlantedLink:
+        return refuse(CliMsg::TRACE_PLANTED_LINK);
+    case CAppendFile::Opened::Failed:
+        ui.ShowWarning(CliMsg::TRACE_NOT_OPENED, FileFailureDetail(trace.File().LastError()));
+        return false;
+    }
+    // A link or a second name may still lead to the same file.
+    if (trace.File().Identity() == IdentityOf(commandFile)) {
+        trace.File().RemoveIfCreated();
+        return refuse(CliMsg::TRACE_IS_THE_FILE);
+    }
+    return true;
+}
 
 int RunTransfer(const CliRequest& request)
 {
@@ -101,18 +135,16 @@ int RunTransfer(const CliRequest& request)
         return EXIT_FAILED;
     }
 
+    CCliUi ui(request.file, stderr, IsTerminal(stderr));
     CTraceFile trace;
-    if (!request.trace.empty() && !trace.Open(request.trace)) {
-        std::fprintf(stderr, "vemsync: cannot open the trace file %s: %s\n", request.trace.c_str(),
-                     std::strerror(errno));
+    const std::string commandFile = read ? ReadPathFor(kind, request.file) : WritePathFor(kind, request.file);
+    if (!request.trace.empty() && !OpenTrace(trace, request.trace, commandFile, ui))
         return EXIT_FAILED;
-    }
     CControllerLink link(BAUD_RATE, request.port.c_str(), TIMEOUT_MS);
     if (!request.trace.empty())
         link.SetObserver(&trace.Observer());
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
-    CCliUi ui(request.file, stderr, IsTerminal(stderr));
     ui.SetAnswer(request.acceptRewrites);
     CTransferCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
     commands.SetVerifyAfterWrite(request.verify);
@@ -130,6 +162,14 @@ int RunTransfer(const CliRequest& request)
     // A reply still owed to a failed request would otherwise meet the next
     // command a script runs.
     link.SettleLine();
+    link.SetObserver(nullptr);
+    // Said after the transfer's own outcome: the transfer may have done
+    // well, but the record of it is not whole.
+    trace.File().Close();
+    if (const std::optional<FileError>& lost = trace.File().WriteFailure()) {
+        ui.ShowWarning(CliMsg::TRACE_INCOMPLETE, FileFailureDetail(*lost));
+        return EXIT_FAILED;
+    }
     return ExitFor(result);
 }
 

@@ -7,15 +7,18 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/inotify.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include "backup/backup_messages.h"
+#include "cli/cli_messages.h"
 #include "transfer/messages.h"
 #include "sim/file_descriptor.h"
 #include "tests/cli/vemsync_harness.h"
@@ -200,6 +203,74 @@ TEST_F(VemsyncHostile, InterruptedBackupOrRestoreSaysWhatItLeft)
         EXPECT_EQ(FolderEntries(m_folder.Path()), (std::vector<std::string>{"backup", "line.log", "store"}))
             << "nothing is left beside the backup";
     }
+}
+
+struct TraceRow {
+    const char* name;
+    // The trace's path, made as the row needs it.
+    std::function<std::string()> make;
+    const char* detail; // after "PATH: "
+};
+
+// --trace writes into a regular file of the user's choosing and nothing
+// else: never blocking on a FIFO, never into a device, never into the file
+// being written, never through a link anyone could have planted; the
+// refusal comes before the first request.
+TEST_F(VemsyncHostile, TraceGoesOnlyIntoAFileOfItsOwn)
+{
+    RequireRoot();
+    const std::string program = PathOf("p.prgVem730");
+    WriteWholeFile(program, CrLfText(ProgramLines(12)));
+    const std::string victim = PathOf("victim.txt");
+    WriteWholeFile(victim, "keep");
+    const TraceRow rows[] = {
+        {"a FIFO nobody reads",
+         [&] {
+             EXPECT_EQ(::mkfifo(PathOf("fifo").c_str(), 0600), 0);
+             return PathOf("fifo");
+         },
+         CliMsg::TRACE_NOT_REGULAR},
+        {"a device", [] { return std::string("/dev/full"); }, CliMsg::TRACE_NOT_REGULAR},
+        {"the program being written", [&] { return program; }, CliMsg::TRACE_IS_THE_FILE},
+        {"a link planted in a shared folder",
+         [&] {
+             const std::string shared = PathOf("shared");
+             fs::create_directory(shared);
+             EXPECT_EQ(::chmod(shared.c_str(), 01777), 0);
+             const std::string link = shared + "/trace.log";
+             fs::create_symlink(victim, link);
+             EXPECT_EQ(::lchown(link.c_str(), NOBODY, NOBODY), 0);
+             return link;
+         },
+         CliMsg::TRACE_PLANTED_LINK},
+    };
+    for (const TraceRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string trace = row.make();
+        const std::size_t before = RequestLines(PathOf("line.log"));
+        const VemsyncRun run =
+            Vemsync({"write", "program", "3", program, "--port", Port(), "--trace", trace});
+        EXPECT_EQ(run.status, 1) << run.Describe();
+        EXPECT_EQ(LinesOf(run.err), (std::vector<std::string>{CliMsg::TRACE_NOT_OPENED, trace + ": " + row.detail}))
+            << run.Describe();
+        EXPECT_EQ(RequestLines(PathOf("line.log")), before) << "the controller was asked";
+    }
+    EXPECT_EQ(ReadWholeFile(program), CrLfText(ProgramLines(12)));
+    EXPECT_EQ(ReadWholeFile(victim), "keep");
+
+    // A full disk: the transfer is done and said so, then the trace's loss.
+    const std::string full = PathOf("full");
+    fs::create_directory(full);
+    ASSERT_EQ(::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=4k"), 0);
+    WriteWholeFile(full + "/filler", std::string(4096, 'x'));
+    const VemsyncRun run =
+        Vemsync({"write", "program", "3", program, "--port", Port(), "--trace", full + "/trace.log"});
+    ::umount2(full.c_str(), MNT_DETACH);
+    EXPECT_EQ(run.status, 1) << run.Describe();
+    EXPECT_EQ(LinesOf(run.err), (std::vector<std::string>{CliMsg::TRACE_INCOMPLETE,
+                                                          full + "/trace.log: нет места на диске"}))
+        << run.Describe();
+    EXPECT_EQ(m_sim->ProgramSize({LinkFile::Program, 3}), 12u);
 }
 
 // Writing a program needs no room beside its text: a write-protected stick
