@@ -51,6 +51,8 @@ bool CSimulator::Start(std::string& error)
         error = std::string("cannot create the stop event: ") + std::strerror(errno);
         return false;
     }
+    if (!m_peerWatch.Start(m_pty.SlavePath(), m_pty.Slave(), m_stop.Get(), error))
+        return false;
     {
         std::lock_guard lock(m_mutex);
         m_model = std::move(model);
@@ -69,6 +71,7 @@ void CSimulator::Stop()
     const std::uint64_t one = STOP_SIGNAL;
     [[maybe_unused]] const ssize_t put = ::write(m_stop.Get(), &one, sizeof one);
     m_thread.join();
+    m_peerWatch.Join();
 }
 
 void CSimulator::AddFault(const FaultRule& rule)
