@@ -32,6 +32,7 @@
 #include "platform/win32_text.h"
 #else
 #include "link/port_map.h"
+#include "link/port_names.h"
 #include "link/serial_devices.h"
 #endif
 
@@ -186,6 +187,8 @@ int RefusePortTools()
 int RunPorts()
 {
     const std::vector<SerialDevice> devices = FindSerialDevices();
+    if (const std::string distrust = PortFolderDistrust(); !distrust.empty())
+        std::fprintf(stderr, "vemsync: %s\n", distrust.c_str());
     for (const PortTarget& target : ListPortTargets(devices))
         std::printf("%-6s %s\n", target.name.c_str(), DescribeTarget(target).c_str());
     std::printf("\nУстройства:%s\n", devices.empty() ? " не найдены" : "");
@@ -203,7 +206,12 @@ int RunPortChange(const CliRequest& request)
     const std::vector<SerialDevice> devices = FindSerialDevices();
     std::string error;
     if (request.action == CliRequest::Action::MapPort) {
-        const std::optional<std::string> target = MapTargetFor(request.device, devices);
+        std::string refusal;
+        const std::optional<std::string> target = MapTargetFor(request.device, devices, refusal);
+        if (!target && !refusal.empty()) {
+            std::fprintf(stderr, "vemsync: %s\n", refusal.c_str());
+            return EXIT_FAILED;
+        }
         if (!target) {
             std::fprintf(stderr, "vemsync: устройство %s не найдено (vemsync ports покажет найденные)\n",
                          request.device.c_str());
