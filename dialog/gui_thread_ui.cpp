@@ -1,5 +1,8 @@
 #include "dialog/gui_thread_ui.h"
 
+#include "dialog/interrupted_run.h"
+#include "platform/temp_registry.h"
+
 #include <QSocketNotifier>
 #include <QThread>
 
@@ -86,7 +89,16 @@ std::optional<std::string> CGuiThreadUi::ChooseFile(FileDialogKind kind, const s
 
 void CGuiThreadUi::ShowWarning(const std::string& text, const std::string& detail)
 {
-    OnWindowThread([&] { m_target.ShowWarning(text, detail); });
+    OnWindowThread([&] {
+        // The program ends after this message; should it end before the
+        // operator has read it, the next start shows it.
+        const bool interrupted = PendingInterrupt() != 0;
+        if (interrupted)
+            LeaveMessage(text, detail);
+        m_target.ShowWarning(text, detail);
+        if (interrupted)
+            ForgetLeftMessage();
+    });
 }
 
 void CGuiThreadUi::ShowInformation(const std::string& text, const std::string& detail)

@@ -35,5 +35,8 @@ bool InstallInterruptCleanup();
 bool InstallDeferredInterrupts();
 // The deferred signal's number, or 0 while none has come.
 int PendingInterrupt();
+// Forgets the deferred signal, for a program that goes on after it (a test
+// of what a job does when one comes).
+void ClearPendingInterrupt();
 // Readable once a deferred signal has come; -1 where there is none.
 int InterruptWakeFd();

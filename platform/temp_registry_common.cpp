@@ -106,3 +106,8 @@ int PendingInterrupt()
 {
     return thePendingSignal.load(std::memory_order_acquire);
 }
+
+void ClearPendingInterrupt()
+{
+    thePendingSignal.store(0, std::memory_order_release);
+}
