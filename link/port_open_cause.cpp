@@ -63,23 +63,31 @@ std::string Named(std::string_view portName, const std::string& device)
 
 constexpr unsigned PORT_NAME_LAST = 10;
 
-// Whether the process holds the master side of pseudo-terminal `index`: the
-// other end of the line, as a controller would hold it, not a program that
-// keeps the port from others.
-bool HoldsOtherEnd(pid_t pid, unsigned index)
+// Whether the process holds the line's other end, as a controller would,
+// and not the port for a use of its own: the master side of pseudo-terminal
+// `index`, and the slave no more than once (a simulator keeps one slave
+// descriptor so that its line never hangs up).
+bool HoldsOtherEnd(pid_t pid, unsigned index, const struct stat& slave)
 {
     const fs::path process = fs::path(PROC_FOLDER) / std::to_string(pid);
+    bool master = false;
+    int slaves = 0;
     std::error_code ec;
     for (const fs::directory_entry& fd : fs::directory_iterator(process / "fd", ec)) {
+        struct stat st {};
+        if (::stat(fd.path().c_str(), &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev == slave.st_rdev) {
+            ++slaves;
+            continue;
+        }
         std::error_code linkError;
         if (fs::read_symlink(fd.path(), linkError).filename() != PTY_MULTIPLEXER || linkError)
             continue;
         std::ifstream info(process / "fdinfo" / fd.path().filename());
         for (std::string line; std::getline(info, line);)
             if (line.rfind(TTY_INDEX, 0) == 0 && std::strtoul(line.c_str() + TTY_INDEX.size(), nullptr, 10) == index)
-                return true;
+                master = true;
     }
-    return false;
+    return master && slaves <= 1;
 }
 
 // The pseudo-terminal number of a slave device, if it is one.
@@ -97,8 +105,10 @@ std::optional<unsigned> PtyIndexOf(const std::string& device)
 std::string Holders(const std::string& device)
 {
     std::vector<PortHolder> holders = ProcessesHolding(device);
-    if (const std::optional<unsigned> index = PtyIndexOf(device))
-        std::erase_if(holders, [&](const PortHolder& holder) { return HoldsOtherEnd(holder.pid, *index); });
+    struct stat slave {};
+    if (const std::optional<unsigned> index = PtyIndexOf(device); index && ::stat(device.c_str(), &slave) == 0)
+        std::erase_if(holders,
+                      [&](const PortHolder& holder) { return HoldsOtherEnd(holder.pid, *index, slave); });
     if (holders.empty())
         return "Его держит открытым другая программа (какая — узнать не удалось: "
                "возможно, она запущена другим пользователем). Закройте её и выберите порт снова.";
