@@ -1,9 +1,11 @@
+// CheckBackup: a backup folder checked whole against its manifest and what the controller can hold.
 #include "backup/backup_check.h"
 
 #include "backup/backup_messages.h"
 #include "backup/sha256.h"
 #include "transfer/messages.h"
-#include "transfer/transfer_commands.h"
+#include "link/link_transactions.h"
+#include "transfer/transfer_rules.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
+// CheckBackup: a backup folder checked whole before a restore writes anything.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// CBackupCommands: the whole controller read into a backup folder and written back.
 #include "backup/backup_commands.h"
 
 #include <algorithm>
@@ -8,6 +9,9 @@
 #include "backup/backup_folder.h"
 #include "backup/backup_messages.h"
 #include "backup/backup_writer.h"
+#include "codec/hex_text.h"
+#include "platform/clock_text.h"
+#include "transfer/transfer_rules.h"
 #include "backup/job_progress.h"
 #include "transfer/failure_detail.h"
 #include "transfer/messages.h"
@@ -27,12 +31,6 @@ using Clock = std::chrono::steady_clock;
 // of slots past those 8000 bytes are never written and read as zeros.
 constexpr std::size_t IMAGE_FILL_BYTES = 8000;
 constexpr std::uint8_t IMAGE_FILL = 0xFF;
-constexpr std::int32_t IMAGE_KIND = 3;
-
-LinkFile LinkFileOf(Kind kind)
-{
-    return kind == Kind::Program ? LinkFile::Program : LinkFile::Subprogram;
-}
 
 std::uint16_t FileNumberOf(const BackupItemId& id)
 {
@@ -82,20 +80,6 @@ public:
 private:
     std::string m_folder;
 };
-
-std::string UtcNow()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &now);
-#else
-    gmtime_r(&now, &utc);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
 
 std::string Duration(Clock::duration elapsed)
 {
@@ -167,7 +151,7 @@ int ParameterUnits(const ControllerInfo& info)
 
 std::vector<std::uint8_t> WritePaddingSlot(unsigned slot, std::size_t frameSize)
 {
-    CProgramImage image(IMAGE_KIND, {}, {}, 0, 0);
+    CProgramImage image(PROGRAM_IMAGE_KIND, {}, {}, 0, 0);
     image.ResetCurrentFrame();
     std::vector<std::uint8_t> bytes(SLOT_SIZE, 0);
     std::copy(image.m_currentFrame.bytes.begin(), image.m_currentFrame.bytes.end(), bytes.begin());
@@ -273,7 +257,7 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
     }
 
     BackupManifest manifest;
-    manifest.time = UtcNow();
+    manifest.time = UtcTimestamp();
     if (!ReadDescriptor())
         return CommandResult::Failed;
     manifest.descriptor = m_info;
@@ -360,7 +344,7 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
         },
         now.retired);
 
-    const unsigned empty = BACKUP_PROGRAMS + BACKUP_SUBPROGRAMS - programs - subprograms;
+    const unsigned empty = PROGRAM_COUNT + SUBPROGRAM_COUNT - programs - subprograms;
     m_ui.ShowInformation(BackupMsg::BACKUP_DONE,
                          "Сохранено: " + Tally(true, programs, subprograms, words) +
                              "; пустых программ и подпрограмм: " + std::to_string(empty) +

@@ -1,3 +1,4 @@
+// CheckBackupTarget: an empty folder, or an earlier backup of this program and nothing else.
 #include "backup/backup_folder.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CheckBackupTarget: whether a folder may take a backup, and what of ours it holds.
 #pragma once
 
 #include <optional>

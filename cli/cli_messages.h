@@ -1,3 +1,4 @@
+// vemsync's own texts: the trace file's refusals and its loss.
 #pragma once
 
 // The texts vemsync shows of its own, beside the commands' messages.

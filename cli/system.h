@@ -1,3 +1,4 @@
+// What vemsync needs from the operating system: arguments, console and terminal.
 #pragma once
 
 #include <cstdio>

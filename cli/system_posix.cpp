@@ -1,3 +1,4 @@
+// vemsync's arguments and terminal on POSIX, where UTF-8 needs no conversion.
 #include "cli/system.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// vemsync's arguments from UTF-16 and the console switched to UTF-8 on Windows.
 #include "cli/system.h"
 
 #include <cstdlib>

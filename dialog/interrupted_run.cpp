@@ -1,3 +1,4 @@
+// The dialog's deferred signal: its end, and the message kept for the next start.
 #include "dialog/interrupted_run.h"
 
 #include <QSettings>

@@ -1,3 +1,4 @@
+// What SIGINT, SIGTERM and SIGHUP do to the dialog program, and the message they may leave.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// CMFCVemSyncDlg: the main window's controls, its commands on a worker, their messages.
 #include "dialog/mfc_vem_sync_dlg.h"
 
 #include <QAction>
@@ -25,6 +26,7 @@
 #include "transfer/messages.h"
 #include "dialog/port_setup_dlg.h"
 #include "dialog/trace_window.h"
+#include "transfer/transfer_rules.h"
 #include "transfer/transfer_summary.h"
 #include "link/controller_link.h"
 #include "link/port_map.h"
@@ -303,19 +305,22 @@ void CMFCVemSyncDlg::OnReadClicked()
 {
     // Read fetches the controls even with the port closed; the others only
     // with it open.
-    RunOnSelection(true, [this](DataKind kind, const std::string& number) {
-        return SummaryOf(m_commands.Read(kind, number), m_commands);
-    });
+    RunOnSelection(true, FileDialogKind::SaveAs,
+                   [this](DataKind kind, const std::string& number, const std::string& file) {
+                       return SummaryOf(m_commands.Read(kind, number, file), m_commands);
+                   });
 }
 
 void CMFCVemSyncDlg::OnWriteClicked()
 {
-    RunOnSelection(false, [this](DataKind kind, const std::string& number) {
-        return SummaryOf(m_commands.Write(kind, number), m_commands);
-    });
+    RunOnSelection(false, FileDialogKind::Open,
+                   [this](DataKind kind, const std::string& number, const std::string& file) {
+                       return SummaryOf(m_commands.Write(kind, number, file), m_commands);
+                   });
 }
 
-void CMFCVemSyncDlg::RunOnSelection(bool fetchWhenClosed, SelectionCommand command)
+void CMFCVemSyncDlg::RunOnSelection(bool fetchWhenClosed, FileDialogKind fileKind,
+                                    SelectionCommand command)
 {
     if (m_busy)
         return;
@@ -325,8 +330,18 @@ void CMFCVemSyncDlg::RunOnSelection(bool fetchWhenClosed, SelectionCommand comma
     const std::optional<DataKind> kind = SelectedKind();
     if (!kind)
         return;
-    RunCommand([command = std::move(command), kind = *kind,
-                number = m_strNumber.toStdString()](ITransferUi&) { return command(kind, number); });
+    // The port first, then the file, then the controller: a closed port is
+    // said before any file dialog opens.
+    std::string file;
+    if (m_link.IsOpen()) {
+        const char* filter = *kind == DataKind::Parameters ? Msg::PARAMETER_FILTER : Msg::PROGRAM_FILTER;
+        const std::optional<std::string> chosen = ChooseFile(fileKind, filter);
+        if (!chosen)
+            return;
+        file = *chosen;
+    }
+    RunCommand([command = std::move(command), kind = *kind, number = m_strNumber.toStdString(),
+                file = std::move(file)](ITransferUi&) { return command(kind, number, file); });
 }
 
 bool CMFCVemSyncDlg::RunCommand(Command command)
@@ -395,10 +410,11 @@ void CMFCVemSyncDlg::closeEvent(QCloseEvent* event)
 
 void CMFCVemSyncDlg::OnCompare()
 {
-    RunOnSelection(false, [this](DataKind kind, const std::string& number) {
-        m_commands.Compare(kind, number);
-        return std::string();
-    });
+    RunOnSelection(false, FileDialogKind::Open,
+                   [this](DataKind kind, const std::string& number, const std::string& file) {
+                       m_commands.Compare(kind, number, file);
+                       return std::string();
+                   });
 }
 
 void CMFCVemSyncDlg::OnVerifyToggled(bool verify)

@@ -1,3 +1,4 @@
+// CMFCVemSyncDlg: the main window, from which the user runs every transfer.
 #pragma once
 
 #include <QDialog>
@@ -30,6 +31,11 @@ class CMFCVemSyncDlg;
 // the user chose and shows what the transfer commands report; the commands
 // do the work, on a worker thread, so that the window keeps repainting and
 // answering the window manager while the line is busy.
+enum class FileDialogKind {
+    SaveAs, // Read: the file the controller's data go to
+    Open,   // Write and Compare: the file sent or compared
+};
+
 class CMFCVemSyncDlg : public QDialog, public ITransferUi {
     Q_OBJECT
 
@@ -61,7 +67,6 @@ public:
     bool RunCommand(Command command);
     bool IsBusy() const { return m_busy; }
 
-    std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override;
     using ITransferUi::ShowWarning;
     void ShowWarning(const std::string& text, const std::string& detail) override;
     void ShowInformation(const std::string& text, const std::string& detail) override;
@@ -113,8 +118,16 @@ private:
     void RunOnChosenFolder(const char* title, std::function<void(const std::string& folder)> job);
     // Fetches the kind and number as a command's start does and runs
     // `command` on them on the worker; the line it returns goes to the bar.
-    using SelectionCommand = std::function<std::string(DataKind kind, const std::string& number)>;
-    void RunOnSelection(bool fetchWhenClosed, SelectionCommand command);
+    // A command on the selected kind and number and the file chosen for it.
+    using SelectionCommand = std::function<std::string(DataKind kind, const std::string& number,
+                                                       const std::string& file)>;
+    // Fetches the selection and, with the port open, asks for the file of
+    // `fileKind` before the command runs; with the port closed the command
+    // runs with no file and says so itself.
+    void RunOnSelection(bool fetchWhenClosed, FileDialogKind fileKind, SelectionCommand command);
+    // The chosen path, or nothing when the user cancelled. `filter` is in
+    // the form "Description (*.ext);;All Files (*)".
+    std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter);
 
     // The port setup and the line's trace, offered in the context menu, and
     // the watch on serial devices that keeps the port tooltips current.

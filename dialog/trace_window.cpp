@@ -1,3 +1,4 @@
+// CTraceFeed and CTraceWindow: the link's trace carried to a window, line by line.
 #include "dialog/trace_window.h"
 
 #include "ui_trace_window.h"

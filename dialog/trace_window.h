@@ -1,3 +1,4 @@
+// The trace window and its feed: every request, reply and failure on the line.
 #pragma once
 
 #include <QDialog>

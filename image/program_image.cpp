@@ -1,5 +1,7 @@
+// CProgramImage's frames: reading, writing and chaining the slots of an image file.
 #include "image/program_image.h"
 
+#include <string_view>
 #include <utility>
 
 #include "codec/line_parser.h"
@@ -10,6 +12,8 @@ constexpr std::uint8_t AREA_PROGRAM = 0;
 constexpr std::uint8_t AREA_SUBPROGRAM = 1;
 
 constexpr std::uint8_t FRAME_ACTIVE = 0xFF;
+constexpr std::uint8_t FRAME_DISABLED = 0x00;
+constexpr std::string_view DISABLED_MARK = "//";
 constexpr std::uint8_t NO_CODE = 0xFF;
 
 // The reserved bytes (7, 8 and 15) of every frame this program writes, and
@@ -167,6 +171,12 @@ bool CProgramImage::StepNext()
     return m_currentFrame.kind() != FRAME_LAST;
 }
 
+char* CProgramImage::WordOf(char* text, bool& disabled) const
+{
+    disabled = m_acceptDisabled && std::string_view(text).starts_with(DISABLED_MARK);
+    return disabled ? text + DISABLED_MARK.size() : text;
+}
+
 bool CProgramImage::AppendLine(char* text, LineReading* reading)
 {
     // The current frame is the empty frame of slot 0 before the first line,
@@ -177,7 +187,8 @@ bool CProgramImage::AppendLine(char* text, LineReading* reading)
 
     // The parser reads the current frame for an axis word whose number does
     // not convert.
-    m_line = text;
+    bool disabled = false;
+    m_line = WordOf(text, disabled);
     const bool parsed = reading != nullptr ? ParseLine(m_line, m_newFrame, m_currentFrame, *reading)
                                            : ParseLine(m_line, m_newFrame, m_currentFrame);
     if (!parsed)
@@ -185,7 +196,7 @@ bool CProgramImage::AppendLine(char* text, LineReading* reading)
     if (!(empty || single || last) || !FindFreeSlot())
         return false;
     m_targetIndex = m_foundIndex;
-    m_newFrame.setActive(FRAME_ACTIVE);
+    m_newFrame.setActive(disabled ? FRAME_DISABLED : FRAME_ACTIVE);
     ClearReservedBytes(m_newFrame);
     m_newFrame.setNext(NO_LINK);
 

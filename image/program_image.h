@@ -1,3 +1,4 @@
+// CProgramImage: one program's image file, its 32-byte slots and its text conversions.
 #pragma once
 
 #include <cstddef>
@@ -30,6 +31,9 @@ inline constexpr std::uint8_t FRAME_FREE = 0xFF;
 
 inline constexpr std::uint16_t NO_LINK = 0xFFFF;
 
+// The kind every program image of this system is made with.
+inline constexpr std::int32_t PROGRAM_IMAGE_KIND = 3;
+
 // One program or subprogram during a transfer: its image file, the frame the
 // text is decoded from (m_currentFrame) and the frame a text line is parsed
 // into (m_newFrame), and the conversions between a program text and an image.
@@ -56,6 +60,10 @@ public:
     // The text of the line CheckText rejected last, from its first character
     // that is not a space.
     const std::string& RejectedLine() const { return m_rejectedLine; }
+    // Makes CheckText and ImportText take a line that starts with "//" as
+    // the disabled word after it, the way Read writes such a word. A write
+    // never asks for this: the controller is not sent disabled words.
+    void AcceptDisabledWords(bool accept) { m_acceptDisabled = accept; }
     // Makes ImportText add every line it does not take as written to
     // `lines` (none: stop collecting).
     void CollectLossyLines(std::vector<LossyLine>* lines) { m_lossyLines = lines; }
@@ -112,9 +120,13 @@ public:
 
 private:
     int ImportLines();
+    // The word of `text` past a "//" that AcceptDisabledWords lets through;
+    // `text` itself otherwise.
+    char* WordOf(char* text, bool& disabled) const;
     bool AppendReporting(CTextLineReader::LineBuffer& line, char* word);
 
     std::optional<FileError> m_fileFailure;
     std::string m_rejectedLine;
     std::vector<LossyLine>* m_lossyLines = nullptr;
+    bool m_acceptDisabled = false;
 };

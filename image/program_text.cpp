@@ -52,7 +52,8 @@ int CProgramImage::CheckText()
             char* word = CTextLineReader::LineText(line);
             if (word == nullptr)
                 continue; // a blank line holds no word
-            if (!ParseLine(word, m_newFrame, m_currentFrame)) {
+            bool disabled = false;
+            if (!ParseLine(WordOf(word, disabled), m_newFrame, m_currentFrame)) {
                 m_rejectedLine = word;
                 text.Close();
                 return static_cast<int>(std::min<std::uint32_t>(text.LineNumber(), INT_MAX));

@@ -1,10 +1,12 @@
+// CLinkTracer: each frame as a timestamped hex line with its decoded meaning.
 #include "link/link_tracer.h"
 
 #include <cstdio>
 #include <utility>
 
 #include "codec/byte_order.h"
-#include "link/line_text.h"
+#include "codec/hex_text.h"
+#include "platform/clock_text.h"
 #include "link/link_frame.h"
 
 namespace {
@@ -81,7 +83,7 @@ void CLinkTracer::ReplyFailed(LinkFailure failure, std::span<const std::uint8_t>
 
 void CLinkTracer::Emit(const char* direction, std::span<const std::uint8_t> bytes, const std::string& text)
 {
-    std::string line = LineTimestamp() + ' ' + direction;
+    std::string line = LocalTimestamp() + ' ' + direction;
     if (!bytes.empty())
         line += ' ' + HexBytes(bytes);
     m_sink(line + " | " + text);

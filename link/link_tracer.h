@@ -1,3 +1,4 @@
+// CLinkTracer: the link's frames as lines for a person commissioning a cable.
 #pragma once
 
 #include <functional>

@@ -1,3 +1,4 @@
+// CAppendFile: a regular file the program appends lines to, such as the line's trace.
 #pragma once
 
 #include <optional>

@@ -1,3 +1,4 @@
+// CAppendFile on POSIX: no FIFO or device, no planted link, every write failure kept.
 #include "platform/append_file.h"
 
 #include <cerrno>

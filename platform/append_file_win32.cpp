@@ -1,3 +1,4 @@
+// CAppendFile on Windows: a disk file opened for appending by its UTF-16 name.
 #include "platform/append_file.h"
 
 #include <windows.h>

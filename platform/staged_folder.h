@@ -1,3 +1,4 @@
+// CStagedFolder: a folder's new contents built apart and put in place in one step, and the folder primitives it needs.
 #pragma once
 
 #include <functional>

@@ -1,3 +1,4 @@
+// CStagedFolder: the target looked at, the staging beside or inside it, the commit with the mark last.
 #include "platform/staged_folder.h"
 
 #include <algorithm>

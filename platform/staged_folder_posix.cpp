@@ -1,3 +1,4 @@
+// CStagedFolder on POSIX: mkdtemp, syncfs, and the exchange of two folders by renameat2.
 #include "platform/staged_folder.h"
 
 #include <cerrno>

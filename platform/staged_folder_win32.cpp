@@ -1,3 +1,4 @@
+// CStagedFolder on Windows: no exchange of folders, so an existing target gets a data subfolder.
 #include "platform/staged_folder.h"
 
 #include <cstdio>

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --preset release
 cmake --build build/release -j"$(nproc)" --target MFCVemSync-screenshot port-setup-screenshot vem730-sim
 
 scratch=$(mktemp -d)
@@ -17,9 +17,9 @@ start_simulator build/release "$scratch/store" --pace
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 
 mkdir -p docs
-QT_QPA_PLATFORM=offscreen build/release/app/MFCVemSync-screenshot docs/screenshot.png COM1 "$scratch"
+QT_QPA_PLATFORM=offscreen build/release/dialog/MFCVemSync-screenshot docs/screenshot.png COM1 "$scratch"
 echo "docs/screenshot.png"
 
 # The port setup over made-up USB adapters (umockdev), docs/port-setup.png.
-QT_QPA_PLATFORM=offscreen umockdev-wrapper build/release/tests/app/port-setup-screenshot docs/port-setup.png
+QT_QPA_PLATFORM=offscreen umockdev-wrapper build/release/tests/dialog/port-setup-screenshot docs/port-setup.png
 echo "docs/port-setup.png"

@@ -1,3 +1,4 @@
+// CPeerWatch: inotify on the terminal's closes, TIOCNXCL when nobody else holds it.
 #include "sim/peer_watch.h"
 
 #include <poll.h>

@@ -1,3 +1,4 @@
+// CPeerWatch: frees the simulator's terminal when a client died holding it exclusively.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// The texts the user sees from Read, Write and Compare, the dialog and the CLI alike.
 #pragma once
 
 // The texts the user sees. They are the system's own and stay exactly as
@@ -43,6 +44,10 @@ inline constexpr const char* WRITE_INTERRUPTED = "Запись прервана"
 inline constexpr const char* VERIFY_DIFFERS = "Проверка после записи: данные в контроллере отличаются";
 inline constexpr const char* COMPARE_SAME = "Данные в контроллере совпадают с файлом";
 inline constexpr const char* COMPARE_DIFFERS = "Данные в контроллере отличаются от файла";
+// Heads the lines of a compared file that the controller would not hold as
+// they are written.
+inline constexpr const char* COMPARE_REWRITES_HEADER =
+    "Эти строки файла контроллер не хранит так, как они написаны:";
 
 // File dialog filters, as pairs of description and pattern.
 inline constexpr const char* PARAMETER_FILTER = "Параметры Вем-730 (*.paramVem730);;All Files (*)";

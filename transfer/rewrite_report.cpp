@@ -1,7 +1,9 @@
+// The lines not stored as written, described with their reasons and put to the user.
 #include "transfer/rewrite_report.h"
 
 #include <array>
 
+#include "codec/hex_text.h"
 #include "transfer/messages.h"
 
 namespace {
@@ -49,13 +51,7 @@ std::size_t Utf8Length(std::string_view text)
 
 std::string Hex(unsigned char byte)
 {
-    static constexpr char DIGITS[] = "0123456789ABCDEF";
-    return std::string("\\x") + DIGITS[byte >> 4] + DIGITS[byte & 0xF];
-}
-
-std::string Quoted(std::string_view text)
-{
-    return "«" + ShownText(text) + "»";
+    return "\\x" + HexByte(byte);
 }
 
 std::string DescribeLine(const LossyLine& line)
@@ -113,9 +109,9 @@ std::string ShownText(std::string_view text)
     return shown;
 }
 
-std::string DescribeLossyLines(const std::vector<LossyLine>& lines)
+std::string DescribeLossyLines(const std::vector<LossyLine>& lines, const char* header)
 {
-    std::string text = Msg::REWRITES_HEADER;
+    std::string text = header;
     for (std::size_t i = 0; i < lines.size() && i < REWRITES_LISTED; ++i)
         text += "\n" + DescribeLine(lines[i]);
     if (lines.size() > REWRITES_LISTED) {
@@ -128,4 +124,9 @@ std::string DescribeLossyLines(const std::vector<LossyLine>& lines)
 bool ConfirmLossyLines(const std::vector<LossyLine>& lines, ITransferUi& ui)
 {
     return lines.empty() || ui.AskYesNo(Msg::ACCEPT_REWRITES, DescribeLossyLines(lines));
+}
+
+std::string Quoted(std::string_view text)
+{
+    return "«" + ShownText(text) + "»";
 }

@@ -84,13 +84,14 @@ TEST_F(VemsyncCheck, CompareExitsZeroOrThree)
     WriteWholeFile(file, CrLfText(ProgramLines(7)));
     const VemsyncRun same = Vemsync({"compare", "program", "5", file, "--port", Port()});
     EXPECT_EQ(same.status, 0) << same.Describe();
-    EXPECT_EQ(LinesOf(same.err), (std::vector<std::string>{Msg::COMPARE_SAME, "7 строк"}));
+    EXPECT_EQ(LinesOf(same.err), (std::vector<std::string>{Msg::COMPARE_SAME,
+                                                          "Программа 5 и файл seven.prgVem730: 7 строк"}));
 
     WriteWholeFile(file, CrLfText(ProgramLines(8)));
     const VemsyncRun longer = Vemsync({"compare", "program", "5", file, "--port", Port()});
     EXPECT_EQ(longer.status, EXIT_DIFFERS) << longer.Describe();
     EXPECT_EQ(LinesOf(longer.err),
-              (std::vector<std::string>{Msg::COMPARE_DIFFERS,
+              (std::vector<std::string>{Msg::COMPARE_DIFFERS, "Программа 5 и файл seven.prgVem730",
                                         "Строка 8: в файле «Z-2.000F200», в контроллере её нет "
                                         "(в контроллере 7 строк, в файле 8 строк)"}));
 

@@ -1,3 +1,4 @@
+// Tests that the window stays live, and takes no input, while a transfer runs.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// Tests that every text fits its control, at each scale CTest runs the dialog with.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>

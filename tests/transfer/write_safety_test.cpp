@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
+#include "codec/frame_code.h"
 #include "transfer/messages.h"
 #include "transfer/rewrite_report.h"
 #include "tests/transfer/transfer_harness.h"
@@ -17,8 +19,7 @@ protected:
 
     CommandResult Compare(DataKind kind, const std::string& number, const std::string& file)
     {
-        m_ui.files.push_back(file);
-        return m_commands->Compare(kind, number);
+        return m_commands->Compare(kind, number, file);
     }
 
     // The requests after the first `from`, with the data of each write.
@@ -205,6 +206,15 @@ TEST_F(WriteSafety, CompareReadsAndWritesNothing)
          "В контроллере лишняя строка 4: «M6T3» (в контроллере 5 строк, в файле 3 строки)"},
         {"controller empty", {}, {"G90"}, CommandResult::Differs,
          "Строка 1: в файле «G90», в контроллере её нет (в контроллере 0 строк, в файле 1 строка)"},
+        {"disabled word same", {"G90", "G0"}, {"G90", "//G0"}, CommandResult::Differs,
+         "Строка 2: в файле «//G0», в контроллере «G0»"},
+        {"lossy lines are differences", {"G1", "X1.000F100"}, {"G1 X10", "X1000F100"},
+         CommandResult::Differs,
+         std::string(Msg::COMPARE_REWRITES_HEADER) + "\n"
+             "строка 1: «G1 X10» → «G1» (пропущено «X10»)\n"
+             "строка 2: «X1000F100» → «X1.000F100» (координата без точки читается в тысячных)"},
+        {"no word at all", five, {"G90", "#1"}, CommandResult::Differs,
+         "Строка 2: «#1» не читается как слово программы"},
     };
     for (const CompareRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -218,7 +228,10 @@ TEST_F(WriteSafety, CompareReadsAndWritesNothing)
         EXPECT_EQ(Informed(), std::vector<std::string>{row.result == CommandResult::Done
                                                            ? Msg::COMPARE_SAME
                                                            : Msg::COMPARE_DIFFERS});
-        EXPECT_EQ(m_ui.details, std::vector<std::string>{row.detail});
+        const std::string subject = "Программа 4 и файл cmp.prgVem730";
+        EXPECT_EQ(m_ui.details, std::vector<std::string>{
+                                    subject + (row.result == CommandResult::Done ? ": " : "\n") +
+                                    row.detail});
         for (const LoggedRequest& r : RequestsSince(before))
             EXPECT_EQ(r.Summary()[0], 'R') << r.Summary();
         EXPECT_EQ(m_sim->ProgramFrames(PROGRAM_4), ChainOf(row.controller));
@@ -226,19 +239,67 @@ TEST_F(WriteSafety, CompareReadsAndWritesNothing)
     }
 }
 
-// The texts agree, the bytes do not: the frame is named all the same.
-TEST_F(WriteSafety, CompareNamesAFrameThatDiffersOnlyInBytesTheTextDoesNotShow)
+// The controller's own frames hold zeros where the import carries the last
+// coordinate over, and may hold anything in the reserved bytes: the words
+// are the same all the same.
+TEST_F(WriteSafety, ControllerMadeFramesCompareSameDespiteBytesTheTextDoesNotShow)
 {
-    const std::vector<std::string> lines = {"G90", "G0", "M30"};
+    const std::vector<std::string> lines = {"G90", "X5.000F100", "G0", "M30"};
     std::vector<ProgramFrame> frames = ChainOf(lines);
+    ASSERT_NE(frames[2].coordinate(), 0);
+    frames[2].setCoordinate(0);
+    frames[3].setCoordinate(0);
     frames[1].bytes[ProgramFrame::RESERVED_OFFSET] = 0x55;
     ASSERT_TRUE(m_sim->SetProgramFrames(PROGRAM_4, frames));
     const std::string file = PathOf("same.prgVem730");
     WriteWholeFile(file, CrLfText(lines));
-    EXPECT_EQ(Compare(DataKind::Program, "4", file), CommandResult::Differs);
-    EXPECT_EQ(m_ui.details, std::vector<std::string>{
-                                "Строка 2: в файле «G0», в контроллере «G0» "
-                                "(кадры отличаются служебными байтами)"});
+    EXPECT_EQ(Compare(DataKind::Program, "4", file), CommandResult::Done);
+    EXPECT_EQ(m_ui.details, std::vector<std::string>{"Программа 4 и файл same.prgVem730: 4 строки"});
+}
+
+// Whatever the controller holds, the text Read makes of it compares the same:
+// the samples, and generated programs with disabled words, controller-made
+// frames (zeros where the import carries a coordinate over), stray reserved
+// bytes and a feed above what a text shows.
+TEST_F(WriteSafety, TextMadeByReadComparesSameWithWhatItWasReadFrom)
+{
+    // A fresh store holds the samples.
+    std::vector<std::pair<DataKind, std::vector<ProgramFrame>>> programs = {
+        {DataKind::Program, m_sim->ProgramFrames({LinkFile::Program, 1})},
+        {DataKind::Program, m_sim->ProgramFrames({LinkFile::Program, 2})},
+        {DataKind::Subprogram, m_sim->ProgramFrames({LinkFile::Subprogram, 1})},
+    };
+    for (const auto& sample : programs)
+        ASSERT_FALSE(sample.second.empty());
+    std::mt19937 random(20);
+    for (int n = 0; n < 12; ++n) {
+        std::vector<std::string> lines(1 + random() % 60);
+        for (std::string& line : lines)
+            line = SAMPLE_WORDS[random() % SAMPLE_WORDS.size()];
+        std::vector<ProgramFrame> frames = ChainOf(lines);
+        for (ProgramFrame& frame : frames) {
+            if (random() % 4 == 0)
+                frame.setActive(0);
+            if (frame.code() > CODE_AXIS_LAST && random() % 2 == 0)
+                frame.setCoordinate(0);
+            if (random() % 5 == 0)
+                frame.bytes[ProgramFrame::RESERVED_TAIL_OFFSET] = static_cast<std::uint8_t>(random());
+            if (frame.code() == CODE_FEED && random() % 3 == 0)
+                frame.setNumber(12000);
+        }
+        programs.emplace_back(n % 3 == 0 ? DataKind::Subprogram : DataKind::Program, frames);
+    }
+    const std::string file = PathOf("round.prgVem730");
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        const auto& [kind, frames] = programs[i];
+        SCOPED_TRACE("program " + std::to_string(i));
+        const ProgramId id{kind == DataKind::Program ? LinkFile::Program : LinkFile::Subprogram, 4};
+        ASSERT_TRUE(m_sim->SetProgramFrames(id, frames));
+        ASSERT_EQ(Read(kind, "4", file), CommandResult::Done);
+        m_ui.details.clear();
+        EXPECT_EQ(Compare(kind, "4", file), CommandResult::Done)
+            << (m_ui.details.empty() ? "" : m_ui.details.back()) << "\n" << ReadWholeFile(file);
+    }
 }
 
 TEST_F(WriteSafety, CompareOfParametersNamesTheFirstDifferentByte)
@@ -248,6 +309,7 @@ TEST_F(WriteSafety, CompareOfParametersNamesTheFirstDifferentByte)
     WriteWholeFile(file, params);
     EXPECT_EQ(Compare(DataKind::Parameters, "", file), CommandResult::Done);
     EXPECT_EQ(Informed(), std::vector<std::string>{Msg::COMPARE_SAME});
+    EXPECT_EQ(m_ui.details, std::vector<std::string>{"Параметры и файл p.paramVem730"});
 
     params[500] = static_cast<char>(params[500] ^ 0x40);
     WriteWholeFile(file, params);
@@ -255,7 +317,8 @@ TEST_F(WriteSafety, CompareOfParametersNamesTheFirstDifferentByte)
     m_ui.details.clear();
     EXPECT_EQ(Compare(DataKind::Parameters, "", file), CommandResult::Differs);
     EXPECT_EQ(Informed(), std::vector<std::string>{Msg::COMPARE_DIFFERS});
-    EXPECT_EQ(m_ui.details.at(0).rfind("Байт 500: в файле 0x", 0), 0u) << m_ui.details.at(0);
+    EXPECT_EQ(m_ui.details.at(0).rfind("Параметры и файл p.paramVem730\nБайт 500: в файле 0x", 0), 0u)
+        << m_ui.details.at(0);
 }
 
 struct ShownRow {
