@@ -5,17 +5,19 @@
 #include <chrono>
 #include <ctime>
 
+#include "backup/backup_check.h"
+#include "backup/backup_folder.h"
 #include "backup/backup_messages.h"
 #include "backup/backup_writer.h"
 #include "codec/hex_text.h"
 #include "platform/clock_text.h"
 #include "transfer/transfer_rules.h"
 #include "backup/job_progress.h"
+#include "transfer/failure_detail.h"
 #include "transfer/messages.h"
 #include "link/read_back.h"
-#include "backup/sha256.h"
 #include "platform/staged_folder.h"
-#include "platform/binary_file.h"
+#include "platform/temp_registry.h"
 #include "image/program_image.h"
 #include "link/controller_link.h"
 
@@ -23,8 +25,6 @@ namespace {
 
 using Kind = BackupItemId::Kind;
 using Clock = std::chrono::steady_clock;
-
-constexpr const char* NOTHING_WRITTEN = "Ничего не записано в контроллер.";
 
 // An import fills the first 8000 bytes of the image with 0xFF and then puts
 // the empty frame at the start of every slot of the area; the second halves
@@ -37,15 +37,49 @@ std::uint16_t FileNumberOf(const BackupItemId& id)
     return ProgramFileNumber(LinkFileOf(id.kind), id.number);
 }
 
-std::string RestoreFailureDetail(const BackupItemId& id)
+// "Программа 3 — восстановление остановлено. <what it holds> Записанное
+// до этого осталось в контроллере."
+std::string RestoreFailureDetail(const BackupItemId& id, const std::string& holds = {})
 {
-    return ItemTitle(id) + " — восстановление остановлено; записанное до этого осталось в контроллере.";
+    return ItemTitle(id) + " — восстановление остановлено. " + (holds.empty() ? "" : holds + " ") +
+           "Записанное до этого осталось в контроллере.";
 }
 
-std::string HexOf(const ControllerInfo& info)
-{
-    return HexBytes(info.bytes, "");
-}
+// Passes a block sequence's progress on and counts the blocks the
+// controller confirmed.
+class CCountedBlocks : public IBlockProgress {
+public:
+    explicit CCountedBlocks(IBlockProgress& shown) : m_shown(shown) {}
+    void SetProgressRange(int low, int high) override { m_shown.SetProgressRange(low, high); }
+    void SetProgressPos(int pos) override
+    {
+        ++m_blocks;
+        m_shown.SetProgressPos(pos);
+    }
+    int Blocks() const { return m_blocks; }
+
+private:
+    IBlockProgress& m_shown;
+    int m_blocks = 0;
+};
+
+// The files of a backup folder on the disk.
+class CFolderFiles : public IBackupFiles {
+public:
+    explicit CFolderFiles(std::string folder) : m_folder(std::move(folder)) {}
+    std::optional<std::vector<std::uint8_t>> Read(const std::string& name, std::uint64_t limit,
+                                                  bool& tooLarge) override
+    {
+        return ReadBackupFile(Describe(name), limit, &tooLarge);
+    }
+    std::string Describe(const std::string& name) const override
+    {
+        return name.empty() ? m_folder : m_folder + "/" + name;
+    }
+
+private:
+    std::string m_folder;
+};
 
 std::string Duration(Clock::duration elapsed)
 {
@@ -113,64 +147,6 @@ int ParameterUnits(const ControllerInfo& info)
     return static_cast<int>(info.generalParamSize() / GENERAL_BLOCK + info.axisCount());
 }
 
-// A backup folder checked whole: the manifest, and every file against its
-// size and checksum. Nothing after a message saying what is wrong.
-struct LoadedBackup {
-    BackupManifest manifest;
-    // The bytes of each entry's file, in the manifest's order.
-    std::vector<std::vector<std::uint8_t>> contents;
-};
-
-std::optional<LoadedBackup> LoadBackup(const std::string& folder, ITransferUi& ui)
-{
-    const std::string manifestPath = folder + "/" + MANIFEST_NAME;
-    const std::optional<std::vector<std::uint8_t>> manifestBytes = ReadBackupFile(manifestPath);
-    if (!manifestBytes) {
-        ui.ShowWarning(BackupMsg::BACKUP_MISSING, folder + "\n" + NOTHING_WRITTEN);
-        return std::nullopt;
-    }
-    std::string error;
-    const std::optional<BackupManifest> manifest =
-        ParseManifest(std::string(manifestBytes->begin(), manifestBytes->end()), error);
-    if (!manifest) {
-        ui.ShowWarning(BackupMsg::BACKUP_DAMAGED, manifestPath + ": " + error + "\n" + NOTHING_WRITTEN);
-        return std::nullopt;
-    }
-    const std::size_t frameSize = manifest->descriptor.frameSize();
-    LoadedBackup backup{*manifest, std::vector<std::vector<std::uint8_t>>(manifest->entries.size())};
-    for (std::size_t i = 0; i < manifest->entries.size(); ++i) {
-        const BackupEntry& entry = manifest->entries[i];
-        if (entry.Empty())
-            continue;
-        const std::size_t expected = entry.id.kind == Kind::Parameters
-                                         ? ParameterBytes(manifest->descriptor)
-                                         : std::size_t{entry.frames} * frameSize;
-        const auto damaged = [&](const std::string& file, const std::string& why) {
-            ui.ShowWarning(BackupMsg::BACKUP_DAMAGED, folder + "/" + file + ": " + why + "\n" + NOTHING_WRITTEN);
-            return std::nullopt;
-        };
-        std::optional<std::vector<std::uint8_t>> bytes = ReadBackupFile(folder + "/" + entry.file);
-        if (!bytes)
-            return damaged(entry.file, "файл не открывается");
-        const bool sizeOk = entry.id.kind == Kind::Parameters ? entry.bytes == expected
-                                                              : entry.frames <= MAX_PROGRAM_FRAMES;
-        if (!sizeOk || bytes->size() != expected)
-            return damaged(entry.file, "неверный размер");
-        if (Sha256Hex(*bytes) != entry.sha256)
-            return damaged(entry.file, "контрольная сумма не совпадает");
-        if (!entry.textFile.empty()) {
-            const std::optional<std::vector<std::uint8_t>> text = ReadBackupFile(folder + "/" + entry.textFile);
-            if (!text)
-                return damaged(entry.textFile, "файл не открывается");
-            if (Sha256Hex(*text) != entry.textSha256)
-                return damaged(entry.textFile, "контрольная сумма не совпадает");
-        }
-        backup.contents[i] = std::move(*bytes);
-    }
-
-    return backup;
-}
-
 } // namespace
 
 std::vector<std::uint8_t> WritePaddingSlot(unsigned slot, std::size_t frameSize)
@@ -198,7 +174,7 @@ CommandResult CBackupCommands::Backup(const std::string& folder)
     try {
         return RunBackup(folder);
     } catch (const FileException& e) {
-        m_ui.ShowWarning(e.what(), "Прежняя копия в папке не изменена.");
+        m_ui.ShowWarning(e.what(), BackupMsg::EARLIER_KEPT);
         return CommandResult::Failed;
     }
 }
@@ -230,10 +206,36 @@ bool CBackupCommands::ReadDescriptor()
     return true;
 }
 
-CommandResult CBackupCommands::FailItem(const char* message, const BackupItemId& id, bool restoring)
+CommandResult CBackupCommands::FailItem(const char* message, const BackupItemId& id, bool restoring,
+                                        const std::string& holds)
 {
-    m_ui.ShowWarning(message, restoring ? RestoreFailureDetail(id) : BackupFailureDetail(id));
+    const bool interrupted = PendingInterrupt() != 0;
+    if (!restoring) {
+        if (interrupted)
+            m_ui.ShowWarning(BackupMsg::BACKUP_INTERRUPTED, BackupMsg::EARLIER_KEPT);
+        else
+            m_ui.ShowWarning(message, BackupFailureDetail(id));
+        return CommandResult::Failed;
+    }
+    m_ui.ShowWarning(interrupted ? BackupMsg::RESTORE_INTERRUPTED : message, RestoreFailureDetail(id, holds));
     return CommandResult::Failed;
+}
+
+bool CBackupCommands::AcceptTarget(const BackupTarget& target, const std::string& folder)
+{
+    switch (target.verdict) {
+    case BackupTarget::Verdict::Ready:
+        return true;
+    case BackupTarget::Verdict::Foreign:
+        m_ui.ShowWarning(BackupMsg::FOLDER_FOREIGN,
+                         target.folder + (target.folder == folder ? "" : " (" + folder + ")") + "\n" +
+                             BackupMsg::CHOOSE_OTHER_FOLDER);
+        return false;
+    case BackupTarget::Verdict::Unusable:
+        break;
+    }
+    m_ui.ShowWarning(BackupMsg::FOLDER_UNUSABLE, target.reason);
+    return false;
 }
 
 CommandResult CBackupCommands::RunBackup(const std::string& folder)
@@ -241,24 +243,24 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
     if (!m_link.IsOpen())
         return FailOnClosedPort(m_ui, m_link);
     const Clock::time_point start = Clock::now();
+    // The folder first: the controller is asked nothing for a backup that
+    // could not be kept.
+    const BackupTarget target = CheckBackupTarget(folder);
+    if (!AcceptTarget(target, folder))
+        return CommandResult::Failed;
+    for (const std::string& leftover : target.leftovers)
+        RemoveOwnEntry(leftover);
+    CStagedFolder staged;
+    if (!staged.Begin(target.folder)) {
+        m_ui.ShowWarning(BackupMsg::FOLDER_UNUSABLE, FileFailureDetail(staged.LastError()));
+        return CommandResult::Failed;
+    }
+
     BackupManifest manifest;
     manifest.time = UtcTimestamp();
     if (!ReadDescriptor())
         return CommandResult::Failed;
     manifest.descriptor = m_info;
-
-    CStagedFolder staged(MANIFEST_NAME);
-    switch (staged.Begin(folder)) {
-    case CStagedFolder::Start::Ready:
-        break;
-    case CStagedFolder::Start::Foreign:
-        m_ui.ShowWarning(BackupMsg::FOLDER_FOREIGN,
-                         folder + "\nВыберите пустую папку или папку прежней резервной копии.");
-        return CommandResult::Failed;
-    case CStagedFolder::Start::Failed:
-        m_ui.ShowWarning(FileErrorMessage(staged.LastError()));
-        return CommandResult::Failed;
-    }
 
     // The sizes first, so that the bar covers the whole job from then on.
     const std::vector<BackupItemId> items = AllBackupItems();
@@ -270,10 +272,12 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
         BackupEntry entry;
         entry.id = id;
         if (id.kind != Kind::Parameters) {
-            const std::optional<unsigned> frames = ReadProgramSize(m_link, FileNumberOf(id));
+            const std::optional<unsigned> frames =
+                PendingInterrupt() != 0 ? std::nullopt : ReadProgramSize(m_link, FileNumberOf(id));
             if (!frames)
                 return FailItem(Msg::SIZE_QUERY_FAILED, id, false);
-            if (*frames > MAX_PROGRAM_FRAMES)
+            // A count that would not fit the area could never be restored.
+            if (*frames > AreaFrames(id))
                 return FailItem(Msg::PROGRAM_SIZE, id, false);
             entry.frames = *frames;
             blockUnits += BlockCount(*frames);
@@ -323,10 +327,22 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
         return CommandResult::Failed;
     }
 
-    const std::string text = FormatManifest(manifest);
-    WriteBackupFile(staged.Path() + "/" + MANIFEST_NAME,
-                 std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    staged.Commit();
+    if (PendingInterrupt() != 0) {
+        m_ui.ShowWarning(BackupMsg::BACKUP_INTERRUPTED, BackupMsg::EARLIER_KEPT);
+        return CommandResult::Failed;
+    }
+    // The folder once more, as it is now: what it holds is what the new
+    // backup replaces.
+    const BackupTarget now = CheckBackupTarget(staged.Target());
+    if (!AcceptTarget(now, folder))
+        return CommandResult::Failed;
+    staged.Commit(
+        MANIFEST_NAME,
+        [&](const std::string& subfolder) {
+            manifest.subfolder = subfolder;
+            return FormatManifest(manifest);
+        },
+        now.retired);
 
     const unsigned empty = PROGRAM_COUNT + SUBPROGRAM_COUNT - programs - subprograms;
     m_ui.ShowInformation(BackupMsg::BACKUP_DONE,
@@ -343,11 +359,15 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
         return FailOnClosedPort(m_ui, m_link);
     const Clock::time_point start = Clock::now();
 
-    const std::optional<LoadedBackup> backup = LoadBackup(folder, m_ui);
-    if (!backup)
+    CFolderFiles files(folder);
+    const std::variant<CheckedBackup, BackupRefusal> checked = CheckBackup(files);
+    if (const BackupRefusal* refusal = std::get_if<BackupRefusal>(&checked)) {
+        m_ui.ShowWarning(refusal->message, refusal->detail);
         return CommandResult::Failed;
-    const BackupManifest& manifest = backup->manifest;
-    const std::vector<std::vector<std::uint8_t>>& contents = backup->contents;
+    }
+    const CheckedBackup& backup = std::get<CheckedBackup>(checked);
+    const BackupManifest& manifest = backup.manifest;
+    const std::vector<std::vector<std::uint8_t>>& contents = backup.contents;
 
     const std::optional<ControllerInfo> fresh = ReadDescriptorRecord(m_link);
     if (!fresh) {
@@ -355,9 +375,9 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
         return CommandResult::Failed;
     }
     if (fresh->bytes != manifest.descriptor.bytes) {
-        m_ui.ShowWarning(BackupMsg::DESCRIPTOR_MISMATCH, "В копии: " + HexOf(manifest.descriptor) +
-                                                             "\nВ контроллере: " + HexOf(*fresh) +
-                                                             "\n" + NOTHING_WRITTEN);
+        m_ui.ShowWarning(BackupMsg::DESCRIPTOR_MISMATCH, "В копии: " + DescriptorHex(manifest.descriptor) +
+                                                             "\nВ контроллере: " + DescriptorHex(*fresh) +
+                                                             "\n" + BackupMsg::NOTHING_WRITTEN);
         return CommandResult::Failed;
     }
     m_info = *fresh;
@@ -418,8 +438,17 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
     unsigned subprograms = 0;
     unsigned words = 0;
     bool parameters = false;
+    // Between items a pending interrupt stops the job with nothing cut off.
+    const auto interrupted = [&](const BackupItemId& next) {
+        m_ui.ShowWarning(BackupMsg::RESTORE_INTERRUPTED,
+                         "Записано: " + Tally(parameters, programs, subprograms, words) + ". " +
+                             ItemTitle(next) + BackupMsg::NOT_REACHED);
+        return CommandResult::Failed;
+    };
     for (const std::size_t i : writes) {
         const BackupEntry& entry = manifest.entries[i];
+        if (PendingInterrupt() != 0)
+            return interrupted(entry.id);
         if (entry.id.kind == Kind::Parameters) {
             if (!WriteParameterItem(contents[i], options.verify, progress))
                 return CommandResult::Failed;
@@ -432,6 +461,8 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
         words += entry.frames;
     }
     for (const BackupItemId& id : deletes) {
+        if (PendingInterrupt() != 0)
+            return interrupted(id);
         if (!DeleteProgram(m_link, FileNumberOf(id)))
             return FailItem(id.kind == Kind::Program ? Msg::PROGRAM_DELETE_FAILED
                                                      : Msg::SUBPROGRAM_DELETE_FAILED,
@@ -454,15 +485,12 @@ bool CBackupCommands::WriteParameterItem(const std::vector<std::uint8_t>& bytes,
 {
     const BackupItemId id{Kind::Parameters, 0};
     std::copy(bytes.begin(), bytes.end(), m_buffer.begin());
-    switch (WriteParameterBlocks(m_link, m_info, m_buffer, progress)) {
-    case ParameterFailure::General:
-        FailItem(Msg::GENERAL_WRITE_FAILED, id, true);
+    CCountedBlocks counted(progress);
+    const ParameterFailure failure = WriteParameterBlocks(m_link, m_info, m_buffer, counted);
+    if (failure != ParameterFailure::None) {
+        FailItem(failure == ParameterFailure::General ? Msg::GENERAL_WRITE_FAILED : Msg::AXIS_WRITE_FAILED, id,
+                 true, ParameterWriteDetail(ParameterBytesInBlocks(m_info, counted.Blocks()), bytes.size()));
         return false;
-    case ParameterFailure::Axis:
-        FailItem(Msg::AXIS_WRITE_FAILED, id, true);
-        return false;
-    case ParameterFailure::None:
-        break;
     }
     if (!verify)
         return true;
@@ -504,8 +532,13 @@ bool CBackupCommands::WriteProgramItem(const BackupItemId& id, const std::vector
         return false;
     }
     progress.Advance(1);
-    if (!WriteProgramBlocks(m_link, file, count, frameSize, m_buffer, progress)) {
-        FailItem(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED, id, true);
+    CCountedBlocks counted(progress);
+    if (!WriteProgramBlocks(m_link, file, count, frameSize, m_buffer, counted)) {
+        const int blocks = counted.Blocks();
+        const int possible = m_link.LastWriteUnanswered() ? blocks + 1 : blocks;
+        FailItem(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED, id, true,
+                 ProgramWriteDetail(!program, FramesInBlocks(count, blocks), FramesInBlocks(count, possible),
+                                    count));
         return false;
     }
     if (!verify)

@@ -9,6 +9,7 @@
 #include "transfer/transfer_commands.h"
 
 class CJobProgress;
+struct BackupTarget;
 
 struct RestoreOptions {
     // The items to restore; nothing: all of them.
@@ -31,11 +32,16 @@ public:
     CBackupCommands(CControllerLink& link, ControllerInfo& info, TransferBuffer buffer,
                     ITransferUi& ui);
 
-    // Saves everything into `folder` (created if missing). A backup already
-    // there is replaced only once the new one is complete.
+    // Saves everything into `folder` (created if missing; where a link
+    // leads). A folder of other things is refused before the controller is
+    // asked anything; a backup already there is replaced only once the new
+    // one is complete. A pending interrupt (PendingInterrupt) stops it with
+    // the earlier backup as it was.
     CommandResult Backup(const std::string& folder);
-    // Checks the backup in `folder` and the controller's descriptor first;
-    // only then writes.
+    // Checks the backup in `folder` against itself and what the controller
+    // can hold, then the controller's descriptor; only then writes. A
+    // pending interrupt stops it at the end of the block in flight, and the
+    // message says what the controller holds of the item cut off.
     CommandResult Restore(const std::string& folder, const RestoreOptions& options);
 
 private:
@@ -46,7 +52,11 @@ private:
                             CJobProgress& progress);
     bool WriteProgramItem(const BackupItemId& id, const std::vector<std::uint8_t>& frames,
                           bool verify, CJobProgress& progress);
-    CommandResult FailItem(const char* message, const BackupItemId& id, bool restoring);
+    // The item's message, or the job's interruption; `holds` says what the
+    // controller holds of an item cut off.
+    CommandResult FailItem(const char* message, const BackupItemId& id, bool restoring,
+                           const std::string& holds = {});
+    bool AcceptTarget(const BackupTarget& target, const std::string& folder);
 
     CControllerLink& m_link;
     ControllerInfo& m_info;

@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <sstream>
 
+#include "codec/frame_format.h"
+#include "image/program_image.h"
+#include "platform/staged_folder.h"
+
 namespace {
 
 constexpr const char* MAGIC = "MFCVemSync backup 1";
@@ -23,11 +27,6 @@ const char* KindWord(BackupItemId::Kind kind)
         break;
     }
     return "subprogram";
-}
-
-std::string Hex(const ControllerInfo& info)
-{
-    return HexBytes(info.bytes, "");
 }
 
 bool IsShaHex(const std::string& text)
@@ -72,6 +71,11 @@ std::vector<BackupItemId> AllBackupItems()
     return items;
 }
 
+unsigned AreaFrames(const BackupItemId& id)
+{
+    return id.kind == BackupItemId::Kind::Subprogram ? SUBPROGRAM_SLOTS : PROGRAM_SLOTS;
+}
+
 std::string ItemTitle(const BackupItemId& id)
 {
     switch (id.kind) {
@@ -92,6 +96,11 @@ std::string ItemWord(const BackupItemId& id)
     return std::string(KindWord(id.kind)) + ":" + std::to_string(id.number);
 }
 
+std::string DescriptorHex(const ControllerInfo& info)
+{
+    return HexBytes(info.bytes, "");
+}
+
 std::string ParameterFileName()
 {
     return "parameters.paramVem730";
@@ -107,6 +116,22 @@ std::string TextFileName(const BackupItemId& id)
     return NumberedName(id, ".prgVem730");
 }
 
+std::uint64_t TextBytesLimit(unsigned frames)
+{
+    constexpr std::uint64_t LINE_END = 2;
+    return std::uint64_t{frames} * (FRAME_TEXT_MAX + LINE_END);
+}
+
+bool IsDataSubfolderName(const std::string& name)
+{
+    return HasUniqueEnding(name, STAGED_SUBFOLDER_PREFIX);
+}
+
+std::string BackupManifest::PathOf(const std::string& file) const
+{
+    return subfolder.empty() ? file : subfolder + "/" + file;
+}
+
 const BackupEntry* BackupManifest::Find(const BackupItemId& id) const
 {
     for (const BackupEntry& entry : entries)
@@ -119,16 +144,17 @@ std::string FormatManifest(const BackupManifest& manifest)
 {
     std::string text = std::string(MAGIC) + "\n";
     text += "time " + manifest.time + "\n";
-    text += "descriptor " + Hex(manifest.descriptor) + "\n";
+    text += "descriptor " + DescriptorHex(manifest.descriptor) + "\n";
     for (const BackupEntry& e : manifest.entries) {
         text += KindWord(e.id.kind);
         if (e.id.kind == BackupItemId::Kind::Parameters) {
-            text += " " + std::to_string(e.bytes) + " " + e.file + " " + e.sha256 + "\n";
+            text += " " + std::to_string(e.bytes) + " " + manifest.PathOf(e.file) + " " + e.sha256 + "\n";
             continue;
         }
         text += " " + std::to_string(e.id.number) + " " + std::to_string(e.frames);
         if (!e.Empty())
-            text += " " + e.file + " " + e.sha256 + " " + e.textFile + " " + e.textSha256;
+            text += " " + manifest.PathOf(e.file) + " " + e.sha256 + " " + manifest.PathOf(e.textFile) + " " +
+                    e.textSha256;
         text += "\n";
     }
     text += std::string(END) + "\n";
@@ -146,18 +172,33 @@ std::optional<BackupManifest> ParseManifest(const std::string& text, std::string
     // The magic line, the time, the descriptor, the items, "end".
     const std::size_t expected = 3 + items.size() + 1;
     if (raw.empty() || raw[0] != MAGIC) {
-        error = "not a backup manifest of this program";
+        error = "это не опись резервной копии этой программы";
         return std::nullopt;
     }
     if (raw.size() != expected || raw.back() != END) {
-        error = "the manifest is incomplete";
+        error = "опись неполная";
         return std::nullopt;
     }
 
     BackupManifest manifest;
     const auto bad = [&](std::size_t index) {
-        error = "line " + std::to_string(index + 1) + " of the manifest is not understood";
+        error = "строка " + std::to_string(index + 1) + " описи непонятна";
         return std::nullopt;
+    };
+    // A file name as written, with the subfolder of the first name that
+    // has one in front of every one.
+    bool subfolderKnown = false;
+    const auto name = [&](const std::string& written, std::string& bare) {
+        const std::string::size_type slash = written.find('/');
+        const std::string folder = slash == std::string::npos ? "" : written.substr(0, slash);
+        if (!folder.empty() && !IsDataSubfolderName(folder))
+            return false;
+        if (subfolderKnown && folder != manifest.subfolder)
+            return false;
+        manifest.subfolder = folder;
+        subfolderKnown = true;
+        bare = slash == std::string::npos ? written : written.substr(slash + 1);
+        return true;
     };
     std::vector<std::string> words = Words(raw[1]);
     if (words.size() != 2 || words[0] != "time")
@@ -181,10 +222,10 @@ std::optional<BackupManifest> ParseManifest(const std::string& text, std::string
             return bad(index);
         if (entry.id.kind == BackupItemId::Kind::Parameters) {
             const auto bytes = words.size() == 4 ? Number(words[1]) : std::nullopt;
-            if (!bytes || words[2] != ParameterFileName() || !IsShaHex(words[3]))
+            if (!bytes || !name(words[2], entry.file) || entry.file != ParameterFileName() ||
+                !IsShaHex(words[3]))
                 return bad(index);
             entry.bytes = *bytes;
-            entry.file = words[2];
             entry.sha256 = words[3];
         } else {
             const auto number = words.size() >= 3 ? Number(words[1]) : std::nullopt;
@@ -195,11 +236,10 @@ std::optional<BackupManifest> ParseManifest(const std::string& text, std::string
             if (entry.Empty() ? words.size() != 3 : words.size() != 7)
                 return bad(index);
             if (!entry.Empty()) {
-                entry.file = words[3];
                 entry.sha256 = words[4];
-                entry.textFile = words[5];
                 entry.textSha256 = words[6];
-                if (entry.file != FramesFileName(entry.id) || entry.textFile != TextFileName(entry.id) ||
+                if (!name(words[3], entry.file) || !name(words[5], entry.textFile) ||
+                    entry.file != FramesFileName(entry.id) || entry.textFile != TextFileName(entry.id) ||
                     !IsShaHex(entry.sha256) || !IsShaHex(entry.textSha256))
                     return bad(index);
             }

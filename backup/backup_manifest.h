@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,28 +53,51 @@ struct BackupEntry {
 // with its frame count, and for a program that has frames its frames file and
 // text file with the SHA-256 of each in lower-case hex. The last line "end"
 // shows that the manifest was written whole.
+//
+// The files stand beside the manifest, or all of them in one subfolder
+// "data-XXXXXX" (a backup that could not replace its folder as a whole);
+// then each file name is written with that subfolder in front,
+// "data-Q7vX2a/program-01.frames".
 struct BackupManifest {
     std::string time;
     ControllerInfo descriptor;
     std::vector<BackupEntry> entries; // the parameters, programs, subprograms
+    // The subfolder that holds the files, or "" when they stand beside the
+    // manifest. The entries' names are without it.
+    std::string subfolder;
 
     const BackupEntry* Find(const BackupItemId& id) const;
+    // The path of one of the entries' files inside the backup folder.
+    std::string PathOf(const std::string& file) const;
 };
 
 inline constexpr const char* MANIFEST_NAME = "manifest.txt";
+// No manifest of this format is longer: 71 records of at most two names
+// and two checksums each.
+inline constexpr std::size_t MANIFEST_MAX_BYTES = 64 * 1024;
 
 std::string FormatManifest(const BackupManifest& manifest);
 // The manifest, or nothing with a one-line `error` when the text is not a
 // whole manifest of this format.
 std::optional<BackupManifest> ParseManifest(const std::string& text, std::string& error);
 
+// The descriptor's 16 bytes as 32 upper-case hex digits.
+std::string DescriptorHex(const ControllerInfo& info);
+
 // File names inside a backup folder.
 std::string ParameterFileName();
 std::string FramesFileName(const BackupItemId& id);
 std::string TextFileName(const BackupItemId& id);
+// The longest program text of `frames` frames: each a line of at most
+// FRAME_TEXT_MAX characters and its CR LF.
+std::uint64_t TextBytesLimit(unsigned frames);
+// Whether `name` is one that a backup gives its subfolder.
+bool IsDataSubfolderName(const std::string& name);
 
 // Every item a backup holds, in the order the manifest lists them.
 std::vector<BackupItemId> AllBackupItems();
+// The frames the controller's area for a program or subprogram holds.
+unsigned AreaFrames(const BackupItemId& id);
 // "Параметры", "Программа 3", "Подпрограмма 7": an item as the user reads it.
 std::string ItemTitle(const BackupItemId& id);
 // "params", "program:3", "subprogram:7": an item as --only takes it.

@@ -22,12 +22,23 @@ void WriteBackupFile(const std::string& path, std::span<const std::uint8_t> byte
     file.Close();
 }
 
-std::optional<std::vector<std::uint8_t>> ReadBackupFile(const std::string& path)
+std::optional<std::vector<std::uint8_t>> ReadBackupFile(const std::string& path, std::uint64_t limit,
+                                                       bool* tooLarge)
 {
+    if (tooLarge != nullptr)
+        *tooLarge = false;
     CBinaryFile file;
     if (!file.Open(path, CBinaryFile::Mode::Read))
         return std::nullopt;
-    std::vector<std::uint8_t> bytes(file.Length());
+    // The length first: a file of any size may stand in a folder someone
+    // else filled, and only what fits the limit is ever read.
+    const std::uint64_t length = file.Length();
+    if (length > limit) {
+        if (tooLarge != nullptr)
+            *tooLarge = true;
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
     if (file.Read(bytes) != bytes.size())
         throw FileException(FileError{FileErrorCause::EndOfFile, 0, path});
     file.Close();
@@ -118,7 +129,7 @@ std::optional<CBackupWriter::Failure> CBackupWriter::Write(BackupEntry& entry,
             return failure;
         }
         const std::string textPath = m_folder + "/" + entry.textFile;
-        const std::optional<std::vector<std::uint8_t>> text = ReadBackupFile(textPath);
+        const std::optional<std::vector<std::uint8_t>> text = ReadBackupFile(textPath, TextBytesLimit(entry.frames));
         if (!text)
             return Failure{Msg::CANNOT_OPEN_FILE, textPath};
         entry.textSha256 = Sha256Hex(*text);

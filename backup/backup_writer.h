@@ -15,9 +15,11 @@
 
 // Creates (or empties) the file and writes the bytes; throws FileException.
 void WriteBackupFile(const std::string& path, std::span<const std::uint8_t> bytes);
-// The whole file; nothing when it cannot be opened. A read that fails
+// The whole file when it holds at most `limit` bytes; nothing when it cannot
+// be opened or is longer, which `tooLarge` tells apart. A read that fails
 // midway throws FileException.
-std::optional<std::vector<std::uint8_t>> ReadBackupFile(const std::string& path);
+std::optional<std::vector<std::uint8_t>> ReadBackupFile(const std::string& path, std::uint64_t limit,
+                                                       bool* tooLarge = nullptr);
 
 // "Программа 3 — …": the detail under the message of an item that stopped a
 // backup.

@@ -249,6 +249,11 @@ void FillBackup(const Values& values, VemsyncCommandLine& line)
     BackupRequest& request = line.backup.emplace();
     request.action = line.command == "backup" ? BackupRequest::Action::Backup : BackupRequest::Action::Restore;
     request.folder = values.folder;
+    if (request.folder.empty()) {
+        line.error = "пустое имя папки; запуск: vemsync " + line.command + " ПАПКА";
+        line.backup.reset();
+        return;
+    }
     request.port = values.port;
     request.verify = values.verify;
     request.exact = values.exact;

@@ -8,11 +8,14 @@
 
 #include "cli/exit_code.h"
 #include "link/port_map.h"
+#include "link/port_names.h"
 #include "link/serial_devices.h"
 
 int RunPorts()
 {
     const std::vector<SerialDevice> devices = FindSerialDevices();
+    if (const std::string distrust = PortFolderDistrust(); !distrust.empty())
+        std::fprintf(stderr, "vemsync: %s\n", distrust.c_str());
     for (const PortTarget& target : ListPortTargets(devices))
         std::printf("%-6s %s\n", target.name.c_str(), DescribeTarget(target).c_str());
     std::printf("\nУстройства:%s\n", devices.empty() ? " не найдены" : "");
@@ -29,7 +32,12 @@ int RunPortChange(const CliRequest& request)
     const std::vector<SerialDevice> devices = FindSerialDevices();
     std::string error;
     if (request.action == CliRequest::Action::MapPort) {
-        const std::optional<std::string> target = MapTargetFor(request.device, devices);
+        std::string refusal;
+        const std::optional<std::string> target = MapTargetFor(request.device, devices, refusal);
+        if (!target && !refusal.empty()) {
+            std::fprintf(stderr, "vemsync: %s\n", refusal.c_str());
+            return EXIT_FAILED;
+        }
         if (!target) {
             std::fprintf(stderr, "vemsync: устройство %s не найдено (vemsync ports покажет найденные)\n",
                          request.device.c_str());

@@ -16,8 +16,5 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // the console's output code page for the life of the process.
 void PrepareConsole();
 
-// Opens a file for appending by its UTF-8 name; nothing when it cannot.
-std::FILE* OpenForAppend(const std::string& path);
-
 // Whether the stream is an interactive terminal or console.
 bool IsTerminal(std::FILE* stream);

@@ -14,8 +14,3 @@ bool IsTerminal(std::FILE* stream)
 {
     return ::isatty(::fileno(stream)) == 1;
 }
-
-std::FILE* OpenForAppend(const std::string& path)
-{
-    return std::fopen(path.c_str(), "a");
-}

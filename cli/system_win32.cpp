@@ -47,9 +47,3 @@ bool IsTerminal(std::FILE* stream)
     const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
     return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
 }
-
-std::FILE* OpenForAppend(const std::string& path)
-{
-    // The narrow name would be read in the ANSI code page.
-    return ::_wfopen(WideOf(path).c_str(), L"a");
-}

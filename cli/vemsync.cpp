@@ -6,12 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "backup/backup_commands.h"
 #include "cli/backup_command_line.h"
+#include "cli/cli_messages.h"
 #include "cli/cli_ui.h"
 #include "cli/command_line.h"
 #include "cli/exit_code.h"
@@ -19,17 +20,24 @@
 #include "cli/system.h"
 #include "link/controller_link.h"
 #include "link/link_tracer.h"
+#include "platform/append_file.h"
 #include "platform/binary_file.h"
 #include "platform/temp_registry.h"
 #include "transfer/program_text_conversion.h"
 #include "transfer/rewrite_report.h"
 #include "transfer/transfer_commands.h"
+#include "transfer/failure_detail.h"
 #include "transfer/transfer_rules.h"
+#ifdef _WIN32
+#include "platform/win32_text.h"
+#endif
 
 namespace {
 
 constexpr std::uint16_t BAUD_RATE = 38400;
 constexpr std::uint16_t TIMEOUT_MS = 100;
+// A job a signal stopped ends as the signal would have ended it.
+constexpr int SIGNAL_EXIT_BASE = 128;
 
 int ExitFor(CommandResult result)
 {
@@ -38,28 +46,63 @@ int ExitFor(CommandResult result)
     return result == CommandResult::Done ? EXIT_OK : EXIT_FAILED;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 // Every frame of the transfer, appended to the trace file as it crosses
 // the line, so that a trace survives a transfer that hangs or is killed.
 class CTraceFile {
 public:
-    bool Open(const std::string& path)
-    {
-        m_file.reset(OpenForAppend(path));
-        return m_file != nullptr;
-    }
+    CAppendFile& File() { return m_file; }
     ILinkObserver& Observer() { return m_tracer; }
 
 private:
-    std::unique_ptr<std::FILE, FileCloser> m_file;
-    CLinkTracer m_tracer{[this](const std::string& line) {
-        std::fprintf(m_file.get(), "%s\n", line.c_str());
-        std::fflush(m_file.get());
-    }};
+    CAppendFile m_file;
+    CLinkTracer m_tracer{[this](const std::string& line) { m_file.Append(line); }};
 };
+
+// Whether two paths name one file, or would once created: the trace must
+// never go into the file a command reads or writes.
+bool SameFileOrName(const std::string& a, const std::string& b)
+{
+    const std::optional<FileIdentity> first = IdentityOf(a);
+    const std::optional<FileIdentity> second = IdentityOf(b);
+    if (first || second)
+        return first == second;
+#ifdef _WIN32
+    // A narrow path there is read in the ANSI code page.
+    const auto path = [](const std::string& text) { return std::filesystem::path(WideOf(text)); };
+#else
+    const auto path = [](const std::string& text) { return std::filesystem::path(text); };
+#endif
+    std::error_code ec;
+    return std::filesystem::weakly_canonical(path(a), ec) == std::filesystem::weakly_canonical(path(b), ec);
+}
+
+// Opens the trace; false after the message.
+bool OpenTrace(CTraceFile& trace, const std::string& path, const std::string& commandFile, CCliUi& ui)
+{
+    const auto refuse = [&](const std::string& why) {
+        ui.ShowWarning(CliMsg::TRACE_NOT_OPENED, path + ": " + why);
+        return false;
+    };
+    if (SameFileOrName(path, commandFile))
+        return refuse(CliMsg::TRACE_IS_THE_FILE);
+    switch (trace.File().Open(path)) {
+    case CAppendFile::Opened::Ok:
+        break;
+    case CAppendFile::Opened::NotRegular:
+        return refuse(CliMsg::TRACE_NOT_REGULAR);
+    case CAppendFile::Opened::PlantedLink:
+        return refuse(CliMsg::TRACE_PLANTED_LINK);
+    case CAppendFile::Opened::Failed:
+        ui.ShowWarning(CliMsg::TRACE_NOT_OPENED, FileFailureDetail(trace.File().LastError()));
+        return false;
+    }
+    // A link or a second name may still lead to the same file.
+    if (trace.File().Identity() == IdentityOf(commandFile)) {
+        trace.File().RemoveIfCreated();
+        return refuse(CliMsg::TRACE_IS_THE_FILE);
+    }
+    return true;
+}
 
 int RunTransfer(const CliRequest& request)
 {
@@ -71,18 +114,16 @@ int RunTransfer(const CliRequest& request)
         return EXIT_FAILED;
     }
 
+    CCliUi ui(stderr, IsTerminal(stderr));
     CTraceFile trace;
-    if (!request.trace.empty() && !trace.Open(request.trace)) {
-        std::fprintf(stderr, "vemsync: cannot open the trace file %s: %s\n", request.trace.c_str(),
-                     std::strerror(errno));
+    const std::string commandFile = read ? ReadPathFor(kind, request.file) : WritePathFor(kind, request.file);
+    if (!request.trace.empty() && !OpenTrace(trace, request.trace, commandFile, ui))
         return EXIT_FAILED;
-    }
     CControllerLink link(BAUD_RATE, request.port.c_str(), TIMEOUT_MS);
     if (!request.trace.empty())
         link.SetObserver(&trace.Observer());
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
-    CCliUi ui(stderr, IsTerminal(stderr));
     ui.SetAnswer(request.acceptRewrites);
     CTransferCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
     commands.SetVerifyAfterWrite(request.verify);
@@ -100,6 +141,14 @@ int RunTransfer(const CliRequest& request)
     // A reply still owed to a failed request would otherwise meet the next
     // command a script runs.
     link.SettleLine();
+    link.SetObserver(nullptr);
+    // Said after the transfer's own outcome: the transfer may have done
+    // well, but the record of it is not whole.
+    trace.File().Close();
+    if (const std::optional<FileError>& lost = trace.File().WriteFailure()) {
+        ui.ShowWarning(CliMsg::TRACE_INCOMPLETE, FileFailureDetail(*lost));
+        return EXIT_FAILED;
+    }
     return ExitFor(result);
 }
 
@@ -171,6 +220,12 @@ int RunBackupCommand(const std::vector<std::string>& args)
         return std::fflush(stdout) == 0 ? EXIT_OK : EXIT_FAILED;
     }
 
+    // A signal lets the block in flight finish; the job then stops, removes
+    // what it made and says what it left.
+    if (!InstallDeferredInterrupts()) {
+        std::fprintf(stderr, "vemsync: cannot set up signal handling: %s\n", std::strerror(errno));
+        return EXIT_FAILED;
+    }
     CControllerLink link(BAUD_RATE, request->port.c_str(), TIMEOUT_MS);
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
@@ -187,6 +242,8 @@ int RunBackupCommand(const std::vector<std::string>& args)
         result = commands.Restore(request->folder, options);
     }
     link.SettleLine();
+    if (const int signal = PendingInterrupt())
+        return SIGNAL_EXIT_BASE + signal;
     return ExitFor(result);
 }
 

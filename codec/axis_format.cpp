@@ -3,9 +3,9 @@
 
 #include "codec/translate.h"
 
-std::array<std::uint32_t, AXIS_SLOT_COUNT> theAxisFormats{};
-std::array<std::array<std::uint8_t, LETTER_MAP_ENTRY_SIZE>, AXIS_SLOT_COUNT> theAxisLetterMap{};
-std::uint8_t theAxisMapCount = 0;
+thread_local std::array<std::uint32_t, AXIS_SLOT_COUNT> theAxisFormats{};
+thread_local std::array<std::array<std::uint8_t, LETTER_MAP_ENTRY_SIZE>, AXIS_SLOT_COUNT> theAxisLetterMap{};
+thread_local std::uint8_t theAxisMapCount = 0;
 
 namespace {
 

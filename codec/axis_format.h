@@ -24,9 +24,10 @@ constexpr std::size_t LETTER_MAP_ENTRY_SIZE = 2;
 constexpr std::size_t LETTER_MAP_CODE_BYTE = 1;
 constexpr std::uint8_t LETTER_MAP_CODE_MASK = 0x0F;
 
-extern std::array<std::uint32_t, AXIS_SLOT_COUNT> theAxisFormats;
-extern std::array<std::array<std::uint8_t, LETTER_MAP_ENTRY_SIZE>, AXIS_SLOT_COUNT> theAxisLetterMap;
-extern std::uint8_t theAxisMapCount;
+// Per thread, like the codecs they choose (codec/translate.h).
+extern thread_local std::array<std::uint32_t, AXIS_SLOT_COUNT> theAxisFormats;
+extern thread_local std::array<std::array<std::uint8_t, LETTER_MAP_ENTRY_SIZE>, AXIS_SLOT_COUNT> theAxisLetterMap;
+extern thread_local std::uint8_t theAxisMapCount;
 
 // The slot (0 to 5) that serves an axis code; slot 0 when none does.
 std::uint8_t FindAxisSlot(std::uint8_t axisCode);

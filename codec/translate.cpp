@@ -6,10 +6,10 @@
 
 #include "codec/text_writer.h"
 
-constinit CLinear theLinearCodec{0, 0};
-constinit CAngleG theAngleCodec{0};
-constinit CDouble thePlainCodec{0, 0};
-constinit CTranslate* theCurrentCodec = nullptr;
+constinit thread_local CLinear theLinearCodec{0, 0};
+constinit thread_local CAngleG theAngleCodec{0};
+constinit thread_local CDouble thePlainCodec{0, 0};
+constinit thread_local CTranslate* theCurrentCodec = nullptr;
 
 namespace {
 

@@ -71,8 +71,12 @@ public:
     bool ToText(char* out) override;
 };
 
-extern CLinear theLinearCodec;
-extern CAngleG theAngleCodec;
-extern CDouble thePlainCodec;
-// The codec that the last SelectCodec chose; never owns it.
-extern CTranslate* theCurrentCodec;
+// A conversion keeps its state in these objects between its steps, so each
+// thread has its own: the backup writer converts on a thread of its own
+// while the line goes on, and no conversion can see another's value,
+// decimals or choice of codec.
+extern thread_local CLinear theLinearCodec;
+extern thread_local CAngleG theAngleCodec;
+extern thread_local CDouble thePlainCodec;
+// The codec that the last SelectCodec on this thread chose; never owns it.
+extern thread_local CTranslate* theCurrentCodec;

@@ -1,6 +1,9 @@
 // CGuiThreadUi: a worker's calls carried to the window's thread through an eventfd.
 #include "dialog/gui_thread_ui.h"
 
+#include "dialog/interrupted_run.h"
+#include "platform/temp_registry.h"
+
 #include <QSocketNotifier>
 #include <QThread>
 
@@ -80,7 +83,16 @@ void CGuiThreadUi::Serve()
 
 void CGuiThreadUi::ShowWarning(const std::string& text, const std::string& detail)
 {
-    OnWindowThread([&] { m_target.ShowWarning(text, detail); });
+    OnWindowThread([&] {
+        // The program ends after this message; should it end before the
+        // operator has read it, the next start shows it.
+        const bool interrupted = PendingInterrupt() != 0;
+        if (interrupted)
+            LeaveMessage(text, detail);
+        m_target.ShowWarning(text, detail);
+        if (interrupted)
+            ForgetLeftMessage();
+    });
 }
 
 void CGuiThreadUi::ShowInformation(const std::string& text, const std::string& detail)

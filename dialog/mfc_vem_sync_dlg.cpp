@@ -26,6 +26,7 @@
 #include "transfer/messages.h"
 #include "dialog/port_setup_dlg.h"
 #include "dialog/trace_window.h"
+#include "transfer/transfer_rules.h"
 #include "transfer/transfer_summary.h"
 #include "link/controller_link.h"
 #include "link/port_map.h"
@@ -88,6 +89,8 @@ QString FirstSuffixOf(const QString& filter)
 }
 
 const char* const MENU_VERIFY = "Проверять после записи";
+// Before Read replaces a file, about the file it will really write.
+const char* const REPLACE_QUESTION = "%1 уже существует.\nЗаменить его?";
 const char* const MENU_COMPARE = "Сравнить с файлом…";
 // Whether every write is read back, kept between runs in
 // ~/.config/MFCVemSync/MFCVemSync.conf.
@@ -560,9 +563,11 @@ std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const
     if (kind == FileDialogKind::SaveAs) {
         files.setAcceptMode(QFileDialog::AcceptSave);
         files.setFileMode(QFileDialog::AnyFile);
-        // A name typed without the extension gets it here, so the question
-        // before replacing a file is asked about the file really written.
         files.setDefaultSuffix(FirstSuffixOf(qtFilter));
+        // The question is asked here, about the file Read will really write:
+        // the extension is added to any name that does not hold it, "a.v2"
+        // included, which the file dialog would take as it is.
+        files.setOption(QFileDialog::DontConfirmOverwrite);
     } else {
         files.setAcceptMode(QFileDialog::AcceptOpen);
         files.setFileMode(QFileDialog::ExistingFile);
@@ -571,7 +576,24 @@ std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const
         return std::nullopt;
     const QString path = files.selectedFiles().constFirst();
     m_lastFolder = QFileInfo(path).absolutePath();
-    return FileLayerPath(path);
+    if (kind != FileDialogKind::SaveAs)
+        return FileLayerPath(path);
+    const DataKind data = filter == Msg::PARAMETER_FILTER ? DataKind::Parameters : DataKind::Program;
+    const std::string written = ReadPathFor(data, FileLayerPath(path));
+    // The chosen path, with the extension Read adds, if any. No leaves the
+    // file alone and ends the command.
+    const QFileInfo target(path + QString::fromStdString(written.substr(FileLayerPath(path).size())));
+    if (target.exists() && !ConfirmReplace(target.fileName()))
+        return std::nullopt;
+    return written;
+}
+
+bool CMFCVemSyncDlg::ConfirmReplace(const QString& name)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("MFCVemSync"), QString::fromUtf8(REPLACE_QUESTION).arg(name),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 QString CMFCVemSyncDlg::StartFolder() const

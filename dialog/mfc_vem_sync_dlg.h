@@ -104,6 +104,8 @@ private:
     // of any text typed there and not chosen from the list.
     void ShowPortInUse();
     QString StartFolder() const;
+    // Whether the user lets Read replace the existing file `name`.
+    bool ConfirmReplace(const QString& name);
     // The data exchange between the controls and the member strings: `fetch`
     // reads the controls back, refusing a text longer than its limit;
     // otherwise the strings are shown in the controls.

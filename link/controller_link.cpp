@@ -97,23 +97,27 @@ bool CControllerLink::WriteRecord(std::uint8_t unit, std::uint16_t file, std::ui
                                   std::span<const std::uint8_t> data)
 {
     const std::size_t size = LinkFrame::BuildWriteRequest(m_frame, unit, file, record, data);
+    m_writeUnanswered = false;
     if (size == 0)
         return false;
-    SendRequest(size);
+    const bool sent = SendRequest(size);
     m_port.SetTimeouts(WRITE_TIMEOUT_MS);
 
     std::size_t dataSize = 0;
     const bool replied = ReceiveReply(dataSize);
     ObserveReply(replied, dataSize);
     if (!replied) {
+        // An exception reply is the controller's refusal: nothing was stored.
+        m_writeUnanswered = sent && m_failure != LinkFailure::Exception;
         NoteFailure();
         return false;
     }
     return true;
 }
 
-// Whatever the line delivered before the request is stale. Neither result
-// is looked at: a request that did not go out shows up as a missing reply.
+// Whatever the line delivered before the request is stale. The result says
+// whether the request went out whole; one that did not shows up as a
+// missing reply as well.
 bool CControllerLink::SendRequest(std::size_t size)
 {
     SettleLine();

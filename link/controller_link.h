@@ -53,6 +53,10 @@ public:
     bool WriteRecord(std::uint8_t unit, std::uint16_t file, std::uint16_t record,
                      std::span<const std::uint8_t> data);
 
+    // Whether the last WriteRecord that failed went out whole and was
+    // neither confirmed nor refused: the controller may have stored it.
+    bool LastWriteUnanswered() const { return m_writeUnanswered; }
+
     // The port name of the last open, as it was asked for.
     const std::string& PortName() const { return m_portName; }
 
@@ -93,6 +97,7 @@ private:
     // The last reply came to its end (as far as its own bytes tell),
     // whether or not it was good.
     bool m_replyEnded = false;
+    bool m_writeUnanswered = false;
     // Holds the request, then the reply over it.
     std::array<std::uint8_t, LinkFrame::MAX_REPLY_SIZE> m_frame{};
 };

@@ -6,6 +6,7 @@
 
 #include "link/controller_link.h"
 #include "link/link_frame.h"
+#include "platform/temp_registry.h"
 
 namespace {
 
@@ -57,7 +58,8 @@ ParameterFailure ReadParameterBlocks(CControllerLink& link, const ControllerInfo
     // by the axis blocks or left out of the file.
     for (std::size_t j = 0; j <= generalBlocks; ++j) {
         std::size_t received = 0;
-        if (!link.ReadRecord(UNIT, GENERAL_FILE, static_cast<std::uint16_t>(j * GENERAL_BLOCK),
+        if (PendingInterrupt() != 0 ||
+            !link.ReadRecord(UNIT, GENERAL_FILE, static_cast<std::uint16_t>(j * GENERAL_BLOCK),
                              GENERAL_BLOCK, buffer.subspan(j * GENERAL_BLOCK, GENERAL_BLOCK),
                              &received) ||
             received < GENERAL_BLOCK)
@@ -66,7 +68,8 @@ ParameterFailure ReadParameterBlocks(CControllerLink& link, const ControllerInfo
     }
     for (std::size_t i = 0; i < axes; ++i) {
         std::size_t received = 0;
-        if (!link.ReadRecord(UNIT, AXIS_FILE, static_cast<std::uint16_t>(i),
+        if (PendingInterrupt() != 0 ||
+            !link.ReadRecord(UNIT, AXIS_FILE, static_cast<std::uint16_t>(i),
                              static_cast<std::uint16_t>(axis),
                              buffer.subspan(general + i * axis, axis), &received) ||
             received < axis)
@@ -88,13 +91,15 @@ ParameterFailure WriteParameterBlocks(CControllerLink& link, const ControllerInf
     // Whole blocks of 200 bytes, then the remainder.
     for (std::size_t offset = 0; offset < general; offset += GENERAL_BLOCK) {
         const std::size_t length = std::min(GENERAL_BLOCK, general - offset);
-        if (!link.WriteRecord(UNIT, GENERAL_FILE, static_cast<std::uint16_t>(offset),
+        if (PendingInterrupt() != 0 ||
+            !link.WriteRecord(UNIT, GENERAL_FILE, static_cast<std::uint16_t>(offset),
                               buffer.subspan(offset, length)))
             return ParameterFailure::General;
         progress.SetProgressPos(static_cast<int>(offset / GENERAL_BLOCK));
     }
     for (std::size_t i = 0; i < axes; ++i) {
-        if (!link.WriteRecord(UNIT, AXIS_FILE, static_cast<std::uint16_t>(i),
+        if (PendingInterrupt() != 0 ||
+            !link.WriteRecord(UNIT, AXIS_FILE, static_cast<std::uint16_t>(i),
                               buffer.subspan(general + i * axis, axis)))
             return ParameterFailure::Axis;
         progress.SetProgressPos(static_cast<int>(generalBlocks + 1 + i));
@@ -119,7 +124,8 @@ bool ReadProgramBlocks(CControllerLink& link, std::uint16_t file, unsigned frame
     progress.SetProgressRange(0, BlockCount(frames));
     for (unsigned k = 0; k < frames; k += FRAMES_PER_BLOCK) {
         std::size_t received = 0;
-        if (!link.ReadRecord(UNIT, file, static_cast<std::uint16_t>(k), FRAMES_PER_BLOCK,
+        if (PendingInterrupt() != 0 ||
+            !link.ReadRecord(UNIT, file, static_cast<std::uint16_t>(k), FRAMES_PER_BLOCK,
                              buffer.subspan(k * frameSize, blockBytes), &received) ||
             received < blockBytes)
             return false;
@@ -145,16 +151,31 @@ bool WriteProgramBlocks(CControllerLink& link, std::uint16_t file, unsigned fram
     const std::size_t blockBytes = FRAMES_PER_BLOCK * frameSize;
     progress.SetProgressRange(0, BlockCount(frames));
     if (frames <= FRAMES_PER_BLOCK) {
-        if (!link.WriteRecord(UNIT, file, 0, buffer.first(frames * frameSize)))
+        if (PendingInterrupt() != 0 || !link.WriteRecord(UNIT, file, 0, buffer.first(frames * frameSize)))
             return false;
         progress.SetProgressPos(1);
         return true;
     }
     for (unsigned k = 0; k < frames; k += FRAMES_PER_BLOCK) {
-        if (!link.WriteRecord(UNIT, file, static_cast<std::uint16_t>(k),
+        if (PendingInterrupt() != 0 ||
+            !link.WriteRecord(UNIT, file, static_cast<std::uint16_t>(k),
                               buffer.subspan(k * frameSize, blockBytes)))
             return false;
         progress.SetProgressPos(static_cast<int>(k / FRAMES_PER_BLOCK + 1));
     }
     return true;
+}
+
+std::size_t ParameterBytesInBlocks(const ControllerInfo& info, int blocks)
+{
+    const std::size_t general = info.generalParamSize();
+    const std::size_t pieces = (general + GENERAL_BLOCK - 1) / GENERAL_BLOCK;
+    const std::size_t done = static_cast<std::size_t>(std::max(blocks, 0));
+    return done <= pieces ? std::min(done * GENERAL_BLOCK, general)
+                          : std::min(ParameterBytes(info), general + (done - pieces) * info.axisParamSize());
+}
+
+unsigned FramesInBlocks(unsigned frames, int blocks)
+{
+    return std::min(frames, static_cast<unsigned>(std::max(blocks, 0)) * static_cast<unsigned>(FRAMES_PER_BLOCK));
 }

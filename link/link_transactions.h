@@ -32,7 +32,9 @@ public:
 // The transaction sequences of the commands, one data item each, with no
 // word to the user: each says whether it got through, and the command that
 // called it decides what is shown. Every sequence stops at its first failed
-// transaction; nothing is retried.
+// transaction; nothing is retried. A sequence of blocks also stops before
+// its next block once a deferred interrupt is pending (PendingInterrupt),
+// the block in flight having finished.
 
 // The descriptor, asked afresh; nothing when the controller did not answer
 // or answered too short a record.
@@ -76,3 +78,8 @@ std::size_t ProgramBytesSent(unsigned frames, std::size_t frameSize);
 // first.
 bool WriteProgramBlocks(CControllerLink& link, std::uint16_t file, unsigned frames,
                         std::size_t frameSize, TransferBuffer buffer, IBlockProgress& progress);
+
+// What the first `blocks` blocks of a write carry: the bytes of the
+// parameter blocks, the frames of a program of `frames` frames.
+std::size_t ParameterBytesInBlocks(const ControllerInfo& info, int blocks);
+unsigned FramesInBlocks(unsigned frames, int blocks);

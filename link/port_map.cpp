@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "link/port_names.h"
@@ -18,6 +20,12 @@ constexpr unsigned PORT_COUNT = 10;
 constexpr std::string_view DEV_PREFIX = "/dev/";
 constexpr std::string_view BY_ID_PREFIX = "/dev/serial/by-id/";
 constexpr std::size_t TEMP_NAME_TRIES = 100;
+// Device numbers of terminals that are no serial line: major 5 holds
+// /dev/tty, /dev/console and /dev/ptmx; major 4 below minor 64 the virtual
+// consoles, from 64 on the ttyS ports.
+constexpr unsigned TTYAUX_MAJOR = 5;
+constexpr unsigned TTY_MAJOR = 4;
+constexpr unsigned FIRST_SERIAL_MINOR = 64;
 
 std::string EntryPath(std::string_view name)
 {
@@ -38,6 +46,31 @@ std::string BadNameError(std::string_view name)
 std::string SystemError(const std::string& what, int error)
 {
     return what + ": " + std::strerror(error);
+}
+
+// Why `path` is not a serial line, or "" when it is one: a character
+// device that answers the terminal calls, and not a console, the process's
+// own terminal or the pseudo-terminal multiplexer.
+std::string NotASerialPort(const std::string& path, const struct stat& info)
+{
+    if (S_ISREG(info.st_mode))
+        return "это обычный файл";
+    if (S_ISDIR(info.st_mode))
+        return "это папка";
+    if (S_ISFIFO(info.st_mode))
+        return "это именованный канал";
+    if (!S_ISCHR(info.st_mode))
+        return "это не устройство";
+    const unsigned major = ::major(info.st_rdev);
+    if (major == TTYAUX_MAJOR || (major == TTY_MAJOR && ::minor(info.st_rdev) < FIRST_SERIAL_MINOR))
+        return "это консоль или терминал, а не линия связи";
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::string("устройство не открывается (") + std::strerror(errno) + ")";
+    termios settings {};
+    const bool terminal = ::tcgetattr(fd, &settings) == 0;
+    ::close(fd);
+    return terminal ? "" : "устройство не отвечает как последовательный порт";
 }
 
 std::optional<SerialDevice> DeviceAt(const std::string& path, const std::vector<SerialDevice>& devices)
@@ -62,12 +95,14 @@ std::vector<std::string> PortListNames()
 std::vector<PortTarget> ListPortTargets(const std::vector<SerialDevice>& devices)
 {
     std::vector<PortTarget> targets;
+    // The links of a folder that is not trusted are not followed.
+    const bool trusted = PortFolderDistrust().empty();
     for (const std::string& name : PortListNames()) {
         PortTarget target;
         target.name = name;
         const std::string entry = EntryPath(name);
         struct stat info {};
-        if (::lstat(entry.c_str(), &info) == 0) {
+        if (trusted && ::lstat(entry.c_str(), &info) == 0) {
             target.mapped = true;
             std::error_code ec;
             const std::filesystem::path linked = std::filesystem::read_symlink(entry, ec);
@@ -96,8 +131,12 @@ bool MapPort(std::string_view name, const std::string& target, std::string& erro
         return false;
     }
     const std::string folder = PortFolder();
+    if (const std::string distrust = PortFolderDistrust(); !distrust.empty()) {
+        error = distrust;
+        return false;
+    }
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    CreatePortFolder(folder, ec);
     if (ec) {
         error = "Не удалось создать папку портов " + folder + ": " + ec.message();
         return false;
@@ -142,8 +181,10 @@ bool UnmapPort(std::string_view name, std::string& error)
     return true;
 }
 
-std::optional<std::string> MapTargetFor(const std::string& device, const std::vector<SerialDevice>& devices)
+std::optional<std::string> MapTargetFor(const std::string& device, const std::vector<SerialDevice>& devices,
+                                        std::string& refusal)
 {
+    refusal.clear();
     for (const SerialDevice& found : devices) {
         const bool byNode = device == found.node || std::string(DEV_PREFIX) + device == found.node;
         const bool byId = !found.byId.empty() &&
@@ -154,6 +195,11 @@ std::optional<std::string> MapTargetFor(const std::string& device, const std::ve
     struct stat info {};
     if (::stat(device.c_str(), &info) != 0)
         return std::nullopt;
+    const std::string why = NotASerialPort(device, info);
+    if (!why.empty()) {
+        refusal = "«" + device + "» — не последовательный порт: " + why;
+        return std::nullopt;
+    }
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(device, ec);
     return ec ? device : absolute.string();

@@ -38,10 +38,12 @@ bool UnmapPort(std::string_view name, std::string& error);
 
 // What `device` names, as typed by a user: a node (/dev/ttyUSB0 or
 // ttyUSB0) or by-id name (full or its last part) of one of `devices` gives
-// that device's stable name; any other existing path is taken as it is
-// (made absolute). Nothing when it names nothing.
-std::optional<std::string> MapTargetFor(const std::string& device,
-                                        const std::vector<SerialDevice>& devices);
+// that device's stable name; any other path is taken as it is (made
+// absolute) when it is a serial line: a character device that answers the
+// terminal calls. Nothing when it names nothing, or, with `refusal` saying
+// why, when it is something else.
+std::optional<std::string> MapTargetFor(const std::string& device, const std::vector<SerialDevice>& devices,
+                                        std::string& refusal);
 
 // One line for a person: "/dev/ttyUSB0 — FTDI FT232R USB UART, 0403:6001,
 // серийный номер A10K, драйвер ftdi_sio".

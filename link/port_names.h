@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // The program's per-user data folder: $XDG_DATA_HOME/MFCVemSync, or
 // ~/.local/share/MFCVemSync when that variable is unset, empty or not an
@@ -16,10 +17,20 @@ std::string AppDataFolder();
 // or ~/.local/share/MFCVemSync/ports when that variable is unset, empty or
 // not an absolute path. Windows has no such folder: COMn is the port itself.
 std::string PortFolder();
+
+// Why the port folder is not trusted, or "" when it is: a folder (or the
+// data folder it stands in) that belongs to another user or that others may
+// write could hold links planted to send a transfer elsewhere, so its links
+// are ignored, as ssh ignores a folder of its own that others could change.
+std::string PortFolderDistrust();
+// Creates `folder` for port links, its parents as usual and itself for its
+// owner alone, so that it is trusted.
+bool CreatePortFolder(const std::string& folder, std::error_code& ec);
 #endif
 
 // Maps a port name of the port list to a device path. "COM1" ... "COM10"
-// become the entry of that name in PortFolder() when one exists (usually a
+// become the entry of that name in PortFolder() when one exists and the
+// folder is trusted (usually a
 // symbolic link to a USB adapter or to the simulator's terminal), otherwise
 // /dev/ttyS0 ... /dev/ttyS9. Any other name is taken as a path and returned
 // unchanged.

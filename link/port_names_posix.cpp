@@ -1,7 +1,9 @@
 // Port names on POSIX: the port folder's entries, else the fixed /dev/ttyS ports.
 #include "link/port_names.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 #include <pwd.h>
@@ -15,6 +17,8 @@ constexpr std::string_view FIXED_DEVICE_PREFIX = "/dev/ttyS";
 constexpr std::string_view APP_DATA_SUBFOLDER = "/MFCVemSync";
 constexpr std::string_view PORTS_SUBFOLDER = "/ports";
 constexpr std::string_view DEFAULT_DATA_SUBFOLDER = "/.local/share";
+constexpr uid_t ROOT = 0;
+constexpr mode_t PRIVATE_FOLDER_MODE = 0700;
 
 std::string HomeFolder()
 {
@@ -44,11 +48,44 @@ std::string PortFolder()
     return AppDataFolder() + std::string(PORTS_SUBFOLDER);
 }
 
+std::string PortFolderDistrust()
+{
+    const std::string folder = PortFolder();
+    for (const std::string& path : {folder, AppDataFolder()}) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0)
+            continue;
+        const bool foreign = st.st_uid != ::getuid() && st.st_uid != ROOT;
+        const bool open = (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+        if (foreign || open)
+            return "Папка портов " + folder + " не используется: " + path +
+                   (foreign ? " принадлежит другому пользователю" : " доступна для записи другим") +
+                   ". Назначения портов не действуют, COMn — это /dev/ttyS(n-1). Исправьте: chmod go-w " + path +
+                   (foreign ? " (или удалите её и назначьте порты заново)" : "") + ".";
+    }
+    return {};
+}
+
+bool CreatePortFolder(const std::string& folder, std::error_code& ec)
+{
+    const std::filesystem::path path(folder);
+    std::filesystem::create_directories(path.parent_path(), ec);
+    if (ec)
+        return false;
+    if (::mkdir(folder.c_str(), PRIVATE_FOLDER_MODE) != 0 && errno != EEXIST) {
+        ec = std::error_code(errno, std::generic_category());
+        return false;
+    }
+    return true;
+}
+
 std::string ResolvePortName(std::string_view name)
 {
     const std::optional<unsigned> number = ComNumber(name, LAST_COM);
     if (!number)
         return std::string(name);
+    if (!PortFolderDistrust().empty())
+        return std::string(FIXED_DEVICE_PREFIX) + std::to_string(*number - 1);
 
     // An entry that exists but points nowhere (adapter unplugged) is still
     // used: opening it fails, which is better than silently taking the

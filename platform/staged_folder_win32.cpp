@@ -1,4 +1,4 @@
-// CStagedFolder on Windows: the old folder moved aside, the new one into its place.
+// CStagedFolder on Windows: no exchange of folders, so an existing target gets a data subfolder.
 #include "platform/staged_folder.h"
 
 #include <cstdio>
@@ -9,7 +9,7 @@
 
 namespace {
 
-// Names tried for the staging and the set-aside folder before giving up.
+// Names tried for the staging folder before giving up.
 constexpr int NAME_TRIES = 100;
 
 std::string UniqueEnding(int attempt)
@@ -23,11 +23,6 @@ std::string UniqueEnding(int attempt)
 FileError SystemError(DWORD error, const std::string& path)
 {
     return MakeFileError(ErrnoOfSystemError(error), path);
-}
-
-bool Move(const std::string& from, const std::string& to)
-{
-    return ::MoveFileExW(WideOf(from).c_str(), WideOf(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 } // namespace
@@ -47,33 +42,22 @@ bool CStagedFolder::CreateStaging(const std::string& prefix)
     return false;
 }
 
-// Every file in the staging folder was synced when it was written. Windows
-// has no exchange of two folders: the old folder goes aside under a name of
-// its own first, then the new one takes its place, so one of them always
-// stands at the target; the destructor removes the old one.
-void CStagedFolder::Commit()
+// Windows has no call that forces a whole file system to the disk; the
+// files are left to the system's cache.
+int CStagedFolder::SyncFolderTree(const std::string&)
 {
-    if (::GetFileAttributesW(WideOf(m_target).c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (!Move(m_staging, m_target))
-            throw FileException(SystemError(::GetLastError(), m_target));
-        m_staging.clear();
-        return;
-    }
-    std::string aside;
-    DWORD error = ERROR_ALREADY_EXISTS;
-    for (int attempt = 0; attempt < NAME_TRIES && aside.empty(); ++attempt) {
-        const std::string name = m_target + ".old-" + UniqueEnding(attempt);
-        if (Move(m_target, name))
-            aside = name;
-        else if ((error = ::GetLastError()) != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
-            break;
-    }
-    if (aside.empty())
-        throw FileException(SystemError(error, m_target));
-    if (!Move(m_staging, m_target)) {
-        error = ::GetLastError();
-        Move(aside, m_target);
-        throw FileException(SystemError(error, m_target));
-    }
-    m_staging = aside;
+    return 0;
+}
+
+// A drive root has no parent; any other folder is staged beside it.
+bool CStagedFolder::OnFileSystemOfParent() const
+{
+    return true;
+}
+
+// Windows has no exchange of two folders: an existing target gets its new
+// contents in a subfolder, with the mark file replaced last.
+CStagedFolder::Exchange CStagedFolder::ExchangeWithTarget()
+{
+    return Exchange::Unsupported;
 }

@@ -24,3 +24,20 @@ void ClearInterruptNote();
 // Installs the handler for SIGINT, SIGTERM and SIGHUP. False when the system
 // refuses.
 bool InstallInterruptCleanup();
+
+// The same handler for a program whose jobs stop at a point of their own
+// choosing, so that a block sent to the controller is let finish and what
+// the controller holds is known: the first such signal is only recorded
+// (and, on POSIX, makes InterruptWakeFd readable); the job asks
+// PendingInterrupt between its steps, stops, says what it left and ends
+// the program with 128 + the signal. A second signal ends the process at
+// once, as above. On Windows Ctrl-C and Ctrl-Break are deferred; a closed
+// console, a log-off or a shutdown is not.
+bool InstallDeferredInterrupts();
+// The deferred signal's number, or 0 while none has come.
+int PendingInterrupt();
+// Forgets the deferred signal, for a program that goes on after it (a test
+// of what a job does when one comes).
+void ClearPendingInterrupt();
+// Readable once a deferred signal has come; -1 where there is none.
+int InterruptWakeFd();

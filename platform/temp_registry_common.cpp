@@ -28,6 +28,9 @@ std::array<std::array<char, NOTE_ROOM>, 2> theNotes{};
 std::array<std::size_t, 2> theNoteLengths{};
 std::atomic<int> thePublishedNote{-1};
 
+std::atomic<bool> theDeferring{false};
+std::atomic<int> thePendingSignal{0};
+
 static_assert(std::atomic<int>::is_always_lock_free, "the handler reads these atomics");
 
 } // namespace
@@ -85,4 +88,27 @@ std::string_view PublishedInterruptNote()
         return {};
     return {theNotes[static_cast<std::size_t>(note)].data(),
             theNoteLengths[static_cast<std::size_t>(note)]};
+}
+
+bool DeferInterrupt(int signal)
+{
+    if (!theDeferring.load(std::memory_order_acquire))
+        return false;
+    int none = 0;
+    return thePendingSignal.compare_exchange_strong(none, signal, std::memory_order_acq_rel);
+}
+
+void StartDeferringInterrupts()
+{
+    theDeferring.store(true, std::memory_order_release);
+}
+
+int PendingInterrupt()
+{
+    return thePendingSignal.load(std::memory_order_acquire);
+}
+
+void ClearPendingInterrupt()
+{
+    thePendingSignal.store(0, std::memory_order_release);
 }

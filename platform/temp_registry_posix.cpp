@@ -4,11 +4,16 @@
 
 #include <csignal>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int SIGNAL_EXIT_BASE = 128;
+
+// The deferred signal's wake-up: the handler writes one byte.
+int theWakeRead = -1;
+int theWakeWrite = -1;
 
 void RemovePath(const char* path)
 {
@@ -17,6 +22,11 @@ void RemovePath(const char* path)
 
 extern "C" void OnInterrupt(int signal)
 {
+    if (DeferInterrupt(signal)) {
+        const char wake = 1;
+        [[maybe_unused]] const ssize_t put = ::write(theWakeWrite, &wake, 1);
+        return;
+    }
     RemoveRegisteredTempPaths(RemovePath);
     const std::string_view note = PublishedInterruptNote();
     if (!note.empty()) {
@@ -40,4 +50,22 @@ bool InstallInterruptCleanup()
         if (::sigaction(signal, &action, nullptr) != 0)
             return false;
     return true;
+}
+
+bool InstallDeferredInterrupts()
+{
+    if (theWakeRead < 0) {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+            return false;
+        theWakeRead = ends[0];
+        theWakeWrite = ends[1];
+    }
+    StartDeferringInterrupts();
+    return InstallInterruptCleanup();
+}
+
+int InterruptWakeFd()
+{
+    return theWakeRead;
 }

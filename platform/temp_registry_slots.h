@@ -10,3 +10,9 @@
 void RemoveRegisteredTempPaths(void (*remove)(const char* path));
 // The note with its line end, empty when none is set.
 std::string_view PublishedInterruptNote();
+
+// Records `signal` as the deferred interrupt when deferring is on and none
+// was recorded yet; false when the handler must end the process instead.
+bool DeferInterrupt(int signal);
+// Turns deferring on.
+void StartDeferringInterrupts();

@@ -11,6 +11,10 @@ namespace {
 // What a shell reports for a program ended by Ctrl-C or a closed console.
 constexpr UINT INTERRUPT_EXIT = 128 + 2;
 constexpr UINT HANG_UP_EXIT = 128 + 1;
+// The numbers a deferred Ctrl-C and Ctrl-Break are recorded under, as the C
+// library numbers SIGINT and SIGBREAK there.
+constexpr int SIGNAL_INT = 2;
+constexpr int SIGNAL_BREAK = 21;
 
 void RemovePath(const char* path)
 {
@@ -21,6 +25,9 @@ void RemovePath(const char* path)
 // handler it may allocate; it still only removes, writes the note and ends.
 BOOL WINAPI OnConsoleEvent(DWORD event)
 {
+    const bool interrupted = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+    if (interrupted && DeferInterrupt(event == CTRL_C_EVENT ? SIGNAL_INT : SIGNAL_BREAK))
+        return TRUE;
     RemoveRegisteredTempPaths(RemovePath);
     const std::string_view note = PublishedInterruptNote();
     if (!note.empty()) {
@@ -28,7 +35,6 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
         ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), note.data(), static_cast<DWORD>(note.size()),
                     &put, nullptr);
     }
-    const bool interrupted = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
     ::ExitProcess(interrupted ? INTERRUPT_EXIT : HANG_UP_EXIT);
 }
 
@@ -38,4 +44,15 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
 bool InstallInterruptCleanup()
 {
     return ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
+}
+
+bool InstallDeferredInterrupts()
+{
+    StartDeferringInterrupts();
+    return InstallInterruptCleanup();
+}
+
+int InterruptWakeFd()
+{
+    return -1;
 }

@@ -21,7 +21,7 @@
 enum class FaultMode : std::uint8_t {
     Silent,        // no reply at all
     BadCrc,        // the reply's CRC is wrong
-    Exception,     // an exception reply (device failure) instead of the reply
+    Exception,     // an exception reply (device failure) instead of the reply; nothing is stored
     ShortReply,    // the reply's last byte is not sent
     OversizeCount, // N = 254 with that many data bytes and a good CRC
     ExtraData,     // more data than asked, N and CRC consistent

@@ -1,6 +1,8 @@
 // CPortPublisher: the simulator's port link made in the port folder and taken away.
 #include "sim/port_publisher.h"
 
+#include "link/port_names.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,7 +25,7 @@ bool CPortPublisher::Publish(const std::string& folder, const std::string& name,
         return false;
     }
     std::error_code ec;
-    fs::create_directories(folder, ec);
+    CreatePortFolder(folder, ec);
     if (ec) {
         error = "cannot create the port folder " + folder + ": " + ec.message();
         return false;

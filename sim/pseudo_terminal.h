@@ -17,6 +17,7 @@ public:
     bool Open(std::string& error);
 
     int Master() const { return m_master.Get(); }
+    int Slave() const { return m_slave.Get(); }
     const std::string& SlavePath() const { return m_slavePath; }
 
 private:

@@ -52,6 +52,8 @@ bool CSimulator::Start(std::string& error)
         error = std::string("cannot create the stop event: ") + std::strerror(errno);
         return false;
     }
+    if (!m_peerWatch.Start(m_pty.SlavePath(), m_pty.Slave(), m_stop.Get(), error))
+        return false;
     {
         std::lock_guard lock(m_mutex);
         m_model = std::move(model);
@@ -70,6 +72,7 @@ void CSimulator::Stop()
     const std::uint64_t one = STOP_SIGNAL;
     [[maybe_unused]] const ssize_t put = ::write(m_stop.Get(), &one, sizeof one);
     m_thread.join();
+    m_peerWatch.Join();
 }
 
 void CSimulator::AddFault(const FaultRule& rule)
@@ -191,11 +194,19 @@ ReplyPlan CSimulator::Respond(std::span<const std::uint8_t> request)
     // still says what the PC sent.
     std::vector<std::uint8_t> stored(request.begin(), request.end());
     bool corrupted = false;
+    bool refused = false;
     const RequestKind kind = RequestHandler::Classify(request);
-    for (const ActiveFault& f : m_faults)
-        if (f.rule.mode == FaultMode::Corrupt && FaultApplies(f.rule, kind, ordinal - f.base))
+    for (const ActiveFault& f : m_faults) {
+        if (!FaultApplies(f.rule, kind, ordinal - f.base))
+            continue;
+        if (f.rule.mode == FaultMode::Corrupt)
             corrupted = CorruptWrite(stored) || corrupted;
-    Answer answer = RequestHandler::Handle(*m_model, stored, m_options.echoWrites);
+        refused = refused || f.rule.mode == FaultMode::Exception;
+    }
+    // A request the controller refuses changes nothing: the exception reply
+    // is its whole answer.
+    Answer answer = refused ? Answer{kind, {}, {}}
+                            : RequestHandler::Handle(*m_model, stored, m_options.echoWrites);
     if (corrupted && answer.reply == stored)
         answer.reply.assign(request.begin(), request.end());
     // A write the store did not take is a write the controller failed: the

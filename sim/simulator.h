@@ -15,6 +15,7 @@
 #include "sim/fault_rule.h"
 #include "sim/file_descriptor.h"
 #include "sim/line_io.h"
+#include "sim/peer_watch.h"
 #include "sim/pseudo_terminal.h"
 #include "sim/sim_options.h"
 #include "sim/transaction_log.h"
@@ -88,6 +89,7 @@ private:
     CPseudoTerminal m_pty;
     CTransactionLog m_log; // the request thread's only
     CFileDescriptor m_stop;
+    CPeerWatch m_peerWatch; // after m_stop: it watches it until it ends
     std::thread m_thread;
 
     mutable std::mutex m_mutex; // guards what follows

@@ -66,11 +66,21 @@ std::string FileFailureDetail(const FileError& error, bool scratch)
     return "временный файл в " + FolderOf(error.path) + ": " + ReasonOf(error);
 }
 
-std::string ProgramWriteDetail(bool subprogram, unsigned written, unsigned total)
+std::string ProgramWriteDetail(bool subprogram, unsigned confirmed, unsigned possible, unsigned total)
 {
     const char* what = subprogram ? "подпрограмма" : "программа";
-    return std::string("Прежняя ") + what + " в Вем-730 удалена; записано " + std::to_string(written) +
-           " из " + std::to_string(total) + " слов: в контроллере неполная " + what + ".";
+    const std::string written = possible > confirmed
+                                    ? "от " + std::to_string(confirmed) + " до " + std::to_string(possible)
+                                    : std::to_string(confirmed);
+    std::string text = std::string("Прежняя ") + what + " в Вем-730 удалена; записано " + written + " из " +
+                       std::to_string(total) + " слов";
+    if (possible > confirmed)
+        text += " (ответ на последний блок не получен)";
+    if (confirmed >= total)
+        return text + ".";
+    if (possible >= total)
+        return text + ": " + what + " в контроллере может быть неполной.";
+    return text + ": в контроллере неполная " + what + ".";
 }
 
 std::string ParameterWriteDetail(std::size_t confirmed, std::size_t total)

@@ -15,7 +15,8 @@
 std::string FileFailureDetail(const FileError& error, bool scratch = false);
 
 // After the stored program was deleted, the controller holds only the words
-// that were written.
-std::string ProgramWriteDetail(bool subprogram, unsigned written, unsigned total);
+// that were written: at least `confirmed`, at most `possible` (a block sent
+// whose reply did not come may have been stored), of `total`.
+std::string ProgramWriteDetail(bool subprogram, unsigned confirmed, unsigned possible, unsigned total);
 // Parameter blocks were being written when the write failed.
 std::string ParameterWriteDetail(std::size_t confirmed, std::size_t total);

@@ -38,8 +38,9 @@ inline constexpr const char* REWRITES_HEADER = "Эти строки будут �
 inline constexpr const char* DISABLED_LINE =
     "Слово отключено в контроллере («//») и не может быть записано обратно как отключённое. "
     "Уберите «//», чтобы включить его, или удалите строку.";
-// Opens the interrupt note of a write that a signal ended.
-inline constexpr const char* WRITE_INTERRUPTED = "Запись прервана. ";
+// A write stopped at a block's end because the program is being ended; the
+// detail says what the controller holds.
+inline constexpr const char* WRITE_INTERRUPTED = "Запись прервана";
 inline constexpr const char* VERIFY_DIFFERS = "Проверка после записи: данные в контроллере отличаются";
 inline constexpr const char* COMPARE_SAME = "Данные в контроллере совпадают с файлом";
 inline constexpr const char* COMPARE_DIFFERS = "Данные в контроллере отличаются от файла";

@@ -48,7 +48,7 @@ public:
     int Blocks() const { return m_blocks; }
 
 private:
-    void Note() { SetInterruptNote(Msg::WRITE_INTERRUPTED + m_describe(m_blocks)); }
+    void Note() { SetInterruptNote(std::string(Msg::WRITE_INTERRUPTED) + ". " + m_describe(m_blocks)); }
 
     IBlockProgress& m_shown;
     std::function<std::string(int)> m_describe;
@@ -64,6 +64,13 @@ public:
 private:
     std::vector<std::uint8_t> m_bytes;
 };
+
+// A write that stopped because the program is being ended says so, not
+// that the line failed.
+FailureStep InterruptedOr(FailureStep failure)
+{
+    return PendingInterrupt() != 0 ? FailureStep::WriteInterrupted : failure;
+}
 
 } // namespace
 
@@ -207,8 +214,12 @@ CommandResult CTransferCommands::ReadParameters(CReplacementFile& target)
 {
     switch (ReadParameterBlocks(m_link, m_info, m_buffer, m_ui)) {
     case ParameterFailure::General:
+        if (PendingInterrupt() != 0)
+            return CommandResult::Cancelled; // the file is left as it was
         return Fail(FailureStep::GeneralRead, DataKind::Parameters);
     case ParameterFailure::Axis:
+        if (PendingInterrupt() != 0)
+            return CommandResult::Cancelled;
         return Fail(FailureStep::AxisRead, DataKind::Parameters);
     case ParameterFailure::None:
         break;
@@ -225,22 +236,16 @@ CommandResult CTransferCommands::WriteParameters(const std::string& path)
         return CommandResult::Failed;
     const std::size_t bytes = ParameterBytes(m_info);
 
-    const std::size_t general = m_info.generalParamSize();
-    const std::size_t pieces = (general + GENERAL_BLOCK - 1) / GENERAL_BLOCK;
-    const auto confirmed = [&](int blocks) {
-        const std::size_t done = static_cast<std::size_t>(blocks);
-        return done <= pieces ? std::min(done * GENERAL_BLOCK, general)
-                              : general + (done - pieces) * m_info.axisParamSize();
-    };
+    const auto confirmed = [&](int blocks) { return ParameterBytesInBlocks(m_info, blocks); };
     CConfirmedBlocks progress(m_ui, [&](int blocks) {
         return ParameterWriteDetail(confirmed(blocks), bytes);
     });
     switch (WriteParameterBlocks(m_link, m_info, m_buffer, progress)) {
     case ParameterFailure::General:
-        return Fail(FailureStep::GeneralWrite, DataKind::Parameters,
+        return Fail(InterruptedOr(FailureStep::GeneralWrite), DataKind::Parameters,
                     ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
     case ParameterFailure::Axis:
-        return Fail(FailureStep::AxisWrite, DataKind::Parameters,
+        return Fail(InterruptedOr(FailureStep::AxisWrite), DataKind::Parameters,
                     ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
     case ParameterFailure::None:
         break;
@@ -266,8 +271,11 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
         return Fail(FailureStep::ProgramSize, kind);
 
     const std::size_t frameSize = m_info.frameSize();
-    if (!ReadProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
+    if (!ReadProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui)) {
+        if (PendingInterrupt() != 0)
+            return CommandResult::Cancelled; // the file is left as it was
         return Fail(FailureStep::ProgramRead, kind);
+    }
 
     CPrivateTempFile imageFile;
     if (!imageFile.Create())
@@ -325,17 +333,19 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
 
     const bool subprogram = kind == DataKind::Subprogram;
     const std::size_t frameSize = m_info.frameSize();
-    const auto written = [frames](int blocks) {
-        return std::min(frames, static_cast<unsigned>(blocks) * static_cast<unsigned>(FRAMES_PER_BLOCK));
-    };
+    const auto written = [frames](int blocks) { return FramesInBlocks(frames, blocks); };
+    // Should the process end now, the block under way may have been stored.
     CConfirmedBlocks progress(m_ui, [&](int blocks) {
-        return ProgramWriteDetail(subprogram, written(blocks), frames);
+        return ProgramWriteDetail(subprogram, written(blocks), written(blocks + 1), frames);
     });
     if (!DeleteProgram(m_link, *file))
         return Fail(FailureStep::ProgramDelete, kind);
-    if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, progress))
-        return Fail(FailureStep::ProgramWrite, kind,
-                    ProgramWriteDetail(subprogram, written(progress.Blocks()), frames));
+    if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, progress)) {
+        const int blocks = progress.Blocks();
+        return Fail(InterruptedOr(FailureStep::ProgramWrite), kind,
+                    ProgramWriteDetail(subprogram, written(blocks),
+                                       written(m_link.LastWriteUnanswered() ? blocks + 1 : blocks), frames));
+    }
     const CommandResult result =
         m_verify ? VerifyProgram(kind, *file, frames, path) : CommandResult::Done;
     if (result == CommandResult::Done)

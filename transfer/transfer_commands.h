@@ -25,7 +25,8 @@ struct ReadBack;
 
 enum class CommandResult {
     Done,
-    Cancelled, // the user said No to a question; nothing changed
+    Cancelled, // the user said No to a question, or a read was interrupted
+               // (PendingInterrupt); nothing changed
     Failed,    // one warning was shown
     Differs,   // a comparison found a difference, which it showed
 };

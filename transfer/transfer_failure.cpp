@@ -59,6 +59,8 @@ std::string FailureMessage(const TransferFailure& failure)
         return program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED;
     case FailureStep::VerifyDiffers:
         return Msg::VERIFY_DIFFERS;
+    case FailureStep::WriteInterrupted:
+        return Msg::WRITE_INTERRUPTED;
     case FailureStep::FileSystem:
         break;
     }

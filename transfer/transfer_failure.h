@@ -31,6 +31,7 @@ enum class FailureStep : std::uint8_t {
     ProgramDelete,
     ProgramWrite,
     VerifyDiffers,         // the check after a write found other data
+    WriteInterrupted,      // a write stopped at a block's end: the program is being ended
     FileSystem,            // any other file failure; `message` is the file layer's
 };
 

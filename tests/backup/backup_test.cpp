@@ -247,7 +247,10 @@ struct RefusalRow {
     const char* name;
     std::function<void(CSimulator&, const std::string& dir)> spoil;
     const char* warning;
+    const char* detail = ""; // a part of the detail
 };
+
+constexpr std::uintmax_t TERABYTE = std::uintmax_t{1} << 40;
 
 TEST_F(Backup, RestoreRefusedWithNothingSentAfterTheDescriptor)
 {
@@ -281,6 +284,25 @@ TEST_F(Backup, RestoreRefusedWithNothingSentAfterTheDescriptor)
              ASSERT_TRUE(sim.SetDescriptor(other));
          },
          BackupMsg::DESCRIPTOR_MISMATCH},
+        // Whole and consistent, but more than the subprogram area holds.
+        {"a subprogram longer than its area",
+         [this](CSimulator&, const std::string& dir) {
+             const std::string frames = ReadWholeFile(dir + "/subprogram-09.frames");
+             std::string longer;
+             while (longer.size() < 120 * SLOT)
+                 longer += frames;
+             ReplaceConsistently(dir, "subprogram-09.frames", longer.substr(0, 120 * SLOT));
+             std::string manifest = ReadWholeFile(dir + "/manifest.txt");
+             manifest.replace(manifest.find("subprogram 9 5 "), 15, "subprogram 9 120 ");
+             WriteWholeFile(dir + "/manifest.txt", manifest);
+         },
+         Msg::PROGRAM_SIZE, "Подпрограмма 9: кадров в копии 120, а в области помещается 100."},
+        {"a frames file of a terabyte",
+         [](CSimulator&, const std::string& dir) { fs::resize_file(dir + "/program-03.frames", TERABYTE); },
+         BackupMsg::BACKUP_DAMAGED, "program-03.frames: неверный размер"},
+        {"a manifest of a terabyte",
+         [](CSimulator&, const std::string& dir) { fs::resize_file(dir + "/manifest.txt", TERABYTE); },
+         BackupMsg::BACKUP_DAMAGED, "manifest.txt: неверный размер"},
     };
     LoadController();
     for (const RefusalRow& row : rows) {
@@ -300,6 +322,7 @@ TEST_F(Backup, RestoreRefusedWithNothingSentAfterTheDescriptor)
         ASSERT_EQ(m_ui.details.size(), 1u);
         EXPECT_NE(m_ui.details[0].find("Ничего не записано"), std::string::npos)
             << row.name << ": " << m_ui.details[0];
+        EXPECT_NE(m_ui.details[0].find(row.detail), std::string::npos) << row.name << ": " << m_ui.details[0];
         const std::vector<std::string> sent = RequestsSince(mark);
         EXPECT_TRUE(sent.empty() || sent == std::vector<std::string>{"R 0 1 0"})
             << row.name << ": " << ::testing::PrintToString(sent);

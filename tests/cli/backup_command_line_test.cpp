@@ -49,6 +49,7 @@ TEST(ParseBackupCommandLine, CommandsOptionsAndTheirMistakes)
         {"an empty list", {"restore", "d", "--only="}, "--only: не хватает значения СПИСОК"},
         {"restore options on backup", {"backup", "d", "--exact"}, "--exact относится только к команде restore"},
         {"no folder", {"backup"}, "не хватает аргументов; запуск: vemsync backup ПАПКА"},
+        {"an empty folder name", {"backup", ""}, "пустое имя папки"},
         {"two folders", {"restore", "a", "b"}, "лишний аргумент «b»"},
         {"unknown option", {"backup", "d", "--fast"}, "неизвестный ключ --fast"},
         {"port without a name", {"backup", "d", "--port"}, "--port: не хватает значения ИМЯ"},

@@ -7,13 +7,18 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/inotify.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 
+#include "backup/backup_messages.h"
+#include "cli/cli_messages.h"
 #include "transfer/messages.h"
 #include "sim/file_descriptor.h"
 #include "tests/cli/vemsync_harness.h"
@@ -131,6 +136,141 @@ TEST_F(VemsyncHostile, InterruptedTransferLeavesNothingBehind)
             EXPECT_EQ(run.err, "");
         }
     }
+}
+
+struct JobInterruptRow {
+    const char* name;
+    const char* command; // "backup" or "restore"
+    int signal;
+    int status;
+};
+
+// A backup or restore lets the block in flight finish, then stops: a backup
+// removes what it made and leaves the earlier backup as it was; a restore
+// says which item it cut off and exactly what the controller holds of it.
+// A backup killed outright leaves its staging folder, and the next one
+// removes it.
+TEST_F(VemsyncHostile, InterruptedBackupOrRestoreSaysWhatItLeft)
+{
+    ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 1}, ChainOf(ProgramLines(500))));
+    const std::string dir = PathOf("backup");
+    const VemsyncRun first = Vemsync({"backup", dir, "--port", Port()});
+    ASSERT_EQ(first.status, 0) << first.Describe();
+    const std::map<std::string, std::string> earlier = FolderFiles(dir);
+    // A slow controller from now: seconds of blocks to interrupt in.
+    constexpr std::uint32_t BLOCK_MS = 20;
+    m_sim->AddFault({FaultMode::Delay, FaultTarget::BlockRead, 0, BLOCK_MS});
+    m_sim->AddFault({FaultMode::Delay, FaultTarget::BlockWrite, 0, BLOCK_MS});
+    const JobInterruptRow rows[] = {
+        {"SIGTERM during a backup", "backup", SIGTERM, 143},
+        {"SIGHUP during a backup", "backup", SIGHUP, 129},
+        {"SIGINT during a restore", "restore", SIGINT, 130},
+        {"SIGKILL during a backup", "backup", SIGKILL, 128 + SIGKILL},
+    };
+    for (const JobInterruptRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const bool restore = std::string(row.command) == "restore";
+        // Past the descriptor, the size queries or the parameters: among
+        // program 1's blocks.
+        const std::size_t started = RequestLines(PathOf("line.log"));
+        VemsyncOptions options;
+        bool signalled = false;
+        options.whileRunning = [&](pid_t pid) {
+            signalled =
+                WaitForRequests(PathOf("line.log"), started + (restore ? 20 : 90)) && ::kill(pid, row.signal) == 0;
+        };
+        const VemsyncRun run = Vemsync({row.command, dir, "--port", Port()}, options);
+        ASSERT_TRUE(signalled) << run.Describe();
+        EXPECT_EQ(run.status, row.status) << run.Describe();
+        EXPECT_EQ(FolderFiles(dir), earlier);
+        const std::vector<std::string> err = LinesOf(run.err);
+        if (row.signal == SIGKILL) {
+            EXPECT_EQ(FolderEntries(m_folder.Path()).size(), 4u) << "the staging folder stays beside";
+            const VemsyncRun next = Vemsync({"backup", dir, "--port", Port()});
+            EXPECT_EQ(next.status, 0) << next.Describe();
+        } else if (!restore) {
+            EXPECT_EQ(err, (std::vector<std::string>{BackupMsg::BACKUP_INTERRUPTED, BackupMsg::EARLIER_KEPT}))
+                << run.Describe();
+        } else {
+            ASSERT_EQ(err.size(), 2u) << run.Describe();
+            EXPECT_EQ(err[0], BackupMsg::RESTORE_INTERRUPTED);
+            const std::string holds = "Программа 1 — восстановление остановлено. Прежняя программа в Вем-730 "
+                                      "удалена; записано " +
+                                      std::to_string(m_sim->ProgramSize({LinkFile::Program, 1})) +
+                                      " из 500 слов: в контроллере неполная программа.";
+            EXPECT_EQ(err[1].rfind(holds, 0), 0u) << run.Describe();
+        }
+        EXPECT_EQ(FolderEntries(m_folder.Path()), (std::vector<std::string>{"backup", "line.log", "store"}))
+            << "nothing is left beside the backup";
+    }
+}
+
+struct TraceRow {
+    const char* name;
+    // The trace's path, made as the row needs it.
+    std::function<std::string()> make;
+    const char* detail; // after "PATH: "
+};
+
+// --trace writes into a regular file of the user's choosing and nothing
+// else: never blocking on a FIFO, never into a device, never into the file
+// being written, never through a link anyone could have planted; the
+// refusal comes before the first request.
+TEST_F(VemsyncHostile, TraceGoesOnlyIntoAFileOfItsOwn)
+{
+    RequireRoot();
+    const std::string program = PathOf("p.prgVem730");
+    WriteWholeFile(program, CrLfText(ProgramLines(12)));
+    const std::string victim = PathOf("victim.txt");
+    WriteWholeFile(victim, "keep");
+    const TraceRow rows[] = {
+        {"a FIFO nobody reads",
+         [&] {
+             EXPECT_EQ(::mkfifo(PathOf("fifo").c_str(), 0600), 0);
+             return PathOf("fifo");
+         },
+         CliMsg::TRACE_NOT_REGULAR},
+        {"a device", [] { return std::string("/dev/full"); }, CliMsg::TRACE_NOT_REGULAR},
+        {"the program being written", [&] { return program; }, CliMsg::TRACE_IS_THE_FILE},
+        {"a link planted in a shared folder",
+         [&] {
+             const std::string shared = PathOf("shared");
+             fs::create_directory(shared);
+             EXPECT_EQ(::chmod(shared.c_str(), 01777), 0);
+             const std::string link = shared + "/trace.log";
+             fs::create_symlink(victim, link);
+             EXPECT_EQ(::lchown(link.c_str(), NOBODY, NOBODY), 0);
+             return link;
+         },
+         CliMsg::TRACE_PLANTED_LINK},
+    };
+    for (const TraceRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string trace = row.make();
+        const std::size_t before = RequestLines(PathOf("line.log"));
+        const VemsyncRun run =
+            Vemsync({"write", "program", "3", program, "--port", Port(), "--trace", trace});
+        EXPECT_EQ(run.status, 1) << run.Describe();
+        EXPECT_EQ(LinesOf(run.err), (std::vector<std::string>{CliMsg::TRACE_NOT_OPENED, trace + ": " + row.detail}))
+            << run.Describe();
+        EXPECT_EQ(RequestLines(PathOf("line.log")), before) << "the controller was asked";
+    }
+    EXPECT_EQ(ReadWholeFile(program), CrLfText(ProgramLines(12)));
+    EXPECT_EQ(ReadWholeFile(victim), "keep");
+
+    // A full disk: the transfer is done and said so, then the trace's loss.
+    const std::string full = PathOf("full");
+    fs::create_directory(full);
+    ASSERT_EQ(::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=4k"), 0);
+    WriteWholeFile(full + "/filler", std::string(4096, 'x'));
+    const VemsyncRun run =
+        Vemsync({"write", "program", "3", program, "--port", Port(), "--trace", full + "/trace.log"});
+    ::umount2(full.c_str(), MNT_DETACH);
+    EXPECT_EQ(run.status, 1) << run.Describe();
+    EXPECT_EQ(LinesOf(run.err), (std::vector<std::string>{CliMsg::TRACE_INCOMPLETE,
+                                                          full + "/trace.log: нет места на диске"}))
+        << run.Describe();
+    EXPECT_EQ(m_sim->ProgramSize({LinkFile::Program, 3}), 12u);
 }
 
 // Writing a program needs no room beside its text: a write-protected stick

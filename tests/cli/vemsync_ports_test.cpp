@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -45,7 +48,10 @@ protected:
 
     CUdevTestbed m_testbed;
     CTempFolder m_home;
+    CTempFolder m_others;
     std::string m_adapter;
+    std::string m_file = m_others.Path() + "/notes.txt";
+    std::string m_fifo = m_others.Path() + "/pipe";
 };
 
 TEST_F(VemsyncPorts, ListsPortNamesThenDevicesAndFollowsAMapping)
@@ -98,7 +104,20 @@ TEST_F(VemsyncPorts, RefusedChangesSayWhyAndChangeNothing)
          "vemsync: «LPT1» — не имя порта из списка (COM1 … COM10)\n"},
         {"map without a device", {"ports", "map", "COM3"}, 2,
          "vemsync: не хватает аргументов; запуск: vemsync ports map COMn УСТРОЙСТВО\n"},
+        // Only a serial line is taken.
+        {"a regular file", {"ports", "map", "COM3", m_file}, 1,
+         "vemsync: «" + m_file + "» — не последовательный порт: это обычный файл\n"},
+        {"a folder", {"ports", "map", "COM3", m_home.Path()}, 1,
+         "vemsync: «" + m_home.Path() + "» — не последовательный порт: это папка\n"},
+        {"a FIFO", {"ports", "map", "COM3", m_fifo}, 1,
+         "vemsync: «" + m_fifo + "» — не последовательный порт: это именованный канал\n"},
+        {"the null device", {"ports", "map", "COM3", "/dev/null"}, 1,
+         "vemsync: «/dev/null» — не последовательный порт: устройство не отвечает как последовательный порт\n"},
+        {"the process's terminal", {"ports", "map", "COM3", "/dev/tty"}, 1,
+         "vemsync: «/dev/tty» — не последовательный порт: это консоль или терминал, а не линия связи\n"},
     };
+    { std::ofstream(m_file) << "not a port"; }
+    ASSERT_EQ(::mkfifo(m_fifo.c_str(), 0600), 0);
     for (const FailureRow& row : rows) {
         const VemsyncRun run = Vemsync(row.args);
         EXPECT_EQ(run.status, row.status) << row.name << "\n" << run.Describe();
@@ -106,6 +125,31 @@ TEST_F(VemsyncPorts, RefusedChangesSayWhyAndChangeNothing)
         EXPECT_EQ(run.out, "") << row.name;
     }
     EXPECT_FALSE(std::filesystem::exists(m_home.Path() + "/MFCVemSync/ports"));
+}
+
+// A port folder that others could change is not trusted: its links are
+// ignored and the operator is told why, as ssh does with a folder of its own.
+TEST_F(VemsyncPorts, PortFolderOthersCouldChangeIsIgnored)
+{
+    ASSERT_EQ(Vemsync({"ports", "map", "COM3", "ttyUSB0"}).status, 0);
+    const std::string folder = m_home.Path() + "/MFCVemSync/ports";
+    ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+
+    const VemsyncRun listed = Vemsync({"ports"});
+    ASSERT_EQ(listed.status, 0) << listed.Describe();
+    EXPECT_EQ(LinesOf(listed.out).at(2), "COM3   /dev/ttyS2 (нет устройства)") << listed.out;
+    EXPECT_EQ(listed.err.rfind("vemsync: Папка портов " + folder + " не используется: " + folder +
+                                   " доступна для записи другим.",
+                               0),
+              0u)
+        << listed.err;
+    const VemsyncRun mapped = Vemsync({"ports", "map", "COM4", "ttyUSB0"});
+    EXPECT_EQ(mapped.status, 1) << mapped.Describe();
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(folder + "/COM4")));
+
+    // Its owner's own again: the link counts.
+    ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+    EXPECT_NE(LinesOf(Vemsync({"ports"}).out).at(2).find("ссылка на "), std::string::npos);
 }
 
 } // namespace

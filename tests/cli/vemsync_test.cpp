@@ -14,6 +14,7 @@
 #include "transfer/messages.h"
 #include "transfer/transfer_rules.h"
 #include "platform/binary_file.h"
+#include "cli/cli_messages.h"
 #include "tests/cli/vemsync_harness.h"
 
 namespace fs = std::filesystem;
@@ -297,7 +298,8 @@ TEST_F(VemsyncTest, TraceFileFollowsEveryFrameOfATransfer)
     const VemsyncRun unwritable =
         Vemsync({"read", "params", PathOf("r"), "--port", Port(), "--trace", PathOf("none/t")});
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_EQ(unwritable.err.rfind("vemsync: cannot open the trace file " + PathOf("none/t"), 0), 0u)
+    EXPECT_EQ(LinesOf(unwritable.err),
+              (std::vector<std::string>{CliMsg::TRACE_NOT_OPENED, PathOf("none/t") + ": файл не найден"}))
         << unwritable.Describe();
 }
 

@@ -298,14 +298,12 @@ TEST_F(DialogTransfer, StandardFileDialogsOfferTheKindsFilter)
         Choose(row.kind, "1");
         std::optional<QFileDialog::AcceptMode> mode;
         QStringList filters;
-        bool confirmsOverwrite = false;
         QString suffix;
         ModalCatcher catcher([&](QWidget* window) {
             if (auto* files = qobject_cast<QFileDialog*>(window)) {
                 suffix = files->defaultSuffix();
                 mode = files->acceptMode();
                 filters = files->nameFilters();
-                confirmsOverwrite = !files->testOption(QFileDialog::DontConfirmOverwrite);
             }
             QTest::keyClick(window, Qt::Key_Escape);
         });
@@ -316,9 +314,6 @@ TEST_F(DialogTransfer, StandardFileDialogsOfferTheKindsFilter)
         EXPECT_EQ(mode, row.mode);
         EXPECT_EQ(filters, row.filters);
         EXPECT_EQ(suffix, Qs(row.suffix));
-        if (row.read) {
-            EXPECT_TRUE(confirmsOverwrite) << "Save As asks before replacing a file";
-        }
     }
     EXPECT_TRUE(Requests().empty()) << "nothing is asked of the controller";
 }
@@ -381,6 +376,30 @@ TEST_F(DialogTransfer, SaveAsAsksBeforeReplacingTheFileThatWillBeWritten)
                   row.replaced ? CrLfText(ProgramLines(2)) : std::string("old"));
         EXPECT_FALSE(std::filesystem::exists(PathOf("prog1")));
     }
+}
+
+// A typed name with a dot of its own gets the extension all the same; the
+// question is about that file, and No leaves it alone.
+TEST_F(DialogTransfer, SaveAsAsksAboutTheFileReadWritesWhateverTheNameLooksLike)
+{
+    Dialog().SetFileChooser({});
+    Choose("Параметры", "");
+    const std::string existing = PathOf("a.v2.paramVem730");
+    WriteWholeFile(existing, "old");
+    ModalCatcher catcher([&](QWidget* window) {
+        if (auto* files = qobject_cast<QFileDialog*>(window)) {
+            files->selectFile(QString::fromStdString(PathOf("a.v2")));
+            QTest::keyClick(files, Qt::Key_Return);
+        } else if (auto* box = qobject_cast<QMessageBox*>(window)) {
+            QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+        }
+    });
+    Click(ReadButton());
+    ASSERT_EQ(catcher.Seen().size(), 2u);
+    EXPECT_EQ(catcher.Seen()[1].text, Qs("a.v2.paramVem730 уже существует.\nЗаменить его?"));
+    EXPECT_EQ(ReadWholeFile(existing), "old");
+    EXPECT_FALSE(std::filesystem::exists(PathOf("a.v2")));
+    EXPECT_TRUE(Requests().empty()) << "nothing is asked of the controller";
 }
 
 // The file dialogs start in the user's documents folder, then in the folder

@@ -66,17 +66,40 @@ TEST_F(PortOpenCauses, NoPermissionNamesTheDialoutGroupAndHowToJoinIt)
     EXPECT_EQ(PortOpenCause(pty.SlavePath(), error), "Нет прав на доступ к " + pty.SlavePath() + DIALOUT_CAUSE);
 }
 
+// The holder is a process of its own: this one holds the line's other end,
+// as a controller would, and is never named.
 TEST_F(PortOpenCauses, BusyNamesTheProcessThatHoldsThePort)
 {
     PtyPair pty;
-    CComPort holder;
-    ASSERT_TRUE(holder.Open(pty.SlavePath().c_str(), BAUD, TIMEOUT_MS));
+    int opened[2];
+    int release[2];
+    ASSERT_EQ(::pipe(opened), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        // Only the port: the line's other end stays with the test.
+        ::close(pty.MasterFd());
+        CComPort port;
+        const char done = port.Open(pty.SlavePath().c_str(), BAUD, TIMEOUT_MS) ? 1 : 0;
+        char ignored = 0;
+        if (::write(opened[1], &done, 1) != 1 || ::read(release[0], &ignored, 1) < 0)
+            ::_exit(1);
+        ::_exit(0);
+    }
+    char done = 0;
+    ASSERT_EQ(::read(opened[0], &done, 1), 1);
+    ASSERT_EQ(done, 1);
     CComPort second;
-    ASSERT_FALSE(second.Open(pty.SlavePath().c_str(), BAUD, TIMEOUT_MS));
-    ASSERT_EQ(second.LastOpenError(), EBUSY);
+    EXPECT_FALSE(second.Open(pty.SlavePath().c_str(), BAUD, TIMEOUT_MS));
+    EXPECT_EQ(second.LastOpenError(), EBUSY);
     EXPECT_EQ(PortOpenCause(pty.SlavePath(), EBUSY),
               pty.SlavePath() + " занят. Его держит открытым: " + OwnCommand() + " (PID " +
-                  std::to_string(::getpid()) + "). Закройте эту программу и выберите порт снова.");
+                  std::to_string(holder) + "). Закройте эту программу и выберите порт снова.");
+    ASSERT_EQ(::write(release[1], "x", 1), 1);
+    ::waitpid(holder, nullptr, 0);
+    for (const int fd : {opened[0], opened[1], release[0], release[1]})
+        ::close(fd);
 }
 
 TEST_F(PortOpenCauses, BusyWithNoHolderInSightSaysSo)

@@ -104,10 +104,12 @@ TEST_F(SerialDevices, AMapTargetIsTheStableNameOfWhatWasTyped)
         {"device without by-id keeps its node", "ttyUSB10", "/dev/ttyUSB10"},
         {"a node of another number", "ttyUSB1", std::nullopt},
         {"nothing there", "/nonexistent/ttyUSB0", std::nullopt},
-        {"another existing path is taken as it is", "/tmp", "/tmp"},
+        {"an existing path that is no serial line", "/tmp", std::nullopt},
     };
-    for (const TargetRow& row : rows)
-        EXPECT_EQ(MapTargetFor(row.typed, devices), row.expected) << row.name << ": " << row.typed;
+    for (const TargetRow& row : rows) {
+        std::string refusal;
+        EXPECT_EQ(MapTargetFor(row.typed, devices, refusal), row.expected) << row.name << ": " << row.typed;
+    }
 }
 
 } // namespace

@@ -223,4 +223,36 @@ TEST_F(SimulatorFaultTest, CorruptStoresOneByteFlippedAndAnswersAsUsual)
     EXPECT_EQ(stored, sent);
 }
 
+// A fault touches only the requests it names, and a refused write is one
+// the controller did not store.
+TEST_F(SimulatorFaultTest, FaultsTouchOnlyTheirTargets)
+{
+    Start();
+    Reset();
+    constexpr std::uint16_t PROGRAM_2 = 0x0103;
+    const auto blocks = [this](std::uint16_t file) {
+        Bytes all;
+        for (std::uint16_t record = 0; record < 15; record += BLOCK_FRAMES) {
+            Bytes block(160);
+            EXPECT_TRUE(m_link->ReadRecord(UNIT, file, record, BLOCK_FRAMES, block));
+            all.insert(all.end(), block.begin(), block.end());
+        }
+        return all;
+    };
+    const Bytes program1 = blocks(PROGRAM_1);
+    const Bytes program2 = blocks(PROGRAM_2);
+
+    m_sim->AddFault(*ParseFaultRule("exception:block-write"));
+    EXPECT_FALSE(m_link->WriteRecord(UNIT, PROGRAM_1, 0, SlotsOf(NumberedProgram(5), 5)));
+    EXPECT_FALSE(m_link->LastWriteUnanswered()) << "a refusal is an answer";
+    m_sim->ClearFaults();
+    Reset();
+    EXPECT_EQ(blocks(PROGRAM_1), program1) << "the refused write was stored";
+
+    m_sim->AddFault(*ParseFaultRule("corrupt:block-write"));
+    EXPECT_EQ(blocks(PROGRAM_2), program2) << "a read was corrupted";
+    EXPECT_TRUE(m_link->WriteRecord(UNIT, PROGRAM_1, 0, SlotsOf(NumberedProgram(5), 5)));
+    EXPECT_EQ(blocks(PROGRAM_2), program2) << "another program was corrupted";
+}
+
 } // namespace

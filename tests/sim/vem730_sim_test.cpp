@@ -7,10 +7,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +23,7 @@
 
 #include "link/controller_link.h"
 #include "link/port_names.h"
+#include "link/port_open_cause.h"
 #include "sim/file_descriptor.h"
 #include "tests/support/temp_folder.h"
 
@@ -188,6 +191,58 @@ TEST_F(Vem730SimTest, PublishedPortAnswersAndGoesAwayOnSignal)
         EXPECT_EQ(sim.WaitForExit(), 0) << "signal " << sig;
         EXPECT_FALSE(fs::exists(fs::symlink_status(link))) << "signal " << sig;
     }
+}
+
+// A client that dies with the port open for exclusive use does not leave it
+// busy for everyone: the simulator notices and frees the terminal. Nor is
+// the simulator ever named as a program to close: it holds the line's other
+// end, as a controller would.
+TEST_F(Vem730SimTest, KilledClientLeavesThePortFreeAndTheSimulatorIsNoHolder)
+{
+    SimProcess sim({}, m_home.Path());
+    ASSERT_TRUE(sim.Started());
+    const std::optional<std::string> pty = sim.WaitForLine("pty ");
+    ASSERT_TRUE(pty) << sim.Stderr();
+
+    const pid_t client = ::fork();
+    ASSERT_GE(client, 0);
+    if (client == 0) {
+        const int fd = ::open(pty->c_str(), O_RDWR | O_NOCTTY);
+        if (fd < 0 || ::ioctl(fd, TIOCEXCL) != 0)
+            ::_exit(1);
+        ::raise(SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(client, &status, 0), client);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the client did not take the port";
+
+    // Tried by a user whom exclusive use keeps out, until a deadline: the
+    // simulator frees the port on a thread of its own. A refused open
+    // leaves nothing open, so the tries themselves do not count as clients.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "opening as another user needs root";
+    ASSERT_EQ(::chmod(pty->c_str(), 0666), 0);
+    constexpr uid_t NOBODY = 65534;
+    const auto openAsNobody = [&] {
+        const pid_t opener = ::fork();
+        if (opener == 0) {
+            if (::setresgid(NOBODY, NOBODY, NOBODY) != 0 || ::setresuid(NOBODY, NOBODY, NOBODY) != 0)
+                ::_exit(255);
+            const int fd = ::open(pty->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+            ::_exit(fd >= 0 ? 0 : errno);
+        }
+        int result = 0;
+        ::waitpid(opener, &result, 0);
+        return WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    };
+    const auto deadline = Clock::now() + START_WAIT;
+    int refused = EBUSY;
+    while ((refused = openAsNobody()) == EBUSY && Clock::now() < deadline)
+        ::poll(nullptr, 0, 10);
+    EXPECT_EQ(refused, 0) << "the port stays busy";
+
+    const std::string cause = PortOpenCause(*pty, EBUSY);
+    EXPECT_EQ(cause.find("vem730-sim"), std::string::npos) << cause;
 }
 
 TEST_F(Vem730SimTest, HelpAndUsageErrors)

@@ -204,19 +204,41 @@ TEST_F(FileSafety, LateReplyIsNotTakenByTheNextCommand)
     EXPECT_EQ(ReadWholeFile(PathOf("next.prgVem730")), CrLfText(lines));
 }
 
+struct HeldRow {
+    const char* name;
+    FaultMode fault;
+    std::uint32_t nth; // descriptor, delete, then the blocks
+    unsigned held;     // words the controller holds after it
+    const char* detail;
+};
+
 // After the delete, the controller holds only what was written; the detail
-// says how much.
+// says how much, and a block whose reply was lost counts as possibly
+// stored, not as lost.
 TEST_F(FileSafety, WriteFailedAfterTheDeleteSaysWhatTheControllerHolds)
 {
+    const HeldRow rows[] = {
+        {"the second block's reply spoilt", FaultMode::BadCrc, 4, 10,
+         "Прежняя подпрограмма в Вем-730 удалена; записано от 5 до 10 из 12 слов (ответ на последний блок "
+         "не получен): в контроллере неполная подпрограмма."},
+        {"the last block's reply spoilt", FaultMode::BadCrc, 5, 12,
+         "Прежняя подпрограмма в Вем-730 удалена; записано от 10 до 12 из 12 слов (ответ на последний блок "
+         "не получен): подпрограмма в контроллере может быть неполной."},
+        {"the second block refused", FaultMode::Exception, 4, 5,
+         "Прежняя подпрограмма в Вем-730 удалена; записано 5 из 12 слов: в контроллере неполная "
+         "подпрограмма."},
+    };
     const std::string source = PathOf("twelve.prgVem730");
     WriteWholeFile(source, CrLfText(ProgramLines(12)));
-    // Descriptor, delete, first block, second block.
-    m_sim->AddFault({FaultMode::BadCrc, FaultTarget::Nth, 4, 0});
-    EXPECT_EQ(Write(DataKind::Subprogram, "7", source), CommandResult::Failed);
-    EXPECT_EQ(m_ui.Shown(),
-              (std::vector<std::string>{Msg::SUBPROGRAM_WRITE_FAILED,
-                                        "Прежняя подпрограмма в Вем-730 удалена; записано 5 из 12 "
-                                        "слов: в контроллере неполная подпрограмма."}));
+    for (const HeldRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        ClearUi();
+        m_sim->ClearFaults();
+        m_sim->AddFault({row.fault, FaultTarget::Nth, row.nth, 0});
+        EXPECT_EQ(Write(DataKind::Subprogram, "7", source), CommandResult::Failed);
+        EXPECT_EQ(m_ui.Shown(), (std::vector<std::string>{Msg::SUBPROGRAM_WRITE_FAILED, row.detail}));
+        EXPECT_EQ(m_sim->ProgramSize({LinkFile::Subprogram, 7}), row.held);
+    }
 }
 
 } // namespace
