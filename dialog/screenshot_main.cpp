@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include <array>
 #include <cstdio>
@@ -59,8 +60,9 @@ int main(int argc, char** argv)
     dlg.SetFileChooser([&](FileDialogKind, const std::string&) { return source; });
 
     auto* kind = dlg.findChild<QComboBox*>(QStringLiteral("comboKind"));
-    kind->setCurrentIndex(kind->findText(QStringLiteral("Программа")));
-    dlg.OnKindSelChange();
+    const int program = kind->findText(QStringLiteral("Программа"));
+    kind->setCurrentIndex(program);
+    Q_EMIT kind->activated(program);
     dlg.findChild<QLineEdit*>(QStringLiteral("editNumber"))->setText(QStringLiteral("1"));
     dlg.show();
 
@@ -73,7 +75,7 @@ int main(int argc, char** argv)
             saved = dlg.grab().save(QString::fromLocal8Bit(argv[1]));
     });
     QObject::connect(&dlg, &CMFCVemSyncDlg::CommandFinished, &app, &QApplication::quit);
-    dlg.OnWriteClicked();
+    dlg.findChild<QPushButton*>(QStringLiteral("buttonWrite"))->click();
     app.exec();
     if (!saved) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
