@@ -106,11 +106,18 @@ std::string CLinkTracer::DecodeFailure(LinkFailure failure, std::span<const std:
 void CLinkTracer::RequestSent(std::span<const std::uint8_t> request)
 {
     m_request = DecodeRequest(request);
+    m_writing = request.size() > LinkFrame::FUNCTION_OFFSET &&
+                request[LinkFrame::FUNCTION_OFFSET] == LinkFrame::WRITE_FILE_RECORD;
     Emit(SENT, request, m_request);
 }
 
 void CLinkTracer::ReplyReceived(std::span<const std::uint8_t> reply)
 {
+    // A write's reply repeats the request: its byte count says nothing new.
+    if (m_writing) {
+        Emit(RECEIVED, reply, m_request + " → принято");
+        return;
+    }
     const std::size_t data =
         reply.size() > LinkFrame::BYTE_COUNT_OFFSET ? reply[LinkFrame::BYTE_COUNT_OFFSET] : 0;
     Emit(RECEIVED, reply, m_request + " → " + std::to_string(data) + " байт");

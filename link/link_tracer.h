@@ -23,6 +23,7 @@ struct TraceEntry {
 //   2026-12-08T07:52:01.123456 → 01 14 07 06 02 03 00 05 00 05 6C C4 | чтение: программа 3, номер записи 5, длина 5
 //   2026-12-08T07:52:01.175210 ← 01 14 A0 … | чтение: программа 3, номер записи 5, длина 5 → 160 байт
 //   2026-12-08T07:52:05.180002 ← | нет ответа за 4000 мс
+//   2026-12-08T07:52:05.260114 ← 01 15 A7 … | запись: программа 1, номер записи 5, длина 160 → принято
 //
 // Local time with microseconds; → from the PC, ← to it; the bytes in
 // upper-case hex; after the bar, the frame decoded. Each entry or line goes
@@ -52,4 +53,5 @@ private:
 
     EntrySink m_sink;
     std::string m_request; // the decoded request the next reply answers
+    bool m_writing = false; // and whether it was a write
 };

@@ -76,8 +76,11 @@ TEST(LinkTracer, EachLineHasTimeDirectionBytesAndMeaning)
     tracer.RequestSent(request);
     tracer.ReplyReceived(MakeReply(Bytes(160, 0x5A)));
     tracer.ReplyFailed(LinkFailure::NoReply, {}, 4000);
+    const Bytes write{0x01, 0x15, 0x09, 0x06, 0x00, 0x03, 0x00, 0x05, 0x00, 0x02, 0x11, 0x22, 0xAB, 0xCD};
+    tracer.RequestSent(write);
+    tracer.ReplyReceived(write);
 
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 5u);
     const std::regex time(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{6} )");
     for (const std::string& line : lines)
         EXPECT_TRUE(std::regex_search(line, time)) << line;
@@ -86,6 +89,8 @@ TEST(LinkTracer, EachLineHasTimeDirectionBytesAndMeaning)
     EXPECT_EQ(lines[1].substr(stamp, std::string("← 01 14 A0 5A 5A").size()), "← 01 14 A0 5A 5A");
     EXPECT_EQ(lines[1].substr(lines[1].find(" | ")), " | чтение: программа 3, номер записи 5, длина 5 → 160 байт");
     EXPECT_EQ(lines[2].substr(stamp), "← | нет ответа за 4000 мс");
+    // A write's reply repeats the request; it is told as taken, not by size.
+    EXPECT_EQ(lines[4].substr(lines[4].find(" | ")), " | запись: программа 1, номер записи 5, длина 2 → принято");
 }
 
 } // namespace
