@@ -27,7 +27,7 @@ inline constexpr const char* MENU_COMPARE = "Сравнить с файлом…
 // Where the menu is found: the tooltip of every spot of the window without
 // one of its own.
 inline constexpr const char* MENU_HINT =
-    "Правая кнопка мыши (или клавиша меню, Shift+F10) открывает меню: настройка портов, "
+    "Правая кнопка мыши на свободном месте окна (или Shift+F10) открывает меню: настройка портов, "
     "журнал обмена, проверка после записи, сравнение с файлом, сохранение и восстановление "
     "всего контроллера, о программе.";
 

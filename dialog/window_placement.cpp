@@ -67,18 +67,22 @@ void ShowBeside(QWidget& window, QWidget& anchor, int leastWidth)
 {
     const QRect available = AvailableNear(&anchor);
     const QMargins frame = FrameOf(&anchor);
+    const QSize wanted = FitSize(window.size(), available, frame);
     std::optional<WindowPlace> place =
-        PlaceBeside(window.size(), leastWidth, anchor.frameGeometry(), available, frame);
-    if (!place && anchor.frameGeometry().left() > available.left()) {
+        PlaceBeside(wanted, leastWidth, anchor.frameGeometry(), available, frame);
+    // Cramped beside a window in the middle of the screen: the anchor goes
+    // to the left edge, which leaves the most room on its right.
+    const bool cramped = !place || place->size.width() < wanted.width();
+    if (cramped && anchor.frameGeometry().left() > available.left()) {
         anchor.move(available.left(), anchor.frameGeometry().top());
-        place = PlaceBeside(window.size(), leastWidth, anchor.frameGeometry(), available, frame);
+        place = PlaceBeside(wanted, leastWidth, anchor.frameGeometry(), available, frame);
     }
     if (place) {
         window.resize(place->size);
         window.move(place->framePos);
     } else {
         // A screen too small for two windows side by side: the whole screen.
-        window.resize(FitSize(window.size(), available, frame));
+        window.resize(wanted);
         window.move(available.topLeft());
     }
     window.show();

@@ -34,6 +34,7 @@ QMargins FrameOf(const QWidget* shown);
 void FitIntoScreen(QWidget& window, const QWidget* near);
 
 // Opens `window` beside `anchor`, on the same screen and within it. When
-// neither side of the anchor has room for `leastWidth`, the anchor moves to
-// the screen's left edge to make it.
+// neither side of the anchor has room for the whole window, the anchor
+// moves to the screen's left edge to make room; a screen too small even then
+// for `leastWidth` beside the anchor gets the window over all of it.
 void ShowBeside(QWidget& window, QWidget& anchor, int leastWidth);
