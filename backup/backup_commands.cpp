@@ -1,3 +1,4 @@
+// CBackupCommands: the whole controller read into a backup folder and written back.
 #include "backup/backup_commands.h"
 
 #include <algorithm>
@@ -6,6 +7,9 @@
 
 #include "backup/backup_messages.h"
 #include "backup/backup_writer.h"
+#include "codec/hex_text.h"
+#include "platform/clock_text.h"
+#include "transfer/transfer_rules.h"
 #include "backup/job_progress.h"
 #include "transfer/messages.h"
 #include "link/read_back.h"
@@ -27,12 +31,6 @@ constexpr const char* NOTHING_WRITTEN = "Ничего не записано в �
 // of slots past those 8000 bytes are never written and read as zeros.
 constexpr std::size_t IMAGE_FILL_BYTES = 8000;
 constexpr std::uint8_t IMAGE_FILL = 0xFF;
-constexpr std::int32_t IMAGE_KIND = 3;
-
-LinkFile LinkFileOf(Kind kind)
-{
-    return kind == Kind::Program ? LinkFile::Program : LinkFile::Subprogram;
-}
 
 std::uint16_t FileNumberOf(const BackupItemId& id)
 {
@@ -46,27 +44,7 @@ std::string RestoreFailureDetail(const BackupItemId& id)
 
 std::string HexOf(const ControllerInfo& info)
 {
-    static constexpr char DIGITS[] = "0123456789ABCDEF";
-    std::string hex;
-    for (const std::uint8_t b : info.bytes) {
-        hex += DIGITS[b >> 4];
-        hex += DIGITS[b & 0x0F];
-    }
-    return hex;
-}
-
-std::string UtcNow()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &now);
-#else
-    gmtime_r(&now, &utc);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
+    return HexBytes(info.bytes, "");
 }
 
 std::string Duration(Clock::duration elapsed)
@@ -197,7 +175,7 @@ std::optional<LoadedBackup> LoadBackup(const std::string& folder, ITransferUi& u
 
 std::vector<std::uint8_t> WritePaddingSlot(unsigned slot, std::size_t frameSize)
 {
-    CProgramImage image(IMAGE_KIND, {}, {}, 0, 0);
+    CProgramImage image(PROGRAM_IMAGE_KIND, {}, {}, 0, 0);
     image.ResetCurrentFrame();
     std::vector<std::uint8_t> bytes(SLOT_SIZE, 0);
     std::copy(image.m_currentFrame.bytes.begin(), image.m_currentFrame.bytes.end(), bytes.begin());
@@ -264,7 +242,7 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
         return FailOnClosedPort(m_ui, m_link);
     const Clock::time_point start = Clock::now();
     BackupManifest manifest;
-    manifest.time = UtcNow();
+    manifest.time = UtcTimestamp();
     if (!ReadDescriptor())
         return CommandResult::Failed;
     manifest.descriptor = m_info;
@@ -350,7 +328,7 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
                  std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     staged.Commit();
 
-    const unsigned empty = BACKUP_PROGRAMS + BACKUP_SUBPROGRAMS - programs - subprograms;
+    const unsigned empty = PROGRAM_COUNT + SUBPROGRAM_COUNT - programs - subprograms;
     m_ui.ShowInformation(BackupMsg::BACKUP_DONE,
                          "Сохранено: " + Tally(true, programs, subprograms, words) +
                              "; пустых программ и подпрограмм: " + std::to_string(empty) +

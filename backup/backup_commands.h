@@ -1,3 +1,4 @@
+// CBackupCommands: whole-controller backup and restore, and the restore's options.
 #pragma once
 
 #include <optional>

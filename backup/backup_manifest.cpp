@@ -1,4 +1,7 @@
+// The backup manifest written and read line by line, and the names of a backup's files.
 #include "backup/backup_manifest.h"
+
+#include "codec/hex_text.h"
 
 #include <cstdio>
 #include <sstream>
@@ -24,13 +27,7 @@ const char* KindWord(BackupItemId::Kind kind)
 
 std::string Hex(const ControllerInfo& info)
 {
-    std::string hex;
-    char pair[3];
-    for (const std::uint8_t b : info.bytes) {
-        std::snprintf(pair, sizeof pair, "%02X", b);
-        hex += pair;
-    }
-    return hex;
+    return HexBytes(info.bytes, "");
 }
 
 bool IsShaHex(const std::string& text)
@@ -68,9 +65,9 @@ std::string NumberedName(const BackupItemId& id, const char* extension)
 std::vector<BackupItemId> AllBackupItems()
 {
     std::vector<BackupItemId> items{{BackupItemId::Kind::Parameters, 0}};
-    for (unsigned n = 1; n <= BACKUP_PROGRAMS; ++n)
+    for (unsigned n = 1; n <= PROGRAM_COUNT; ++n)
         items.push_back({BackupItemId::Kind::Program, n});
-    for (unsigned n = 1; n <= BACKUP_SUBPROGRAMS; ++n)
+    for (unsigned n = 1; n <= SUBPROGRAM_COUNT; ++n)
         items.push_back({BackupItemId::Kind::Subprogram, n});
     return items;
 }

@@ -1,3 +1,4 @@
+// The backup manifest: what a backup folder holds of each item, with checksums.
 #pragma once
 
 #include <cstddef>
@@ -6,18 +7,16 @@
 #include <vector>
 
 #include "link/controller_info.h"
+#include "link/data_kind.h"
 
 // One data item of the controller, as a backup names it.
 struct BackupItemId {
-    enum class Kind { Parameters, Program, Subprogram };
+    using Kind = DataKind;
     Kind kind = Kind::Parameters;
     unsigned number = 0; // 0 for the parameters
 
     friend bool operator==(const BackupItemId&, const BackupItemId&) = default;
 };
-
-inline constexpr unsigned BACKUP_PROGRAMS = 20;
-inline constexpr unsigned BACKUP_SUBPROGRAMS = 50;
 
 // What a backup holds of one item. The parameters are one file of `bytes`
 // bytes; a program or subprogram of `frames` frames has its frames file (the

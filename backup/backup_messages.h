@@ -1,3 +1,4 @@
+// The texts the user sees from a whole-controller backup and restore.
 #pragma once
 
 // The texts of the whole-controller backup and restore. A failure of one

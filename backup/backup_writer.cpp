@@ -1,30 +1,13 @@
+// CBackupWriter: a backup's files written on a thread of their own, away from the line.
 #include "backup/backup_writer.h"
 
 #include "transfer/messages.h"
 #include "platform/replacement_file.h"
 #include "backup/sha256.h"
-#include "transfer/transfer_commands.h"
+#include "transfer/program_text_conversion.h"
 #include "platform/binary_file.h"
 
 namespace {
-
-// Keeps the first warning an export shows, for the job's thread to show.
-class CCapturingUi : public ITransferUi {
-public:
-    std::optional<std::string> ChooseFile(FileDialogKind, const std::string&) override { return {}; }
-    using ITransferUi::ShowWarning;
-    void ShowWarning(const std::string& text, const std::string& detail) override
-    {
-        if (!warning)
-            warning = CBackupWriter::Failure{text, detail};
-    }
-    void ShowInformation(const std::string&, const std::string&) override {}
-    bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    void SetProgressRange(int, int) override {}
-    void SetProgressPos(int) override {}
-
-    std::optional<CBackupWriter::Failure> warning;
-};
 
 constexpr const char* EARLIER_KEPT = "Прежняя копия в папке не изменена.";
 
@@ -126,12 +109,11 @@ std::optional<CBackupWriter::Failure> CBackupWriter::Write(BackupEntry& entry,
 
         // The frames file is an image file as the Read command writes it.
         entry.textFile = TextFileName(entry.id);
-        CCapturingUi ui;
         CReplacementFile target;
         if (!target.Begin(m_folder + "/" + entry.textFile))
             return Failure{FileErrorMessage(target.LastError()), BackupFailureDetail(entry.id)};
-        if (!ExportProgramText(path, target, ui)) {
-            Failure failure = ui.warning.value_or(Failure{Msg::DECODE_FAILED, {}});
+        if (const std::optional<TransferFailure> exported = ExportProgramText(path, target)) {
+            Failure failure{FailureMessage(*exported), exported->detail};
             failure.detail += (failure.detail.empty() ? "" : "\n") + BackupFailureDetail(entry.id);
             return failure;
         }

@@ -1,3 +1,4 @@
+// A backup's files written and read, and the writer thread that spares the line the disk.
 #pragma once
 
 #include <condition_variable>

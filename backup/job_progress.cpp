@@ -1,3 +1,4 @@
+// CJobProgress: many items' block sequences laid end to end on one progress bar.
 #include "backup/job_progress.h"
 
 #include <algorithm>

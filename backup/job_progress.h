@@ -1,3 +1,4 @@
+// CJobProgress: the progress of a job of many items shown as one bar.
 #pragma once
 
 #include "link/link_transactions.h"

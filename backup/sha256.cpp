@@ -1,4 +1,7 @@
+// SHA-256 over a byte string, for the checksums of a backup's files.
 #include "backup/sha256.h"
+
+#include "codec/hex_text.h"
 
 #include <vector>
 
@@ -83,11 +86,5 @@ Sha256Digest Sha256(std::span<const std::uint8_t> bytes)
 
 std::string Sha256Hex(std::span<const std::uint8_t> bytes)
 {
-    static constexpr char DIGITS[] = "0123456789abcdef";
-    std::string hex;
-    for (const std::uint8_t b : Sha256(bytes)) {
-        hex += DIGITS[b >> 4];
-        hex += DIGITS[b & 0x0F];
-    }
-    return hex;
+    return HexDigest(Sha256(bytes));
 }

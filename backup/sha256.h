@@ -1,3 +1,4 @@
+// SHA-256 of a byte string, as the backup manifest records it for each file.
 #pragma once
 
 #include <array>

@@ -24,7 +24,6 @@ constexpr std::uint16_t SUBPROGRAM_FRAMES = 100;
 
 class CSilentUi : public ITransferUi {
 public:
-    std::optional<std::string> ChooseFile(FileDialogKind, const std::string&) override { return {}; }
     using ITransferUi::ShowWarning;
     void ShowWarning(const std::string& text, const std::string& detail) override
     {

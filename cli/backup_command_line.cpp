@@ -1,3 +1,4 @@
+// The arguments of vemsync backup and restore read, their item lists, and their help.
 #include "cli/backup_command_line.h"
 
 #include <algorithm>
@@ -53,9 +54,9 @@ std::optional<std::vector<BackupItemId>> ParseItemList(const std::string& text, 
         std::optional<unsigned> n;
         if (kind == "params" && colon == std::string::npos) {
             id = {BackupItemId::Kind::Parameters, 0};
-        } else if (kind == "program" && (n = ItemNumber(number, BACKUP_PROGRAMS))) {
+        } else if (kind == "program" && (n = ItemNumber(number, PROGRAM_COUNT))) {
             id = {BackupItemId::Kind::Program, *n};
-        } else if (kind == "subprogram" && (n = ItemNumber(number, BACKUP_SUBPROGRAMS))) {
+        } else if (kind == "subprogram" && (n = ItemNumber(number, SUBPROGRAM_COUNT))) {
             id = {BackupItemId::Kind::Subprogram, *n};
         } else {
             error = "--only: \"" + word +

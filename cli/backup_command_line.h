@@ -1,3 +1,4 @@
+// BackupRequest: what vemsync backup and restore are asked to do, read from the arguments.
 #pragma once
 
 #include <optional>

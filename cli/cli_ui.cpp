@@ -1,3 +1,4 @@
+// CCliUi: messages and questions on standard error, a progress bar on a terminal.
 #include "cli/cli_ui.h"
 
 #include <algorithm>
@@ -7,19 +8,13 @@ namespace {
 constexpr int BAR_WIDTH = 30;
 }
 
-CCliUi::CCliUi(std::string file, std::FILE* err, bool showProgress)
-    : m_file(std::move(file)), m_err(err), m_showProgress(showProgress)
+CCliUi::CCliUi(std::FILE* err, bool showProgress) : m_err(err), m_showProgress(showProgress)
 {
 }
 
 CCliUi::~CCliUi()
 {
     EndProgressLine();
-}
-
-std::optional<std::string> CCliUi::ChooseFile(FileDialogKind, const std::string&)
-{
-    return m_file;
 }
 
 void CCliUi::ShowWarning(const std::string& text, const std::string& detail)

@@ -1,20 +1,18 @@
+// CCliUi: the command line's side of a transfer, in place of the dialog.
 #pragma once
 
 #include <cstdio>
-#include <optional>
 #include <string>
 
 #include "transfer/transfer_ui.h"
 
-// The command line's side of a transfer: the file named on the command line
-// stands in for the file dialog, messages go to standard error, and a
-// progress bar is drawn there only when it is a terminal.
+// The command line's side of a transfer: messages go to standard error, and
+// a progress bar is drawn there only when it is a terminal.
 class CCliUi : public ITransferUi {
 public:
-    CCliUi(std::string file, std::FILE* err, bool showProgress);
+    CCliUi(std::FILE* err, bool showProgress);
     ~CCliUi() override;
 
-    std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override;
     using ITransferUi::ShowWarning;
     void ShowWarning(const std::string& text, const std::string& detail) override;
     void ShowInformation(const std::string& text, const std::string& detail) override;
@@ -29,7 +27,6 @@ private:
     void DrawProgress();
     void EndProgressLine();
 
-    std::string m_file;
     std::FILE* m_err;
     bool m_showProgress;
     bool m_answer = false;

@@ -1,3 +1,4 @@
+// vemsync's arguments read into a CliRequest, and the help text of each command.
 #include "cli/command_line.h"
 
 #include <algorithm>

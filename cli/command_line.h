@@ -1,15 +1,18 @@
+// CliRequest: what the command line asks of vemsync, and the help for it.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "link/data_kind.h"
+
 // What the command line asks of vemsync.
 struct CliRequest {
     enum class Action {
         Help, Read, Write, Check, Import, Export, Compare, Ports, MapPort, UnmapPort
     };
-    enum class Kind { Parameters, Program, Subprogram };
+    using Kind = DataKind;
 
     Action action = Action::Help;
     Kind kind = Kind::Parameters;

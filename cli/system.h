@@ -1,3 +1,4 @@
+// What vemsync needs from the operating system: arguments, console and terminal.
 #pragma once
 
 #include <cstdio>
@@ -14,6 +15,9 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // Makes the console show the program's UTF-8 texts; on Windows it switches
 // the console's output code page for the life of the process.
 void PrepareConsole();
+
+// Opens a file for appending by its UTF-8 name; nothing when it cannot.
+std::FILE* OpenForAppend(const std::string& path);
 
 // Whether the stream is an interactive terminal or console.
 bool IsTerminal(std::FILE* stream);

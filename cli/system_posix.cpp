@@ -1,3 +1,4 @@
+// vemsync's arguments and terminal on POSIX, where UTF-8 needs no conversion.
 #include "cli/system.h"
 
 #include <unistd.h>
@@ -12,4 +13,9 @@ void PrepareConsole() {}
 bool IsTerminal(std::FILE* stream)
 {
     return ::isatty(::fileno(stream)) == 1;
+}
+
+std::FILE* OpenForAppend(const std::string& path)
+{
+    return std::fopen(path.c_str(), "a");
 }

@@ -1,3 +1,4 @@
+// vemsync's arguments from UTF-16 and the console switched to UTF-8 on Windows.
 #include "cli/system.h"
 
 #include <cstdlib>
@@ -45,4 +46,10 @@ bool IsTerminal(std::FILE* stream)
     DWORD mode = 0;
     const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
     return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
+}
+
+std::FILE* OpenForAppend(const std::string& path)
+{
+    // The narrow name would be read in the ANSI code page.
+    return ::_wfopen(WideOf(path).c_str(), L"a");
 }

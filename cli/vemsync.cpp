@@ -11,49 +11,25 @@
 #include <vector>
 
 #include "backup/backup_commands.h"
-#include "transfer/failure_detail.h"
-#include "transfer/messages.h"
-#include "platform/replacement_file.h"
-#include "transfer/rewrite_report.h"
-#include "transfer/transfer_commands.h"
 #include "cli/backup_command_line.h"
 #include "cli/cli_ui.h"
 #include "cli/command_line.h"
+#include "cli/exit_code.h"
+#include "cli/port_commands.h"
 #include "cli/system.h"
-#include "platform/binary_file.h"
-#include "platform/private_temp_file.h"
-#include "platform/temp_registry.h"
 #include "link/controller_link.h"
 #include "link/link_tracer.h"
-#ifdef _WIN32
-#include "platform/win32_text.h"
-#else
-#include "link/port_map.h"
-#include "link/serial_devices.h"
-#endif
+#include "platform/binary_file.h"
+#include "platform/temp_registry.h"
+#include "transfer/program_text_conversion.h"
+#include "transfer/rewrite_report.h"
+#include "transfer/transfer_commands.h"
+#include "transfer/transfer_rules.h"
 
 namespace {
 
-constexpr int EXIT_OK = 0;
-constexpr int EXIT_FAILED = 1;
-constexpr int EXIT_USAGE = 2;
-constexpr int EXIT_DIFFERS = 3;
-
 constexpr std::uint16_t BAUD_RATE = 38400;
 constexpr std::uint16_t TIMEOUT_MS = 100;
-
-DataKind DataKindOf(CliRequest::Kind kind)
-{
-    switch (kind) {
-    case CliRequest::Kind::Parameters:
-        return DataKind::Parameters;
-    case CliRequest::Kind::Subprogram:
-        return DataKind::Subprogram;
-    case CliRequest::Kind::Program:
-        break;
-    }
-    return DataKind::Program;
-}
 
 int ExitFor(CommandResult result)
 {
@@ -72,11 +48,7 @@ class CTraceFile {
 public:
     bool Open(const std::string& path)
     {
-#ifdef _WIN32
-        m_file.reset(::_wfopen(WideOf(path).c_str(), L"a")); // the narrow name is the ANSI code page
-#else
-        m_file.reset(std::fopen(path.c_str(), "a"));
-#endif
+        m_file.reset(OpenForAppend(path));
         return m_file != nullptr;
     }
     ILinkObserver& Observer() { return m_tracer; }
@@ -91,7 +63,7 @@ private:
 
 int RunTransfer(const CliRequest& request)
 {
-    const DataKind kind = DataKindOf(request.kind);
+    const DataKind kind = request.kind;
     const bool read = request.action == CliRequest::Action::Read;
     if (read && request.noClobber && FileExists(ReadPathFor(kind, request.file))) {
         std::fprintf(stderr, "vemsync: %s exists; --no-clobber keeps it\n",
@@ -110,18 +82,18 @@ int RunTransfer(const CliRequest& request)
         link.SetObserver(&trace.Observer());
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
-    CCliUi ui(request.file, stderr, IsTerminal(stderr));
+    CCliUi ui(stderr, IsTerminal(stderr));
     ui.SetAnswer(request.acceptRewrites);
     CTransferCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
     commands.SetVerifyAfterWrite(request.verify);
 
     CommandResult result = CommandResult::Failed;
     if (read)
-        result = commands.Read(kind, request.number);
+        result = commands.Read(kind, request.number, request.file);
     else if (request.action == CliRequest::Action::Compare)
-        result = commands.Compare(kind, request.number);
+        result = commands.Compare(kind, request.number, request.file);
     else
-        result = commands.Write(kind, request.number);
+        result = commands.Write(kind, request.number, request.file);
     if (result == CommandResult::Cancelled)
         std::fprintf(stderr, "vemsync: nothing was written; --accept-rewrites writes the program "
                              "as listed\n");
@@ -131,72 +103,12 @@ int RunTransfer(const CliRequest& request)
     return ExitFor(result);
 }
 
-#ifdef _WIN32
-// COMn is the system's own port name there: nothing to list or to map.
-int RefusePortTools()
-{
-    std::fprintf(stderr, "vemsync: на Windows порты не назначаются: COMn — это сам порт системы.\n"
-                         "Какие COM-порты есть, показывает Диспетчер устройств (Порты COM и LPT).\n");
-    return EXIT_FAILED;
-}
-#else
-// The port names with what each reaches, then the devices found.
-int RunPorts()
-{
-    const std::vector<SerialDevice> devices = FindSerialDevices();
-    for (const PortTarget& target : ListPortTargets(devices))
-        std::printf("%-6s %s\n", target.name.c_str(), DescribeTarget(target).c_str());
-    std::printf("\nУстройства:%s\n", devices.empty() ? " не найдены" : "");
-    for (const SerialDevice& device : devices) {
-        std::printf("%s\n", DescribeDevice(device).c_str());
-        if (!device.byId.empty())
-            std::printf("    %s\n", device.byId.c_str());
-    }
-    return EXIT_OK;
-}
-
-// Changes the port folder, then shows what the port name reaches now.
-int RunPortChange(const CliRequest& request)
-{
-    const std::vector<SerialDevice> devices = FindSerialDevices();
-    std::string error;
-    if (request.action == CliRequest::Action::MapPort) {
-        const std::optional<std::string> target = MapTargetFor(request.device, devices);
-        if (!target) {
-            std::fprintf(stderr, "vemsync: устройство %s не найдено (vemsync ports покажет найденные)\n",
-                         request.device.c_str());
-            return EXIT_FAILED;
-        }
-        if (!MapPort(request.port, *target, error)) {
-            std::fprintf(stderr, "vemsync: %s\n", error.c_str());
-            return EXIT_FAILED;
-        }
-    } else if (!UnmapPort(request.port, error)) {
-        std::fprintf(stderr, "vemsync: %s\n", error.c_str());
-        return EXIT_FAILED;
-    }
-    for (const PortTarget& target : ListPortTargets(devices)) {
-        if (target.name == request.port)
-            std::printf("%-6s %s\n", target.name.c_str(), DescribeTarget(target).c_str());
-    }
-    return EXIT_OK;
-}
-#endif
-
-// The image of a check lives in a scratch file of its own and goes away.
 int RunCheck(const CliRequest& request)
 {
-    CPrivateTempFile image;
-    if (!image.Create()) {
-        std::fprintf(stderr, "vemsync: scratch file: %s\n", FileErrorMessage(image.LastError()).c_str());
-        return EXIT_FAILED;
-    }
-    CCliUi ui(request.file, stderr, false);
+    CCliUi ui(stderr, false);
     ui.SetAnswer(request.acceptRewrites);
     std::vector<LossyLine> lossy;
-    const std::optional<int> frames =
-        ImportProgramText(DataKindOf(request.kind), request.file, image.Path(), ui, &lossy);
-    image.Remove();
+    const std::optional<int> frames = CheckProgramFile(request.kind, request.file, lossy, ui);
     if (!frames)
         return EXIT_FAILED;
     if (!ConfirmLossyLines(lossy, ui)) {
@@ -205,50 +117,6 @@ int RunCheck(const CliRequest& request)
     }
     std::printf("%d\n", *frames);
     return EXIT_OK;
-}
-
-// The import writes its image under a temporary name beside IMAGE, so a
-// refused text leaves an existing IMAGE as it was.
-int RunImport(const CliRequest& request)
-{
-    CCliUi ui(request.file, stderr, false);
-    CReplacementFile target;
-    if (!target.Begin(request.image)) {
-        ui.ShowWarning(FileErrorMessage(target.LastError()),
-                       FileFailureDetail(target.LastError()));
-        return EXIT_FAILED;
-    }
-    if (!ImportProgramText(DataKindOf(request.kind), request.file, target.TempPath(), ui))
-        return EXIT_FAILED;
-    try {
-        CBinaryFile image;
-        if (!image.Open(target.TempPath(), CBinaryFile::Mode::WriteExisting))
-            throw FileException(image.LastError());
-        image.Sync();
-        image.Close();
-        target.Commit();
-    } catch (const FileException& e) {
-        const FileError error = target.AsTargetError(e.Error());
-        ui.ShowWarning(FileErrorMessage(error), FileFailureDetail(error));
-        return EXIT_FAILED;
-    }
-    return EXIT_OK;
-}
-
-int RunExport(const CliRequest& request)
-{
-    CCliUi ui(request.file, stderr, false);
-    CReplacementFile target;
-    if (!target.Begin(request.file)) {
-        ui.ShowWarning(Msg::CANNOT_OPEN_FILE, FileFailureDetail(target.LastError()));
-        return EXIT_FAILED;
-    }
-    try {
-        return ExportProgramText(request.image, target, ui) ? EXIT_OK : EXIT_FAILED;
-    } catch (const FileException& e) {
-        ui.ShowWarning(e.what(), FileFailureDetail(e.Error()));
-        return EXIT_FAILED;
-    }
 }
 
 // Whether both paths exist and are one file. Import and export replace their
@@ -271,22 +139,19 @@ int Run(const CliRequest& request)
         return RunTransfer(request);
     case CliRequest::Action::Check:
         return RunCheck(request);
-    case CliRequest::Action::Import:
-        return RunImport(request);
-    case CliRequest::Action::Export:
-        return RunExport(request);
-#ifdef _WIN32
-    case CliRequest::Action::Ports:
-    case CliRequest::Action::MapPort:
-    case CliRequest::Action::UnmapPort:
-        return RefusePortTools();
-#else
+    case CliRequest::Action::Import: {
+        CCliUi ui(stderr, false);
+        return ImportProgramFile(request.kind, request.file, request.image, ui) ? EXIT_OK : EXIT_FAILED;
+    }
+    case CliRequest::Action::Export: {
+        CCliUi ui(stderr, false);
+        return ExportProgramFile(request.image, request.file, ui) ? EXIT_OK : EXIT_FAILED;
+    }
     case CliRequest::Action::Ports:
         return RunPorts();
     case CliRequest::Action::MapPort:
     case CliRequest::Action::UnmapPort:
         return RunPortChange(request);
-#endif
     }
     return EXIT_USAGE;
 }
@@ -309,7 +174,7 @@ int RunBackupCommand(const std::vector<std::string>& args)
     CControllerLink link(BAUD_RATE, request->port.c_str(), TIMEOUT_MS);
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
-    CCliUi ui(request->folder, stderr, IsTerminal(stderr));
+    CCliUi ui(stderr, IsTerminal(stderr));
     CBackupCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
     CommandResult result;
     if (request->action == BackupRequest::Action::Backup) {

@@ -1,3 +1,4 @@
+// The axis tables and the choice of value codec for an axis slot.
 #include "codec/axis_format.h"
 
 #include "codec/translate.h"

@@ -1,3 +1,4 @@
+// Axis format tables: which value codec, with how many decimals, serves each axis.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// Little- and big-endian loads and stores, byte by byte, the same on any host.
 #pragma once
 
 #include <cstdint>

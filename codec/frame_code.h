@@ -1,3 +1,4 @@
+// Frame codes: what a program frame's code byte means, and the fixed G and M words.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// FormatFrame: a program frame written as its line of G-code.
 #include "codec/frame_format.h"
 
 #include <string_view>

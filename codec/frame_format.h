@@ -1,3 +1,4 @@
+// The frame formatter: a program frame as one line of G-code text.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// ParseLine and its word parsers: one line of G-code read into a program frame.
 #include "codec/line_parser.h"
 
 #include <array>

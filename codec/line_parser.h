@@ -1,3 +1,4 @@
+// The line parser: G-code text into frames, and what a line lost on the way.
 #pragma once
 
 #include <cstddef>

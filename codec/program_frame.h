@@ -1,3 +1,4 @@
+// ProgramFrame: the controller's 16-byte program word and its field accessors.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// CTextWriter: NUL-terminated text into a fixed buffer that can never overrun.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The value codecs: fixed-point coordinates and feeds to decimal text and back.
 #include "codec/translate.h"
 
 #include <algorithm>

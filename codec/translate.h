@@ -1,3 +1,4 @@
+// Value codecs: a frame's fixed-point coordinate or feed as decimal text and back.
 #pragma once
 
 #include <cstddef>

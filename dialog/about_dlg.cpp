@@ -1,3 +1,4 @@
+// CAboutDlg: the About box filled in from its form, at a fixed size.
 #include "dialog/about_dlg.h"
 
 #include "dialog/app_resources.h"

@@ -1,3 +1,4 @@
+// CAboutDlg: the About box with the icon, the name, the version and what it is for.
 #pragma once
 
 #include <QDialog>

@@ -1,3 +1,4 @@
+// The dialog application's link, controller descriptor and transfer buffer.
 #include "dialog/app_globals.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// The process-wide objects of the dialog application: link, descriptor and buffer.
 #pragma once
 
 #include <array>

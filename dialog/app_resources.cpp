@@ -1,3 +1,4 @@
+// The application's icon and texts from its resources, and Qt's Russian catalogue.
 #include "dialog/app_resources.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// The application icon, the About item's text, and Qt's own texts in Russian.
 #pragma once
 
 #include <QIcon>

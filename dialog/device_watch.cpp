@@ -1,3 +1,4 @@
+// CDeviceWatch: the udev monitor's socket watched in the window's event loop.
 #include "dialog/device_watch.h"
 
 #include <QSocketNotifier>

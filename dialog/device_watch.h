@@ -1,3 +1,4 @@
+// CDeviceWatch: tells a window when serial devices come or go.
 #pragma once
 
 #include <QObject>

@@ -1,3 +1,4 @@
+// CGuiThreadUi: a worker's calls carried to the window's thread through an eventfd.
 #include "dialog/gui_thread_ui.h"
 
 #include <QSocketNotifier>
@@ -75,13 +76,6 @@ void CGuiThreadUi::Serve()
     lock.unlock();
     if (through && m_finished)
         m_finished();
-}
-
-std::optional<std::string> CGuiThreadUi::ChooseFile(FileDialogKind kind, const std::string& filter)
-{
-    std::optional<std::string> chosen;
-    OnWindowThread([&] { chosen = m_target.ChooseFile(kind, filter); });
-    return chosen;
 }
 
 void CGuiThreadUi::ShowWarning(const std::string& text, const std::string& detail)

@@ -1,3 +1,4 @@
+// CGuiThreadUi: the user interface of a command that runs on a worker thread.
 #pragma once
 
 #include <QObject>
@@ -30,7 +31,6 @@ public:
     CGuiThreadUi(const CGuiThreadUi&) = delete;
     CGuiThreadUi& operator=(const CGuiThreadUi&) = delete;
 
-    std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override;
     using ITransferUi::ShowWarning;
     void ShowWarning(const std::string& text, const std::string& detail) override;
     void ShowInformation(const std::string& text, const std::string& detail) override;

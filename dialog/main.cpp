@@ -1,3 +1,4 @@
+// MFCVemSync: the dialog program, with interrupt clean-up installed first.
 #include "dialog/mfc_vem_sync_app.h"
 #include "platform/temp_registry.h"
 

@@ -1,3 +1,4 @@
+// CMFCVemSyncApp: the Qt application set up in Russian, running the main dialog.
 #include "dialog/mfc_vem_sync_app.h"
 
 #include "dialog/app_globals.h"

@@ -1,3 +1,4 @@
+// CMFCVemSyncApp: the application object that shows the main dialog modally.
 #pragma once
 
 #include <QApplication>

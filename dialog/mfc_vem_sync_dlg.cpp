@@ -1,4 +1,4 @@
-// The main window: the data kind, the program number, Read and Write, the bar and the port.
+// CMFCVemSyncDlg: the main window's controls, its commands on a worker, their messages.
 #include "dialog/mfc_vem_sync_dlg.h"
 
 #include <QAction>
@@ -276,29 +276,33 @@ void CMFCVemSyncDlg::OnPortSelChange(int index)
 
 void CMFCVemSyncDlg::OnReadClicked()
 {
-    RunOnSelection([this](DataKind kind, const std::string& number) {
-        return TransferEnd(m_commands.Read(kind, number), m_commands, false);
-    });
+    RunOnSelection(FileDialogKind::SaveAs,
+                   [this](DataKind kind, const std::string& number, const std::string& file) {
+                       return TransferEnd(m_commands.Read(kind, number, file), m_commands, false);
+                   });
 }
 
 void CMFCVemSyncDlg::OnWriteClicked()
 {
     const bool verified = m_verify->isChecked();
-    RunOnSelection([this, verified](DataKind kind, const std::string& number) {
-        return TransferEnd(m_commands.Write(kind, number), m_commands, verified);
+    RunOnSelection(FileDialogKind::Open, [this, verified](DataKind kind, const std::string& number,
+                                                          const std::string& file) {
+        return TransferEnd(m_commands.Write(kind, number, file), m_commands, verified);
     });
 }
 
 void CMFCVemSyncDlg::OnCompare()
 {
-    RunOnSelection([this](DataKind kind, const std::string& number) {
-        const CommandResult result = m_commands.Compare(kind, number);
-        return CommandEnd{result, result == CommandResult::Done ? DialogMsg::BAR_SAME
-                                                                : DialogMsg::BAR_DIFFERS};
-    });
+    RunOnSelection(FileDialogKind::Open,
+                   [this](DataKind kind, const std::string& number, const std::string& file) {
+                       const CommandResult result = m_commands.Compare(kind, number, file);
+                       return CommandEnd{result, result == CommandResult::Done
+                                                     ? DialogMsg::BAR_SAME
+                                                     : DialogMsg::BAR_DIFFERS};
+                   });
 }
 
-void CMFCVemSyncDlg::RunOnSelection(SelectionCommand command)
+void CMFCVemSyncDlg::RunOnSelection(FileDialogKind fileKind, SelectionCommand command)
 {
     if (m_busy)
         return;
@@ -306,10 +310,18 @@ void CMFCVemSyncDlg::RunOnSelection(SelectionCommand command)
     const std::optional<DataKind> kind = SelectedKind();
     if (!kind)
         return;
-    RunCommand([command = std::move(command), kind = *kind,
-                number = m_editNumber->text().toStdString()](ITransferUi&) {
-        return command(kind, number);
-    });
+    // The port first, then the file, then the controller: a closed port is
+    // said before any file dialog opens.
+    std::string file;
+    if (m_link.IsOpen()) {
+        const char* filter = *kind == DataKind::Parameters ? Msg::PARAMETER_FILTER : Msg::PROGRAM_FILTER;
+        const std::optional<std::string> chosen = ChooseFile(fileKind, filter);
+        if (!chosen)
+            return;
+        file = *chosen;
+    }
+    RunCommand([command = std::move(command), kind = *kind, number = m_editNumber->text().toStdString(),
+                file = std::move(file)](ITransferUi&) { return command(kind, number, file); });
 }
 
 bool CMFCVemSyncDlg::RunCommand(Command command)
@@ -317,7 +329,6 @@ bool CMFCVemSyncDlg::RunCommand(Command command)
     if (m_busy)
         return false;
     m_busy = true;
-    m_refused = false;
     for (QAction* action : actions())
         action->setEnabled(false);
     // Every window's input passes here first; what is meant for this one is
@@ -349,7 +360,7 @@ void CMFCVemSyncDlg::ShowEnd(const CommandEnd& end)
 {
     QString text = QString::fromStdString(end.summary);
     const bool failed = end.result == CommandResult::Failed;
-    const bool refused = end.result == CommandResult::Cancelled && m_refused;
+    const bool refused = end.result == CommandResult::Cancelled;
     if (failed || refused) {
         text = Text(failed ? DialogMsg::BAR_FAILED : DialogMsg::BAR_REFUSED);
         m_progress->setValue(m_progress->minimum());
@@ -619,10 +630,7 @@ bool CMFCVemSyncDlg::AskYesNo(const std::string& question, const std::string& de
     box.setInformativeText(QString::fromStdString(detail));
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
-    const bool yes = box.exec() == QMessageBox::Yes;
-    if (!yes)
-        m_refused = true;
-    return yes;
+    return box.exec() == QMessageBox::Yes;
 }
 
 void CMFCVemSyncDlg::SetProgressRange(int low, int high)

@@ -1,4 +1,4 @@
-// The main window: the data kind, the program number, Read and Write, the bar and the port.
+// CMFCVemSyncDlg: the main window, from which the user runs every transfer.
 #pragma once
 
 #include <QDialog>
@@ -32,6 +32,11 @@ class CMFCVemSyncDlg;
 // the user chose and shows what the transfer commands report; the commands
 // do the work, on a worker thread, so that the window keeps repainting and
 // answering the window manager while the line is busy.
+enum class FileDialogKind {
+    SaveAs, // Read: the file the controller's data go to
+    Open,   // Write and Compare: the file sent or compared
+};
+
 class CMFCVemSyncDlg : public QDialog, public ITransferUi {
     Q_OBJECT
 
@@ -49,9 +54,9 @@ public:
     void SetFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
 
     // How a command ended, for the bar: a failure empties it and says so, a
-    // question answered No says the command was refused, and a success or
-    // a difference shows `summary` ("" leaves the bar as the command left
-    // it). A command left at its file dialog leaves the bar alone.
+    // question answered No empties it and says the command was refused, and
+    // a success or a difference shows `summary` ("" leaves the bar as the
+    // command left it). A file dialog left starts no command at all.
     struct CommandEnd {
         CommandResult result = CommandResult::Done;
         std::string summary;
@@ -66,7 +71,6 @@ public:
     bool RunCommand(Command command);
     bool IsBusy() const { return m_busy; }
 
-    std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override;
     using ITransferUi::ShowWarning;
     void ShowWarning(const std::string& text, const std::string& detail) override;
     void ShowInformation(const std::string& text, const std::string& detail) override;
@@ -124,9 +128,16 @@ private:
     std::optional<std::string> ChooseFolder(const char* title, bool creates);
     void RunOnChosenFolder(const char* title, bool creates,
                            std::function<CommandEnd(const std::string& folder)> job);
-    // Runs `command` on the kind and number chosen, on the worker.
-    using SelectionCommand = std::function<CommandEnd(DataKind kind, const std::string& number)>;
-    void RunOnSelection(SelectionCommand command);
+    // A command on the selected kind and number and the file chosen for it.
+    using SelectionCommand = std::function<CommandEnd(DataKind kind, const std::string& number,
+                                                      const std::string& file)>;
+    // With the port open, asks for the file of `fileKind` and runs `command`
+    // on the worker; with the port closed the command runs with no file and
+    // says so itself.
+    void RunOnSelection(FileDialogKind fileKind, SelectionCommand command);
+    // The chosen path, or nothing when the user cancelled. `filter` is in
+    // the form "Description (*.ext);;All Files (*)".
+    std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter);
     // Shows the menu at `where`, in global coordinates.
     void PopUpMenu(const QPoint& where);
     // Keeps a setting for the next run; says so when the file refuses it.
@@ -144,7 +155,6 @@ private:
     bool m_busy = false;
     std::thread m_worker;
     CommandEnd m_end;      // written by the worker, read after it has ended
-    bool m_refused = false; // a question of the running command was answered No
     QString m_lastFolder;  // of the last file chosen in this run
     // The port last chosen from the list, which the port field shows
     // whenever it is left.

@@ -1,3 +1,4 @@
+// CPortSetupDlg: the port table, the device table, and mapping a port to a device.
 #include "dialog/port_setup_dlg.h"
 
 #include <QHeaderView>

@@ -1,3 +1,4 @@
+// CPortSetupDlg: where the operator links a port name of the list to a serial device.
 #pragma once
 
 #include <QDialog>

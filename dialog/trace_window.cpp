@@ -1,4 +1,4 @@
-// The trace window: every request and reply of the line while it is open.
+// CTraceFeed and CTraceWindow: the link's trace carried to a window, a row per frame.
 #include "dialog/trace_window.h"
 
 #include <QAction>
@@ -8,7 +8,7 @@
 #include <QScrollBar>
 #include <QTreeWidgetItem>
 
-#include "link/line_text.h"
+#include "codec/hex_text.h"
 #include "ui_trace_window.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// The trace window: every request and reply of the line while it is open.
+// CTraceFeed and CTraceWindow: the link's trace carried to a window, a row per frame.
 #pragma once
 
 #include <QDialog>

@@ -1,3 +1,4 @@
+// LossyLine: one line of a program text the import did not take as written.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// CProgramImage's frames: reading, writing and chaining the slots of an image file.
 #include "image/program_image.h"
 
 #include <utility>

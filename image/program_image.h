@@ -1,3 +1,4 @@
+// CProgramImage: one program's image file, its 32-byte slots and its text conversions.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +30,9 @@ inline constexpr std::uint8_t FRAME_LAST = 2;
 inline constexpr std::uint8_t FRAME_FREE = 0xFF;
 
 inline constexpr std::uint16_t NO_LINK = 0xFFFF;
+
+// The kind every program image of this system is made with.
+inline constexpr std::int32_t PROGRAM_IMAGE_KIND = 3;
 
 // One program or subprogram during a transfer: its image file, the frame the
 // text is decoded from (m_currentFrame) and the frame a text line is parsed

@@ -1,3 +1,4 @@
+// CTextLineReader: a program text split into lines through a chunked read.
 #include "image/text_line_reader.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// CTextLineReader: a program text one physical line at a time, as the controller takes it.
 #pragma once
 
 #include <array>

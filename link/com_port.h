@@ -1,3 +1,4 @@
+// CComPort: the serial port, opened with the controller's line settings.
 #pragma once
 
 #include <cstdint>

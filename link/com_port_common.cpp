@@ -1,3 +1,4 @@
+// CComPort's accessors that are the same on every system.
 #include "link/com_port.h"
 
 int CComPort::LastOpenError() const

@@ -1,3 +1,4 @@
+// CComPort on POSIX: termios settings, exclusive open and timed reads.
 #include "link/com_port.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// CComPort on Windows: the COM port through Win32 handles, DCB and time-outs.
 #include "link/com_port.h"
 
 #include <algorithm>

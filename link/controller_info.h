@@ -1,3 +1,4 @@
+// The controller's file numbers on the link and its descriptor record.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// CControllerLink: one request, one checked reply, and the line drained after a failure.
 #include "link/controller_link.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CControllerLink: the master side of the link, reading and writing file records.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// Crc16: the link's CRC-16, computed bit by bit.
 #include "link/crc16.h"
 
 std::uint16_t Crc16(std::span<const std::uint8_t> bytes)

@@ -1,3 +1,4 @@
+// The link's CRC-16, returned byte-swapped as the frame builders store it.
 #pragma once
 
 #include <cstdint>

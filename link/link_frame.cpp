@@ -1,3 +1,4 @@
+// The link's request frames built, and its reply frames checked, with their CRC.
 #include "link/link_frame.h"
 
 #include <algorithm>

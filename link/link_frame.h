@@ -1,3 +1,4 @@
+// Frames of the controller link: read and write file record requests and replies.
 #pragma once
 
 #include <cstddef>

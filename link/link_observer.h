@@ -1,3 +1,4 @@
+// ILinkObserver: sees every frame the link sends and receives, and why one failed.
 #pragma once
 
 #include <cstdint>

@@ -1,12 +1,13 @@
-// The link's trace: what crossed the line, in the words of a person commissioning a cable.
+// CLinkTracer: each frame as a timestamped entry, its meaning decoded, and as a line.
 #include "link/link_tracer.h"
 
 #include <cstdio>
 #include <utility>
 
 #include "codec/byte_order.h"
+#include "codec/hex_text.h"
 #include "link/controller_info.h"
-#include "link/line_text.h"
+#include "platform/clock_text.h"
 #include "link/link_frame.h"
 
 namespace {
@@ -131,7 +132,7 @@ void CLinkTracer::ReplyFailed(LinkFailure failure, std::span<const std::uint8_t>
 
 void CLinkTracer::Emit(const char* direction, std::span<const std::uint8_t> bytes, std::string meaning)
 {
-    m_sink(TraceEntry{LineTimestamp(), direction, {bytes.begin(), bytes.end()}, std::move(meaning)});
+    m_sink(TraceEntry{LocalTimestamp(), direction, {bytes.begin(), bytes.end()}, std::move(meaning)});
 }
 
 std::string CLinkTracer::FormatLine(const TraceEntry& entry)

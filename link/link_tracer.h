@@ -1,4 +1,4 @@
-// The link's trace: what crossed the line, in the words of a person commissioning a cable.
+// CLinkTracer: the link's frames as entries and lines for a person commissioning a cable.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The link's transactions: descriptor, parameter blocks, program size and frame blocks.
 #include "link/link_transactions.h"
 
 #include <algorithm>

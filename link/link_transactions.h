@@ -1,3 +1,4 @@
+// The sequences of link transactions a command runs, block by block with progress.
 #pragma once
 
 #include <cstddef>

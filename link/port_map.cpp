@@ -1,3 +1,4 @@
+// The port list's names, the links in the port folder, and the devices they reach.
 #include "link/port_map.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// The port map: which device each port name of the list reaches, and how to change it.
 #pragma once
 
 #include <optional>

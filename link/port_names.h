@@ -1,3 +1,4 @@
+// Port names to device paths, and the per-user data and port folders.
 #pragma once
 
 #include <optional>

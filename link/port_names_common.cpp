@@ -1,3 +1,4 @@
+// ComNumber: the number of a "COMn" port name, the same on every system.
 #include "link/port_names.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// Port names on POSIX: the port folder's entries, else the fixed /dev/ttyS ports.
 #include "link/port_names.h"
 
 #include <cstdlib>

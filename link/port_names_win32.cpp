@@ -1,3 +1,4 @@
+// Port names on Windows: COMn is the device itself, the data folder under %APPDATA%.
 #include "link/port_names.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Why a port did not open, told in Russian, with the processes that hold it.
 #include "link/port_open_cause.h"
 
 #include <cerrno>

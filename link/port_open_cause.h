@@ -1,3 +1,4 @@
+// Why a port did not open, for the operator, and who holds it open.
 #pragma once
 
 #include <string>

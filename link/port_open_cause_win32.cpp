@@ -1,3 +1,4 @@
+// Why a port did not open on Windows, where nobody can be named as its holder.
 #include "link/port_open_cause.h"
 
 #include <cerrno>

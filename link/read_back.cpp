@@ -1,3 +1,4 @@
+// The controller's program or parameters read back and compared byte by byte.
 #include "link/read_back.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// ReadBack: what the controller holds, compared with what it should hold.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The serial devices found through udev, and the monitor of their coming and going.
 #include "link/serial_devices.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The serial devices present on this machine as udev knows them, and their changes.
 #pragma once
 
 #include <memory>

@@ -1,3 +1,4 @@
+// CBinaryFile: our own binary file, with a read-ahead cache and deferrable writes.
 #pragma once
 
 #include <cstddef>

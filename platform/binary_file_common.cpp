@@ -1,3 +1,4 @@
+// CBinaryFile's seek, read-ahead cache and deferred writes, shared by every system.
 #include "platform/binary_file.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CBinaryFile and the file queries on POSIX, through plain file descriptors.
 #include "platform/binary_file.h"
 
 #include <cerrno>

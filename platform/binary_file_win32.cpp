@@ -1,3 +1,4 @@
+// CBinaryFile and the file queries on Windows, through Win32 handles and UTF-16 paths.
 #include "platform/binary_file.h"
 
 #include <algorithm>

@@ -1,7 +1,10 @@
+// File errors: the system's error codes grouped into causes, and their messages.
 #include "platform/file_error.h"
 
 #include <cerrno>
 #include <utility>
+
+#include "platform/file_messages.h"
 
 FileErrorCause FileErrorCauseOf(int systemError)
 {
@@ -54,36 +57,36 @@ FileError NotRegularFileError(std::string path)
 
 std::string FileErrorMessage(const FileError& error)
 {
-    const char* pattern = "An unspecified error occurred while accessing %1.";
+    const char* pattern = FileMsg::GENERIC;
     switch (error.cause) {
     case FileErrorCause::Generic:
         break;
     case FileErrorCause::NotFound:
-        pattern = "%1 was not found.";
+        pattern = FileMsg::NOT_FOUND;
         break;
     case FileErrorCause::BadPath:
-        pattern = "%1 contains an invalid path.";
+        pattern = FileMsg::BAD_PATH;
         break;
     case FileErrorCause::TooManyOpenFiles:
-        pattern = "%1 could not be opened because there are too many open files.";
+        pattern = FileMsg::TOO_MANY_OPEN;
         break;
     case FileErrorCause::AccessDenied:
-        pattern = "Access to %1 was denied.";
+        pattern = FileMsg::ACCESS_DENIED;
         break;
     case FileErrorCause::HardwareIo:
-        pattern = "A hardware I/O error was reported while accessing %1.";
+        pattern = FileMsg::HARDWARE_IO;
         break;
     case FileErrorCause::DiskFull:
-        pattern = "Disk full while accessing %1.";
+        pattern = FileMsg::DISK_FULL;
         break;
     case FileErrorCause::EndOfFile:
-        pattern = "Attempted to access %1 past its end.";
+        pattern = FileMsg::END_OF_FILE;
         break;
     case FileErrorCause::InUse:
-        pattern = "Файл %1 открыт в другой программе. Закройте его там и повторите.";
+        pattern = FileMsg::IN_USE;
         break;
     case FileErrorCause::NotRegular:
-        pattern = "%1 is not a regular file.";
+        pattern = FileMsg::NOT_REGULAR;
         break;
     }
     std::string text = pattern;

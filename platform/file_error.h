@@ -1,3 +1,4 @@
+// FileError: why a file operation failed, grouped the way an operator can act on it.
 #pragma once
 
 #include <exception>
@@ -29,7 +30,7 @@ FileErrorCause FileErrorCauseOf(int systemError);
 FileError MakeFileError(int systemError, std::string path);
 FileError NotRegularFileError(std::string path);
 
-// The text shown to the user, for example "Disk full while accessing /a/b.".
+// The text shown to the user, for example "Нет места на диске для файла /a/b.".
 std::string FileErrorMessage(const FileError& error);
 
 // Thrown by the file layer when reading, writing, seeking or closing fails:

@@ -1,3 +1,4 @@
+// CPrivateTempFile: a scratch file nobody else can reach, removed when we are done.
 #pragma once
 
 #include <string>

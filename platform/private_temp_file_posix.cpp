@@ -1,3 +1,4 @@
+// CPrivateTempFile on POSIX: created new, owner-only, in the runtime or temporary folder.
 #include "platform/private_temp_file.h"
 
 #include <cerrno>

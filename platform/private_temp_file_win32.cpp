@@ -1,3 +1,4 @@
+// CPrivateTempFile on Windows: created new and unshared in the user's temporary folder.
 #include "platform/private_temp_file.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// CReplacementFile: a user's file replaced only once its new content is complete.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// CReplacementFile's staging write and its errors told in the target's name.
 #include "platform/replacement_file.h"
 
 #include "platform/binary_file.h"

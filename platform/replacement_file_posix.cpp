@@ -1,3 +1,4 @@
+// CReplacementFile on POSIX: rename beside the target, or copy over it, keeping its owner.
 #include "platform/replacement_file.h"
 
 #include "platform/binary_file.h"

@@ -1,3 +1,4 @@
+// CReplacementFile on Windows: staged beside the target, then swapped in by ReplaceFileW.
 #include "platform/replacement_file.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// CStagedFolder: a folder's new contents built beside it and put in its place as a whole.
 #pragma once
 
 #include <string>

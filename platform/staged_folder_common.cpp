@@ -1,3 +1,4 @@
+// CStagedFolder's start: the target checked for our mark, the staging folder made.
 #include "platform/staged_folder.h"
 
 #include <cerrno>

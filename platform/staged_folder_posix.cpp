@@ -1,3 +1,4 @@
+// CStagedFolder on POSIX: synced to disk, then exchanged with the target by rename.
 #include "platform/staged_folder.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// CStagedFolder on Windows: the old folder moved aside, the new one into its place.
 #include "platform/staged_folder.h"
 
 #include <cstdio>

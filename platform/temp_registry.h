@@ -1,3 +1,4 @@
+// The temporary files to remove, and the note to print, should a signal end the process.
 #pragma once
 
 #include <string_view>

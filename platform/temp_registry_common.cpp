@@ -1,3 +1,4 @@
+// The lock-free registry of temporary paths and the interrupt note.
 #include "platform/temp_registry.h"
 #include "platform/temp_registry_slots.h"
 

@@ -1,3 +1,4 @@
+// The POSIX signal handler that removes our temporary files and ends the process.
 #include "platform/temp_registry.h"
 #include "platform/temp_registry_slots.h"
 

@@ -1,3 +1,4 @@
+// What the interrupt handler may read of the temporary-file registry from a signal.
 #pragma once
 
 #include <string_view>

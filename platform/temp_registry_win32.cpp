@@ -1,3 +1,4 @@
+// The Windows console handler that removes our temporary files on Ctrl-C or close.
 #include "platform/temp_registry.h"
 #include "platform/temp_registry_slots.h"
 

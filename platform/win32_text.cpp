@@ -1,3 +1,4 @@
+// UTF-8 to UTF-16 and back, and Win32 error codes as errno values.
 #include "platform/win32_text.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// Windows only: UTF-8 texts converted to and from the system's UTF-16.
 #pragma once
 
 // Windows only: the program keeps every text, paths included, in UTF-8 and

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --preset release
 cmake --build build/release -j"$(nproc)" --target MFCVemSync vemsync vem730-sim
 
 # The simulator's store and its COM1 link live under build/demo, so an
@@ -22,8 +22,8 @@ start_simulator build/release "$demo/store" --log "$demo/line.log"
 echo "Transaction log: $demo/line.log"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    build/release/app/MFCVemSync
+    build/release/dialog/MFCVemSync
 else
     echo "No display: running the dialog under Xvfb"
-    xvfb-run -a build/release/app/MFCVemSync
+    xvfb-run -a build/release/dialog/MFCVemSync
 fi

@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
     xvfb xauth fonts-dejavu-core
     dpkg-dev file
+    pandoc lintian man-db
     libudev-dev umockdev libumockdev-dev
     qt6-translations-l10n
     g++-mingw-w64-x86-64-posix wine wine64 zip unzip

@@ -18,7 +18,7 @@ step "include rules"
 scripts/check-includes.sh
 
 step "normal build"
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --preset release
 cmake --build build/release -j"$jobs"
 step "normal tests"
 ctest --test-dir build/release --output-on-failure -j"$jobs"
@@ -28,14 +28,14 @@ step "windows build and tests under wine"
 scripts/windows-test.sh build/release
 
 step "sanitizer build"
-cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVEM_SANITIZE=ON
+cmake --preset asan
 cmake --build build/asan -j"$jobs"
 step "sanitizer tests"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build/asan --output-on-failure -j"$jobs"
 
 step "fuzz build"
-CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEM_FUZZ=ON
+cmake --preset fuzz
 cmake --build build/fuzz -j"$jobs"
 step "fuzzing, ${fuzz_seconds}s a target"
 scripts/fuzz.sh build/fuzz "$fuzz_seconds"

@@ -10,8 +10,7 @@ out=$root/build/windows
 build=$out/release-package
 triple=x86_64-w64-mingw32
 
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DVEM_GUI=OFF -DVEM_TESTS=OFF >/dev/null
+cmake --preset windows-package >/dev/null # into $build
 cmake --build "$build" --target vemsync -j"$(nproc)" >/dev/null
 version=$(grep -m1 -oP '^\s*VERSION \K[0-9.]+' CMakeLists.txt)
 

@@ -48,8 +48,8 @@ launcher=()
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S . -B "$out/release" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVEM_GUI=OFF -DGTest_DIR="$gtest/lib/cmake/GTest" "${launcher[@]}" >"$logs/configure.log"
+# The windows preset builds into $out/release and finds GoogleTest in $gtest.
+cmake --preset windows "${launcher[@]}" >"$logs/configure.log"
 # Test discovery runs the test programs under wine: the prefix must be up
 # before the build reaches them.
 sims=()

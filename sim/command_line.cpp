@@ -1,3 +1,4 @@
+// vem730-sim's arguments read into its options, with every value checked for range.
 #include "sim/command_line.h"
 
 #include <charconv>

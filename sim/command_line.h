@@ -1,3 +1,4 @@
+// The options of vem730-sim and the parser of its command line.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// CControllerModel: the simulated controller's memory, read and written by file record.
 #include "sim/controller_model.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CControllerModel: the controller's memory of descriptor, parameters and programs.
 #pragma once
 
 #include <array>
@@ -9,6 +10,7 @@
 
 #include "codec/program_frame.h"
 #include "link/controller_info.h"
+#include "link/data_kind.h"
 
 // One program or subprogram of the controller, numbered from 1.
 struct ProgramId {
@@ -29,8 +31,6 @@ public:
     static constexpr std::size_t SLOT_SIZE = 32;
     static constexpr std::uint16_t PROGRAM_SLOTS = 500;
     static constexpr std::uint16_t SUBPROGRAM_SLOTS = 100;
-    static constexpr unsigned PROGRAM_COUNT = 20;
-    static constexpr unsigned SUBPROGRAM_COUNT = 50;
 
     static constexpr std::uint8_t FRAME_MIDDLE = 0;
     static constexpr std::uint8_t FRAME_FIRST = 1;

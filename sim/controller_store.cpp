@@ -1,3 +1,4 @@
+// CControllerStore: the simulated memory loaded from, and saved to, its store folder.
 #include "sim/controller_store.h"
 
 #include "link/port_names.h"
@@ -33,9 +34,9 @@ std::vector<ChangedUnit> AllUnits()
     std::vector<ChangedUnit> units{{StoreUnit::Descriptor, {}},
                                    {StoreUnit::GeneralParams, {}},
                                    {StoreUnit::AxisParams, {}}};
-    for (unsigned n = 1; n <= CControllerModel::PROGRAM_COUNT; ++n)
+    for (unsigned n = 1; n <= PROGRAM_COUNT; ++n)
         units.push_back({StoreUnit::Program, {LinkFile::Program, n}});
-    for (unsigned n = 1; n <= CControllerModel::SUBPROGRAM_COUNT; ++n)
+    for (unsigned n = 1; n <= SUBPROGRAM_COUNT; ++n)
         units.push_back({StoreUnit::Program, {LinkFile::Subprogram, n}});
     return units;
 }

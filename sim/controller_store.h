@@ -1,3 +1,4 @@
+// CControllerStore: the simulated controller's memory on disk, one file per part.
 #pragma once
 
 #include <optional>

@@ -1,3 +1,4 @@
+// Fault rules read from and written as text, matched to requests, applied to replies.
 #include "sim/fault_rule.h"
 
 #include <algorithm>

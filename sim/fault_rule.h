@@ -1,3 +1,4 @@
+// FaultRule: a fault the simulator injects into its replies, and the requests it hits.
 #pragma once
 
 #include <cstddef>

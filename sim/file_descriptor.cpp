@@ -1,3 +1,4 @@
+// CFileDescriptor: the owned descriptor moved, reset and closed.
 #include "sim/file_descriptor.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// CFileDescriptor: owns one open file descriptor and closes it when it goes.
 #pragma once
 
 // Owns one open file descriptor and closes it when it goes.

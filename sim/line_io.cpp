@@ -1,3 +1,4 @@
+// CLineIo: polled reads and paced writes on the simulator's end of the line.
 #include "sim/line_io.h"
 
 #include <poll.h>

@@ -1,3 +1,4 @@
+// CLineIo: byte-level traffic on the simulator's end of the line, against deadlines.
 #pragma once
 
 #include <chrono>

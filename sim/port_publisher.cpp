@@ -1,3 +1,4 @@
+// CPortPublisher: the simulator's port link made in the port folder and taken away.
 #include "sim/port_publisher.h"
 
 #include <unistd.h>

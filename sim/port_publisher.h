@@ -1,3 +1,4 @@
+// CPortPublisher: the simulator's pty published under a port name in the port folder.
 #pragma once
 
 #include <string>

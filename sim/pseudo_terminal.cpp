@@ -1,3 +1,4 @@
+// CPseudoTerminal: the pty pair opened, its slave held and set raw at 38400 baud.
 #include "sim/pseudo_terminal.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// CPseudoTerminal: the simulator's end of the serial line, a pseudo-terminal.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// The simulated controller's request checks, its answers, and the replies built.
 #include "sim/request_handler.h"
 
 #include "link/crc16.h"

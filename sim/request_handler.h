@@ -1,3 +1,4 @@
+// The controller's side of the link: a request checked, answered and replied to.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The sample programs and parameter bytes a fresh simulated controller holds.
 #include "sim/sample_programs.h"
 
 #include "sim/controller_model.h"

@@ -1,3 +1,4 @@
+// What a fresh simulated controller holds, so a new user can read something at once.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The simulator's default descriptor, and the sizes asked for applied over a stored one.
 #include "sim/sim_options.h"
 
 ControllerInfo DescriptorOverrides::Apply(ControllerInfo base) const

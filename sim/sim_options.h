@@ -1,3 +1,4 @@
+// SimOptions: the simulator's store, descriptor sizes, faults, pacing and log.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// CSimulator: the request loop on its own thread, with store, faults and log.
 #include "sim/simulator.h"
 
 #include <sys/eventfd.h>

@@ -1,3 +1,4 @@
+// CSimulator: the simulated controller answering the link on a pseudo-terminal.
 #pragma once
 
 #include <chrono>

@@ -1,9 +1,11 @@
+// CTransactionLog: each request, reply and dropped byte appended to the log file.
 #include "sim/transaction_log.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "link/line_text.h"
+#include "codec/hex_text.h"
+#include "platform/clock_text.h"
 
 bool CTransactionLog::Open(const std::string& path, std::string& error)
 {
@@ -35,7 +37,7 @@ void CTransactionLog::Line(std::string_view tag, std::string_view text)
 {
     if (!m_file)
         return;
-    const std::string line = LineTimestamp() + ' ' + std::string(tag) + ' ' + std::string(text) + '\n';
+    const std::string line = LocalTimestamp() + ' ' + std::string(tag) + ' ' + std::string(text) + '\n';
     std::fwrite(line.data(), 1, line.size(), m_file.get());
     std::fflush(m_file.get());
 }

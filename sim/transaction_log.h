@@ -1,3 +1,4 @@
+// CTransactionLog: what crossed the simulator's line, one flushed line per event.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The second line under a warning: a file failure's cause and a write's partial state.
 #include "transfer/failure_detail.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// The second line under a warning: the cause, in terms the operator can act on.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The texts the user sees from Read, Write and Compare, the dialog and the CLI alike.
 #pragma once
 
 // The texts the user sees. They are the system's own and stay exactly as
@@ -37,6 +38,8 @@ inline constexpr const char* REWRITES_HEADER = "Эти строки будут �
 inline constexpr const char* DISABLED_LINE =
     "Слово отключено в контроллере («//») и не может быть записано обратно как отключённое. "
     "Уберите «//», чтобы включить его, или удалите строку.";
+// Opens the interrupt note of a write that a signal ended.
+inline constexpr const char* WRITE_INTERRUPTED = "Запись прервана. ";
 inline constexpr const char* VERIFY_DIFFERS = "Проверка после записи: данные в контроллере отличаются";
 inline constexpr const char* COMPARE_SAME = "Данные в контроллере совпадают с файлом";
 inline constexpr const char* COMPARE_DIFFERS = "Данные в контроллере отличаются от файла";

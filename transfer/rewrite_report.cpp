@@ -1,7 +1,9 @@
+// The lines not stored as written, described with their reasons and put to the user.
 #include "transfer/rewrite_report.h"
 
 #include <array>
 
+#include "codec/hex_text.h"
 #include "transfer/messages.h"
 
 namespace {
@@ -49,13 +51,7 @@ std::size_t Utf8Length(std::string_view text)
 
 std::string Hex(unsigned char byte)
 {
-    static constexpr char DIGITS[] = "0123456789ABCDEF";
-    return std::string("\\x") + DIGITS[byte >> 4] + DIGITS[byte & 0xF];
-}
-
-std::string Quoted(std::string_view text)
-{
-    return "«" + ShownText(text) + "»";
+    return "\\x" + HexByte(byte);
 }
 
 std::string DescribeLine(const LossyLine& line)
@@ -128,4 +124,9 @@ std::string DescribeLossyLines(const std::vector<LossyLine>& lines)
 bool ConfirmLossyLines(const std::vector<LossyLine>& lines, ITransferUi& ui)
 {
     return lines.empty() || ui.AskYesNo(Msg::ACCEPT_REWRITES, DescribeLossyLines(lines));
+}
+
+std::string Quoted(std::string_view text)
+{
+    return "«" + ShownText(text) + "»";
 }

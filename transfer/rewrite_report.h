@@ -1,3 +1,4 @@
+// The report and question on program lines the controller would not store as written.
 #pragma once
 
 #include <string>
@@ -22,6 +23,8 @@ bool ConfirmLossyLines(const std::vector<LossyLine>& lines, ITransferUi& ui);
 // A line's bytes fit to be shown: a NUL as "␀", other control bytes and
 // bytes that are not UTF-8 as \xNN.
 std::string ShownText(std::string_view text);
+// ShownText in the quotes every message uses: «G1».
+std::string Quoted(std::string_view text);
 
 // "строка", "строки" or "строк", as goes with n.
 const char* LinesWord(std::size_t n);

@@ -1,43 +1,27 @@
+// CTransferCommands: Read, Write and Compare, and the check after a write.
+
 #include "transfer/transfer_commands.h"
 
 #include <algorithm>
-#include <cctype>
-#include <filesystem>
-#include <functional>
 #include <utility>
 
-#include "transfer/failure_detail.h"
-#include "transfer/messages.h"
-#include "platform/replacement_file.h"
-#include "transfer/rewrite_report.h"
-#include "platform/binary_file.h"
-#include "platform/private_temp_file.h"
-#include "platform/temp_registry.h"
 #include "image/program_image.h"
 #include "link/controller_link.h"
 #include "link/link_frame.h"
 #include "link/port_open_cause.h"
+#include "link/read_back.h"
+#include "platform/binary_file.h"
+#include "platform/private_temp_file.h"
+#include "platform/replacement_file.h"
+#include "platform/temp_registry.h"
+#include "transfer/difference_report.h"
+#include "transfer/failure_detail.h"
+#include "transfer/messages.h"
+#include "transfer/program_text_conversion.h"
+#include "transfer/rewrite_report.h"
+#include "transfer/transfer_rules.h"
 
 namespace {
-
-constexpr unsigned PROGRAM_NUMBER_MAX = 20;
-constexpr unsigned SUBPROGRAM_NUMBER_MAX = 50;
-constexpr std::int32_t IMAGE_KIND = 3;
-
-constexpr const char* PARAMETER_EXTENSION = ".paramVem730";
-constexpr const char* PROGRAM_EXTENSION = ".prgVem730";
-
-const char* ExtensionFor(DataKind kind)
-{
-    return kind == DataKind::Parameters ? PARAMETER_EXTENSION : PROGRAM_EXTENSION;
-}
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // Passes the progress of a write on to the user and counts the blocks the
 // controller confirmed. While it lives, the controller's data are not what
@@ -64,113 +48,35 @@ public:
     int Blocks() const { return m_blocks; }
 
 private:
-    void Note() { SetInterruptNote(INTERRUPTED + m_describe(m_blocks)); }
+    void Note() { SetInterruptNote(Msg::WRITE_INTERRUPTED + m_describe(m_blocks)); }
 
-    static constexpr const char* INTERRUPTED = "Запись прервана. ";
     IBlockProgress& m_shown;
     std::function<std::string(int)> m_describe;
     int m_blocks = 0;
 };
 
-LinkFile LinkFileFor(DataKind kind)
-{
-    return kind == DataKind::Program ? LinkFile::Program : LinkFile::Subprogram;
-}
+// A scratch buffer for what the controller holds, beside the command's own.
+class CScratchBuffer {
+public:
+    CScratchBuffer() : m_bytes(TRANSFER_BUFFER_SIZE) {}
+    TransferBuffer Span() { return TransferBuffer(m_bytes.data(), TRANSFER_BUFFER_SIZE); }
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+};
 
 } // namespace
 
-std::uint16_t ProgramNumberOf(std::string_view text)
+TransferFailure ClosedPortFailure(const CControllerLink& link)
 {
-    std::uint16_t value = 0;
-    for (const char c : text) {
-        const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(c)) - unsigned{'0'};
-        value = static_cast<std::uint16_t>(value * 10u + digit);
-    }
-    return value;
+    return TransferFailure(FailureStep::PortClosed, DataKind::Parameters,
+                           PortOpenCause(link.PortName(), link.LastOpenError()));
 }
 
-std::string ReadPathFor(DataKind kind, const std::string& chosen)
+CommandResult FailOnClosedPort(ITransferUi& ui, const CControllerLink& link)
 {
-    const std::string extension = ExtensionFor(kind);
-    return chosen.find(extension) == std::string::npos ? chosen + extension : chosen;
-}
-
-std::string WritePathFor(DataKind kind, const std::string& chosen)
-{
-    // A file the user picked under "All Files", such as a post-processor's
-    // output, is sent as it is.
-    std::error_code error;
-    if (std::filesystem::is_regular_file(chosen, error))
-        return chosen;
-    const std::string extension = ExtensionFor(kind);
-    return Lower(chosen).find(Lower(extension)) == std::string::npos ? chosen + extension : chosen;
-}
-
-bool DescriptorSupported(DataKind kind, const ControllerInfo& info)
-{
-    if (kind != DataKind::Parameters)
-        return info.frameSize() == SLOT_SIZE;
-    const std::size_t general = info.generalParamSize();
-    const std::size_t axis = info.axisParamSize();
-    const std::size_t readSpan = (general / GENERAL_BLOCK + 1) * GENERAL_BLOCK;
-    return readSpan <= TRANSFER_BUFFER_SIZE &&
-           general + info.axisCount() * axis <= TRANSFER_BUFFER_SIZE && axis <= LinkFrame::MAX_WRITE_DATA;
-}
-
-std::optional<int> ImportProgramText(DataKind kind, const std::string& textPath,
-                                     const std::string& imagePath, ITransferUi& ui,
-                                     std::vector<LossyLine>* lossy)
-{
-    CProgramImage image(IMAGE_KIND, textPath, imagePath, 0, 0);
-    image.CollectLossyLines(lossy);
-    if (kind == DataKind::Program)
-        image.SelectProgram(0);
-    else
-        image.SelectSubprogram(0);
-
-    const int rejected = image.CheckText();
-    if (rejected == -1) {
-        ui.ShowWarning(Msg::CANNOT_OPEN_FILE,
-                       image.FileFailure() ? FileFailureDetail(*image.FileFailure()) : "");
-        return std::nullopt;
-    }
-    if (rejected > 0) {
-        // A word disabled in the controller is exported as a comment line.
-        const bool disabled = image.RejectedLine().starts_with("//");
-        ui.ShowWarning(Msg::LINE_REJECTED + std::to_string(rejected),
-                       disabled ? Msg::DISABLED_LINE : "");
-        return std::nullopt;
-    }
-    const int frames = image.ImportText();
-    if (image.FileFailure()) {
-        const FileError& error = *image.FileFailure();
-        ui.ShowWarning(FileErrorMessage(error), FileFailureDetail(error, error.path != textPath));
-        return std::nullopt;
-    }
-    // No frame at all, or more lines than the area holds.
-    if (frames <= 0) {
-        ui.ShowWarning(Msg::PROGRAM_SIZE);
-        return std::nullopt;
-    }
-    return frames;
-}
-
-bool ExportProgramText(const std::string& imagePath, CReplacementFile& target, ITransferUi& ui,
-                       bool scratchImage)
-{
-    CProgramImage image(IMAGE_KIND, imagePath, target.TempPath(), 0, 0);
-    if (!image.ExportText()) {
-        if (!image.FileFailure()) {
-            ui.ShowWarning(Msg::DECODE_FAILED);
-            return false;
-        }
-        const FileError error = target.AsTargetError(*image.FileFailure());
-        ui.ShowWarning(FileErrorMessage(error),
-                       FileFailureDetail(error, scratchImage && error.path != target.Target()));
-        return false;
-    }
-    target.Commit();
-    return true;
+    ShowFailure(ui, ClosedPortFailure(link));
+    return CommandResult::Failed;
 }
 
 CTransferCommands::CTransferCommands(CControllerLink& link, ControllerInfo& info,
@@ -179,134 +85,115 @@ CTransferCommands::CTransferCommands(CControllerLink& link, ControllerInfo& info
 {
 }
 
-CommandResult FailOnClosedPort(ITransferUi& ui, const CControllerLink& link)
+CommandResult CTransferCommands::Fail(TransferFailure failure)
 {
-    ui.ShowWarning(Msg::PORT_CLOSED, PortOpenCause(link.PortName(), link.LastOpenError()));
+    ShowFailure(m_ui, failure);
+    m_failure = std::move(failure);
     return CommandResult::Failed;
 }
 
-CommandResult CTransferCommands::Fail(const char* message, const std::string& detail)
+CommandResult CTransferCommands::Fail(FailureStep step, DataKind kind, std::string detail)
 {
-    m_ui.ShowWarning(message, detail);
-    return CommandResult::Failed;
+    return Fail(TransferFailure{step, kind, std::move(detail)});
 }
 
-CommandResult CTransferCommands::FailOnFile(const char* message, const FileError& error)
+CommandResult CTransferCommands::FailOnFile(const FileError& error)
 {
-    return Fail(message, FileFailureDetail(error));
+    return Fail(FailureStep::OpenFile, DataKind::Parameters, FileFailureDetail(error));
 }
 
-// A file-system failure anywhere in a command ends it with the file
-// layer's message and, under it, the cause.
-CommandResult CTransferCommands::Run(CommandResult (CTransferCommands::*command)(DataKind,
-                                                                               std::string_view),
-                                     DataKind kind, std::string_view numberText)
+CommandResult CTransferCommands::Guarded(const std::function<CommandResult()>& command)
 {
     m_amount.reset();
+    m_failure.reset();
     m_path.clear();
     try {
-        return (this->*command)(kind, numberText);
+        return command();
     } catch (const FileException& e) {
-        m_ui.ShowWarning(e.what(), FileFailureDetail(e.Error(), e.Error().path != m_path));
-        return CommandResult::Failed;
+        return Fail(TransferFailure::OfFile(e.what(),
+                                            FileFailureDetail(e.Error(), e.Error().path != m_path)));
     }
 }
 
-CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText)
+CommandResult CTransferCommands::Read(DataKind kind, std::string_view numberText,
+                                      const std::string& chosen)
 {
-    return Run(&CTransferCommands::RunRead, kind, numberText);
+    return Guarded([&] { return RunRead(kind, numberText, chosen); });
 }
 
-CommandResult CTransferCommands::Write(DataKind kind, std::string_view numberText)
+CommandResult CTransferCommands::Write(DataKind kind, std::string_view numberText,
+                                       const std::string& chosen)
 {
-    return Run(&CTransferCommands::RunWrite, kind, numberText);
+    return Guarded([&] { return RunWrite(kind, numberText, chosen); });
+}
+
+CommandResult CTransferCommands::Compare(DataKind kind, std::string_view numberText,
+                                         const std::string& chosen)
+{
+    return Guarded([&] { return RunCompare(kind, numberText, chosen); });
 }
 
 // The descriptor is read afresh by every command and checked at once, before
 // anything else is asked of the controller or of the file system.
-bool CTransferCommands::ReadDescriptor(DataKind kind)
-{
-    const std::optional<ControllerInfo> fresh = ReadDescriptorRecord(m_link);
-    if (!fresh) {
-        m_ui.ShowWarning(Msg::DESCRIPTOR_FAILED);
-        return false;
-    }
-    m_info = *fresh;
-    if (!DescriptorSupported(kind, m_info)) {
-        m_ui.ShowWarning(Msg::DESCRIPTOR_UNSUPPORTED);
-        return false;
-    }
-    return true;
-}
-
-CommandResult CTransferCommands::RunRead(DataKind kind, std::string_view numberText)
+std::optional<TransferFailure> CTransferCommands::CheckPortAndDescriptor(DataKind kind)
 {
     if (!m_link.IsOpen())
-        return FailOnClosedPort(m_ui, m_link);
-    const char* filter = kind == DataKind::Parameters ? Msg::PARAMETER_FILTER : Msg::PROGRAM_FILTER;
-    const std::optional<std::string> chosen = m_ui.ChooseFile(FileDialogKind::SaveAs, filter);
-    if (!chosen)
-        return CommandResult::Cancelled;
-    if (!ReadDescriptor(kind))
-        return CommandResult::Failed;
+        return ClosedPortFailure(m_link);
+    const std::optional<ControllerInfo> fresh = ReadDescriptorRecord(m_link);
+    if (!fresh)
+        return TransferFailure{FailureStep::Descriptor, kind};
+    m_info = *fresh;
+    if (!DescriptorSupported(kind, m_info))
+        return TransferFailure{FailureStep::DescriptorUnsupported, kind};
+    return std::nullopt;
+}
 
-    const std::string path = ReadPathFor(kind, *chosen);
-    m_path = path;
+CommandResult CTransferCommands::RunRead(DataKind kind, std::string_view numberText,
+                                         const std::string& chosen)
+{
+    if (std::optional<TransferFailure> front = CheckPortAndDescriptor(kind))
+        return Fail(std::move(*front));
+
+    m_path = ReadPathFor(kind, chosen);
     // The old file stays as it is until the new content is complete.
     CReplacementFile target;
-    if (!target.Begin(path))
-        return FailOnFile(Msg::CANNOT_OPEN_FILE, target.LastError());
+    if (!target.Begin(m_path))
+        return FailOnFile(target.LastError());
 
     if (kind == DataKind::Parameters)
         return ReadParameters(target);
     return ReadProgram(kind, numberText, target);
 }
 
-// The front part of Write and Compare: the port, the file to send or compare
-// and the descriptor. Done with `path` set, or how the command ends.
-CommandResult CTransferCommands::ChooseFileToSend(DataKind kind, std::string& path)
+CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view numberText,
+                                          const std::string& chosen)
 {
-    if (!m_link.IsOpen())
-        return FailOnClosedPort(m_ui, m_link);
-    const char* filter = kind == DataKind::Parameters ? Msg::PARAMETER_FILTER : Msg::PROGRAM_FILTER;
-    const std::optional<std::string> chosen = m_ui.ChooseFile(FileDialogKind::Open, filter);
-    if (!chosen)
-        return CommandResult::Cancelled;
-    if (!ReadDescriptor(kind))
-        return CommandResult::Failed;
-    path = WritePathFor(kind, *chosen);
-    m_path = path;
-    return CommandResult::Done;
-}
-
-CommandResult CTransferCommands::RunWrite(DataKind kind, std::string_view numberText)
-{
-    std::string path;
-    if (const CommandResult front = ChooseFileToSend(kind, path); front != CommandResult::Done)
-        return front;
+    if (std::optional<TransferFailure> front = CheckPortAndDescriptor(kind))
+        return Fail(std::move(*front));
+    m_path = WritePathFor(kind, chosen);
     if (kind == DataKind::Parameters)
-        return WriteParameters(path);
+        return WriteParameters(m_path);
 
     {
         // Only proves that the program file can be read; the check opens it
         // again.
         CBinaryFile probe;
-        if (!probe.Open(path, CBinaryFile::Mode::Read))
-            return FailOnFile(Msg::CANNOT_OPEN_FILE, probe.LastError());
+        if (!probe.Open(m_path, CBinaryFile::Mode::Read))
+            return FailOnFile(probe.LastError());
     }
-    return WriteProgram(kind, numberText, path);
+    return WriteProgram(kind, numberText, m_path);
 }
 
 bool CTransferCommands::LoadParameterFile(const std::string& path)
 {
     CBinaryFile file;
     if (!file.Open(path, CBinaryFile::Mode::Read)) {
-        FailOnFile(Msg::CANNOT_OPEN_FILE, file.LastError());
+        FailOnFile(file.LastError());
         return false;
     }
     const std::size_t bytes = ParameterBytes(m_info);
     if (file.Length() != bytes) {
-        Fail(Msg::PARAM_FILE_SIZE);
+        Fail(FailureStep::ParameterFileSize, DataKind::Parameters);
         return false;
     }
     if (file.Read(m_buffer.first(bytes)) != bytes)
@@ -320,9 +207,9 @@ CommandResult CTransferCommands::ReadParameters(CReplacementFile& target)
 {
     switch (ReadParameterBlocks(m_link, m_info, m_buffer, m_ui)) {
     case ParameterFailure::General:
-        return Fail(Msg::GENERAL_READ_FAILED);
+        return Fail(FailureStep::GeneralRead, DataKind::Parameters);
     case ParameterFailure::Axis:
-        return Fail(Msg::AXIS_READ_FAILED);
+        return Fail(FailureStep::AxisRead, DataKind::Parameters);
     case ParameterFailure::None:
         break;
     }
@@ -350,9 +237,11 @@ CommandResult CTransferCommands::WriteParameters(const std::string& path)
     });
     switch (WriteParameterBlocks(m_link, m_info, m_buffer, progress)) {
     case ParameterFailure::General:
-        return Fail(Msg::GENERAL_WRITE_FAILED, ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
+        return Fail(FailureStep::GeneralWrite, DataKind::Parameters,
+                    ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
     case ParameterFailure::Axis:
-        return Fail(Msg::AXIS_WRITE_FAILED, ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
+        return Fail(FailureStep::AxisWrite, DataKind::Parameters,
+                    ParameterWriteDetail(confirmed(progress.Blocks()), bytes));
     case ParameterFailure::None:
         break;
     }
@@ -362,37 +251,23 @@ CommandResult CTransferCommands::WriteParameters(const std::string& path)
     return result;
 }
 
-std::optional<std::uint16_t> ProgramFileFor(DataKind kind, std::string_view numberText,
-                                            ITransferUi& ui)
-{
-    const unsigned number = ProgramNumberOf(numberText);
-    const bool program = kind == DataKind::Program;
-    const unsigned highest = program ? PROGRAM_NUMBER_MAX : SUBPROGRAM_NUMBER_MAX;
-    if (number < 1 || number > highest) {
-        ui.ShowWarning(program ? Msg::PROGRAM_RANGE : Msg::SUBPROGRAM_RANGE);
-        return std::nullopt;
-    }
-    return ProgramFileNumber(LinkFileFor(kind), number);
-}
-
 CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view numberText,
                                              CReplacementFile& target)
 {
-    const bool program = kind == DataKind::Program;
-    const std::optional<std::uint16_t> file = ProgramFileFor(kind, numberText, m_ui);
+    const std::optional<std::uint16_t> file = ProgramFileFor(kind, ProgramNumberOf(numberText));
     if (!file)
-        return CommandResult::Failed;
+        return Fail(FailureStep::NumberRange, kind);
 
     const std::optional<unsigned> counted = ReadProgramSize(m_link, *file);
     if (!counted)
-        return Fail(Msg::SIZE_QUERY_FAILED);
+        return Fail(FailureStep::SizeQuery, kind);
     const unsigned frames = *counted;
     if (frames > MAX_PROGRAM_FRAMES)
-        return Fail(Msg::PROGRAM_SIZE);
+        return Fail(FailureStep::ProgramSize, kind);
 
     const std::size_t frameSize = m_info.frameSize();
     if (!ReadProgramBlocks(m_link, *file, frames, frameSize, m_buffer, m_ui))
-        return Fail(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED);
+        return Fail(FailureStep::ProgramRead, kind);
 
     CPrivateTempFile imageFile;
     if (!imageFile.Create())
@@ -403,8 +278,8 @@ CommandResult CTransferCommands::ReadProgram(DataKind kind, std::string_view num
     image.Write(m_buffer.first(frames * frameSize));
     image.Close();
 
-    if (!ExportProgramText(imageFile.Path(), target, m_ui, true))
-        return CommandResult::Failed;
+    if (std::optional<TransferFailure> failure = ExportProgramText(imageFile.Path(), target, true))
+        return Fail(std::move(*failure));
     m_amount = TransferAmount{false, TransferAmount::Unit::Words, frames};
     return CommandResult::Done;
 }
@@ -418,10 +293,12 @@ std::optional<unsigned> CTransferCommands::ImportToBuffer(DataKind kind, const s
     CPrivateTempFile imageFile;
     if (!imageFile.Create())
         throw FileException(imageFile.LastError());
-    const std::optional<int> imported = ImportProgramText(kind, path, imageFile.Path(), m_ui, lossy);
-    if (!imported)
+    ImportOutcome imported = ImportProgramText(kind, path, imageFile.Path(), lossy);
+    if (imported.failure) {
+        Fail(std::move(*imported.failure));
         return std::nullopt;
-    const auto frames = static_cast<unsigned>(*imported);
+    }
+    const auto frames = static_cast<unsigned>(imported.frames);
     const std::size_t sent = ProgramBytesSent(frames, m_info.frameSize());
     std::fill_n(m_buffer.begin(), sent, std::uint8_t{0});
     CBinaryFile image;
@@ -435,10 +312,9 @@ std::optional<unsigned> CTransferCommands::ImportToBuffer(DataKind kind, const s
 CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view numberText,
                                               const std::string& path)
 {
-    const bool program = kind == DataKind::Program;
-    const std::optional<std::uint16_t> file = ProgramFileFor(kind, numberText, m_ui);
+    const std::optional<std::uint16_t> file = ProgramFileFor(kind, ProgramNumberOf(numberText));
     if (!file)
-        return CommandResult::Failed;
+        return Fail(FailureStep::NumberRange, kind);
 
     std::vector<LossyLine> lossy;
     const std::optional<unsigned> imported = ImportToBuffer(kind, path, &lossy);
@@ -449,21 +325,129 @@ CommandResult CTransferCommands::WriteProgram(DataKind kind, std::string_view nu
     if (!ConfirmLossyLines(lossy, m_ui))
         return CommandResult::Cancelled;
 
+    const bool subprogram = kind == DataKind::Subprogram;
     const std::size_t frameSize = m_info.frameSize();
     const auto written = [frames](int blocks) {
         return std::min(frames, static_cast<unsigned>(blocks) * static_cast<unsigned>(FRAMES_PER_BLOCK));
     };
     CConfirmedBlocks progress(m_ui, [&](int blocks) {
-        return ProgramWriteDetail(!program, written(blocks), frames);
+        return ProgramWriteDetail(subprogram, written(blocks), frames);
     });
     if (!DeleteProgram(m_link, *file))
-        return Fail(program ? Msg::PROGRAM_DELETE_FAILED : Msg::SUBPROGRAM_DELETE_FAILED);
+        return Fail(FailureStep::ProgramDelete, kind);
     if (!WriteProgramBlocks(m_link, *file, frames, frameSize, m_buffer, progress))
-        return Fail(program ? Msg::PROGRAM_WRITE_FAILED : Msg::SUBPROGRAM_WRITE_FAILED,
-                    ProgramWriteDetail(!program, written(progress.Blocks()), frames));
+        return Fail(FailureStep::ProgramWrite, kind,
+                    ProgramWriteDetail(subprogram, written(progress.Blocks()), frames));
     const CommandResult result =
         m_verify ? VerifyProgram(kind, *file, frames, path) : CommandResult::Done;
     if (result == CommandResult::Done)
         m_amount = TransferAmount{true, TransferAmount::Unit::Words, frames};
     return result;
+}
+
+// The front part of Write, then the Read command's transactions instead of
+// the write's.
+CommandResult CTransferCommands::RunCompare(DataKind kind, std::string_view numberText,
+                                            const std::string& chosen)
+{
+    if (std::optional<TransferFailure> front = CheckPortAndDescriptor(kind))
+        return Fail(std::move(*front));
+    m_path = WritePathFor(kind, chosen);
+    if (kind == DataKind::Parameters)
+        return CompareParameters(m_path);
+
+    const std::optional<std::uint16_t> file = ProgramFileFor(kind, ProgramNumberOf(numberText));
+    if (!file)
+        return Fail(FailureStep::NumberRange, kind);
+    return CompareProgram(kind, *file, m_path);
+}
+
+CommandResult CTransferCommands::CompareParameters(const std::string& path)
+{
+    if (!LoadParameterFile(path))
+        return CommandResult::Failed;
+    CScratchBuffer scratch;
+    const std::span<const std::uint8_t> expected = m_buffer.first(ParameterBytes(m_info));
+    const ReadBack back = ReadBackParameters(m_link, m_info, expected, scratch.Span(), m_ui);
+    switch (back.outcome) {
+    case ReadBack::Outcome::Same:
+        m_ui.ShowInformation(Msg::COMPARE_SAME, {});
+        return CommandResult::Done;
+    case ReadBack::Outcome::Differs:
+        m_ui.ShowInformation(Msg::COMPARE_DIFFERS, ByteDifference(back, expected, scratch.Span()));
+        return CommandResult::Differs;
+    default:
+        return FailReadBack(back, DataKind::Parameters);
+    }
+}
+
+CommandResult CTransferCommands::CompareProgram(DataKind kind, std::uint16_t file,
+                                                const std::string& path)
+{
+    const std::optional<unsigned> imported = ImportToBuffer(kind, path);
+    if (!imported)
+        return CommandResult::Failed;
+    const unsigned frames = *imported;
+
+    CScratchBuffer scratch;
+    const std::size_t frameSize = m_info.frameSize();
+    const ReadBack back = ReadBackProgram(m_link, file, frameSize,
+                                          m_buffer.first(frames * frameSize), scratch.Span(), m_ui);
+    switch (back.outcome) {
+    case ReadBack::Outcome::Same:
+        m_ui.ShowInformation(Msg::COMPARE_SAME, LineCount(frames));
+        return CommandResult::Done;
+    case ReadBack::Outcome::Differs:
+        m_ui.ShowInformation(Msg::COMPARE_DIFFERS, ProgramDifference(back, m_buffer, frames,
+                                                                     scratch.Span(), frameSize, path));
+        return CommandResult::Differs;
+    default:
+        return FailReadBack(back, kind);
+    }
+}
+
+CommandResult CTransferCommands::VerifyParameters()
+{
+    CScratchBuffer scratch;
+    const std::span<const std::uint8_t> sent = m_buffer.first(ParameterBytes(m_info));
+    const ReadBack back = ReadBackParameters(m_link, m_info, sent, scratch.Span(), m_ui);
+    if (back.outcome == ReadBack::Outcome::Same)
+        return CommandResult::Done;
+    if (back.outcome != ReadBack::Outcome::Differs)
+        return FailReadBack(back, DataKind::Parameters);
+    return Fail(FailureStep::VerifyDiffers, DataKind::Parameters,
+                ByteDifference(back, sent, scratch.Span()));
+}
+
+CommandResult CTransferCommands::VerifyProgram(DataKind kind, std::uint16_t file, unsigned frames,
+                                               const std::string& path)
+{
+    CScratchBuffer scratch;
+    const std::size_t frameSize = m_info.frameSize();
+    const ReadBack back = ReadBackProgram(m_link, file, frameSize, m_buffer.first(frames * frameSize),
+                                          scratch.Span(), m_ui);
+    if (back.outcome == ReadBack::Outcome::Same)
+        return CommandResult::Done;
+    if (back.outcome != ReadBack::Outcome::Differs)
+        return FailReadBack(back, kind);
+    return Fail(FailureStep::VerifyDiffers, kind,
+                ProgramDifference(back, m_buffer, frames, scratch.Span(), frameSize, path));
+}
+
+// The Read command's own failure for a read-back that did not get the data.
+CommandResult CTransferCommands::FailReadBack(const ReadBack& back, DataKind kind)
+{
+    switch (back.outcome) {
+    case ReadBack::Outcome::SizeQueryFailed:
+        return Fail(FailureStep::SizeQuery, kind);
+    case ReadBack::Outcome::SizeTooLarge:
+        return Fail(FailureStep::ProgramSize, kind);
+    default:
+        break;
+    }
+    if (kind == DataKind::Parameters)
+        return Fail(back.parameterFailure == ParameterFailure::General ? FailureStep::GeneralRead
+                                                                       : FailureStep::AxisRead,
+                    kind);
+    return Fail(FailureStep::ProgramRead, kind);
 }

@@ -1,3 +1,4 @@
+// A transfer's one-line summary, with the Russian word form for its count.
 #include "transfer/transfer_summary.h"
 
 namespace {

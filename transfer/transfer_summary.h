@@ -1,3 +1,4 @@
+// One line on what a successful transfer moved, in Russian.
 #pragma once
 
 #include <string>

@@ -1,14 +1,9 @@
+// ITransferUi: what a transfer command asks of the dialog, the CLI or a test.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "link/link_transactions.h"
-
-enum class FileDialogKind {
-    SaveAs, // Read: the file the controller's data go to
-    Open,   // Write: the file sent to the controller
-};
 
 // What a transfer command asks of whoever shows it to the user: the dialog,
 // the command-line front end, or a test.
@@ -18,10 +13,6 @@ enum class FileDialogKind {
 // informative text in the dialog, a second line on the command line.
 class ITransferUi : public IBlockProgress {
 public:
-
-    // The chosen path, or nothing when the user cancelled. `filter` is in
-    // the form "Description (*.ext);;All Files (*)".
-    virtual std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) = 0;
     virtual void ShowWarning(const std::string& text, const std::string& detail) = 0;
     void ShowWarning(const std::string& text) { ShowWarning(text, {}); }
     // A success worth telling, such as the result of a comparison.

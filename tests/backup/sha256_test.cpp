@@ -1,3 +1,4 @@
+// Tests of SHA-256 against published vectors and at the padding boundaries.
 #include <gtest/gtest.h>
 
 #include <string>

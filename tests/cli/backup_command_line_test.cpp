@@ -1,3 +1,4 @@
+// Tests of the backup and restore argument reader: commands, options and mistakes.
 #include <gtest/gtest.h>
 
 #include "cli/backup_command_line.h"

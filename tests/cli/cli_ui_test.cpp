@@ -1,3 +1,4 @@
+// Tests of CCliUi: progress only on a terminal, each message on a line of its own.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,7 +20,7 @@ std::string Written(bool showProgress, const std::function<void(CCliUi&)>& use)
     if (stream == nullptr)
         return "open_memstream failed";
     {
-        CCliUi ui("f", stream, showProgress);
+        CCliUi ui(stream, showProgress);
         use(ui);
     }
     std::fclose(stream);

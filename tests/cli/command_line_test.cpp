@@ -1,3 +1,4 @@
+// Tests of vemsync's argument reader: every command with its options, and what it refuses.
 #include <gtest/gtest.h>
 
 #include "cli/command_line.h"

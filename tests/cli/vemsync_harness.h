@@ -1,3 +1,4 @@
+// VemsyncTest: the vemsync executable against a test's simulator, with the dialog's commands.
 #pragma once
 
 #include <string>

@@ -11,6 +11,7 @@
 
 #include "transfer/messages.h"
 #include "platform/replacement_file.h"
+#include "transfer/program_text_conversion.h"
 #include "transfer/rewrite_report.h"
 #include "codec/byte_order.h"
 #include "platform/binary_file.h"
@@ -165,7 +166,11 @@ TEST_F(OfflineTools, CheckAndImportAreTheWriteCommandsConversion)
         FakeUi ui;
         const std::string appImage = folder + "/app.image";
         std::vector<LossyLine> lossy;
-        const std::optional<int> frames = ImportProgramText(kind, text, appImage, ui, &lossy);
+        const ImportOutcome imported = ImportProgramText(kind, text, appImage, &lossy);
+        if (imported.failure)
+            ShowFailure(ui, *imported.failure);
+        const std::optional<int> frames =
+            imported.failure ? std::nullopt : std::optional<int>(imported.frames);
         // Each message with its detail line, then the lines not stored as
         // written, as the write asks about them.
         std::vector<std::string> checkErr;
@@ -308,7 +313,10 @@ TEST_F(OfflineTools, ExportIsTheReadCommandsConversion)
         {
             CReplacementFile target;
             ASSERT_TRUE(target.Begin(folder + "/app/x.prgVem730"));
-            exported = ExportProgramText(image, target, ui);
+            const std::optional<TransferFailure> failure = ExportProgramText(image, target);
+            if (failure)
+                ShowFailure(ui, *failure);
+            exported = !failure;
         }
 
         const std::vector<std::string> expected =
@@ -333,7 +341,9 @@ TEST_F(OfflineTools, ExportOfAMissingImageNamesIt)
     FakeUi ui;
     CReplacementFile target;
     ASSERT_TRUE(target.Begin(PathOf("app.prgVem730")));
-    EXPECT_FALSE(ExportProgramText(image, target, ui));
+    const std::optional<TransferFailure> failure = ExportProgramText(image, target);
+    ASSERT_TRUE(failure);
+    ShowFailure(ui, *failure);
     ASSERT_EQ(ui.Warnings().size(), 1u);
     EXPECT_NE(ui.Warnings()[0].find(image), std::string::npos) << ui.Warnings()[0];
     EXPECT_EQ(run.status, 1);

@@ -1,3 +1,4 @@
+// Runs the real vemsync as a child process and collects its output and exit code.
 #include "tests/cli/vemsync_process.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// How a test starts the real vemsync executable and reads what it printed.
 #pragma once
 
 #include <sys/types.h>

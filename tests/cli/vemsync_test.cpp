@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "transfer/messages.h"
+#include "transfer/transfer_rules.h"
 #include "platform/binary_file.h"
 #include "tests/cli/vemsync_harness.h"
 

@@ -1,3 +1,4 @@
+// Tests of the axis tables: which slot serves an axis and which codec a format selects.
 #include <gtest/gtest.h>
 
 #include "codec_test_util.h"

@@ -1,3 +1,4 @@
+// Helpers of the codec tests: frames made up, lines held exactly, tables reset.
 #pragma once
 
 #include <cstdint>

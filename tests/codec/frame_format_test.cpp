@@ -1,3 +1,4 @@
+// Tests of the frame formatter against the table of frame codes.
 #include <gtest/gtest.h>
 
 #include <climits>

@@ -1,3 +1,4 @@
+// Tests of the line parser: each word's examples and edges, and what it rejects.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Tests of what ParseLine reports about lines it did not read as written.
 #include <gtest/gtest.h>
 
 #include <string>

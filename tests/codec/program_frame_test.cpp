@@ -1,3 +1,4 @@
+// Tests of ProgramFrame's field offsets and byte order.
 #include <gtest/gtest.h>
 
 #include "codec/program_frame.h"

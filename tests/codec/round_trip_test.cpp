@@ -1,3 +1,4 @@
+// Tests that frames formatted as text parse back to the same frames, and where they do not.
 #include <gtest/gtest.h>
 
 #include <climits>

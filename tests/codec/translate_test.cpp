@@ -1,3 +1,4 @@
+// Tests of the value codecs: text to fixed-point and back, by table.
 #include <gtest/gtest.h>
 
 #include <climits>

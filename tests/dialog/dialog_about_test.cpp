@@ -1,3 +1,4 @@
+// Tests of the ways the About box opens: the context menu, F1 and the system command.
 #include <gtest/gtest.h>
 
 #include <QApplication>

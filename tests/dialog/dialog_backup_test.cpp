@@ -1,3 +1,4 @@
+// Tests of whole-controller backup and restore from the dialog's menu.
 #include <gtest/gtest.h>
 
 #include <QAction>

@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QPushButton>
-#include <QSettings>
 #include <QTest>
 
 #include <functional>
@@ -15,145 +14,84 @@
 
 namespace {
 
-void ClearSettings()
-{
-    QSettings(QStringLiteral("MFCVemSync"), QStringLiteral("MFCVemSync")).clear();
-}
-
-void PressYes(QWidget* window)
-{
-    if (auto* box = qobject_cast<QMessageBox*>(window); box && box->button(QMessageBox::Yes))
-        box->button(QMessageBox::Yes)->click();
-    else
-        QTest::keyClick(window, Qt::Key_Return);
-}
-
-class DialogBar : public DialogTest {
-protected:
-    void SetUp() override
-    {
-        ClearSettings();
-        Start();
-        OpenDialog();
-        Dialog().SetFolderChooser([this](const std::string&) { return PathOf("backup"); });
-    }
-    void TearDown() override
-    {
-        DialogTest::TearDown();
-        ClearSettings();
-    }
-
-    // A parameter read that leaves the bar full and saying so.
-    void FillTheBar()
-    {
-        ChooseFromList(Kind(), Qs("Параметры"));
-        m_fileRequests.clear();
-        m_chosen = {PathOf("params")};
-        Click(ReadButton());
-        ASSERT_EQ(Progress()->value(), Progress()->maximum());
-        ASSERT_TRUE(Progress()->text().startsWith(Qs("Считано: ")));
-    }
-
-    void ChooseProgram(const char* number)
-    {
-        ChooseFromList(Kind(), Qs("Программа"));
-        Number()->clear();
-        TypeNumber(Qs(number));
-    }
-
-    // Writes `lines` as a file and runs `act` with it chosen.
-    void WithFile(const std::vector<std::string>& lines)
-    {
-        const std::string file = PathOf("program.prgVem730");
-        WriteWholeFile(file, CrLfText(lines));
-        m_fileRequests.clear();
-        m_chosen = {file};
-    }
-
-    void ClickAnswering(QPushButton* button, ModalCatcher::Answer answer = {})
-    {
-        ModalCatcher catcher(std::move(answer));
-        Click(button);
-    }
-};
-
 struct BarRow {
     const char* name;
+    const char* program; // typed into the number field; nullptr: parameters
+    std::vector<std::string> file;
     std::function<void()> act;
     const char* said; // nullptr: the bar is left as it was
     bool emptied;
 };
 
-TEST_F(DialogBar, SaysHowTheCommandEnded)
+TEST_F(DialogTest, BarSaysHowTheCommandEnded)
 {
+    Start();
+    OpenDialog();
+    Dialog().SetFolderChooser([this](const std::string&) { return PathOf("backup"); });
     ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 3}, ChainOf(ProgramLines(3))));
+    QAction* verify = nullptr;
+    for (QAction* action : Dialog().actions())
+        if (action->text() == Qs("Проверять после записи"))
+            verify = action;
+    const auto click = [this](QPushButton* button) {
+        ModalCatcher enter;
+        Click(button);
+    };
+    const auto yes = [](QWidget* window) {
+        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->button(QMessageBox::Yes))
+            box->button(QMessageBox::Yes)->click();
+        else
+            QTest::keyClick(window, Qt::Key_Return);
+    };
     const BarRow rows[] = {
-        {"a failure: number out of range",
+        {"a failure: number out of range", "0", {}, [&] { click(ReadButton()); }, "Ошибка", true},
+        {"a lossy write answered No", "3", {"G1 X10"}, [&] { click(WriteButton()); }, "Отменено", true},
+        {"a write read back", "3", ProgramLines(3),
          [&] {
-             ChooseProgram("0");
-             WithFile({});
-             ClickAnswering(ReadButton());
-         },
-         "Ошибка", true},
-        {"a lossy write answered No",
-         [&] {
-             ChooseProgram("3");
-             WithFile({"G1 X10", "M30"});
-             ClickAnswering(WriteButton());
-         },
-         "Отменено", true},
-        {"a write read back",
-         [&] {
-             for (QAction* action : Dialog().actions())
-                 if (action->text() == Qs("Проверять после записи"))
-                     action->trigger();
-             ChooseProgram("3");
-             WithFile(ProgramLines(3));
-             ClickAnswering(WriteButton());
+             verify->trigger();
+             click(WriteButton());
+             verify->trigger();
          },
          "Записано и проверено: 3 слова", false},
-        {"a compare that matches",
-         [&] {
-             ChooseProgram("3");
-             WithFile(ProgramLines(3));
-             PickFromMenu("Сравнить с файлом…");
-         },
+        {"a compare that matches", "3", ProgramLines(3), [&] { PickFromMenu("Сравнить с файлом…"); },
          "Совпадает", false},
-        {"a compare that differs",
-         [&] {
-             ChooseProgram("3");
-             WithFile(ProgramLines(2));
-             PickFromMenu("Сравнить с файлом…");
-         },
+        {"a compare that differs", "3", ProgramLines(2), [&] { PickFromMenu("Сравнить с файлом…"); },
          "Отличается", false},
-        {"a file dialog left",
+        {"a file dialog left", nullptr, {}, 
          [&] {
-             m_fileRequests.clear();
              m_chosen = {std::nullopt};
              Click(ReadButton());
          },
          nullptr, false},
-        {"a backup", [&] { PickFromMenu(BackupMsg::BACKUP_ENTRY); }, BackupMsg::BACKUP_DONE, false},
-        {"a restore answered No", [&] { PickFromMenu(BackupMsg::RESTORE_ENTRY); }, "Отменено", true},
-        {"a restore", [&] { PickFromMenu(BackupMsg::RESTORE_ENTRY, PressYes); }, BackupMsg::RESTORE_DONE,
+        {"a backup", nullptr, {}, [&] { PickFromMenu(BackupMsg::BACKUP_ENTRY); }, BackupMsg::BACKUP_DONE,
          false},
+        {"a restore answered No", nullptr, {}, [&] { PickFromMenu(BackupMsg::RESTORE_ENTRY); }, "Отменено",
+         true},
+        {"a restore", nullptr, {}, [&] { PickFromMenu(BackupMsg::RESTORE_ENTRY, yes); },
+         BackupMsg::RESTORE_DONE, false},
     };
     for (const BarRow& row : rows) {
         SCOPED_TRACE(row.name);
-        FillTheBar();
+        // A parameter read first leaves the bar full and saying so.
+        ChooseFromList(Kind(), Qs("Параметры"));
+        m_fileRequests.clear();
+        m_chosen = {PathOf("params")};
+        Click(ReadButton());
+        ASSERT_TRUE(Progress()->text().startsWith(Qs("Считано: ")));
         const QString before = Progress()->format();
-        row.act();
-        if (row.said == nullptr) {
-            EXPECT_EQ(Progress()->format(), before);
-            EXPECT_EQ(Progress()->value(), Progress()->maximum());
-            continue;
+        if (row.program) {
+            ChooseFromList(Kind(), Qs("Программа"));
+            Number()->clear();
+            TypeNumber(Qs(row.program));
         }
+        WriteWholeFile(PathOf("program.prgVem730"), CrLfText(row.file));
+        m_fileRequests.clear();
+        m_chosen = {PathOf("program.prgVem730")};
+        row.act();
+
+        EXPECT_EQ(Progress()->format(), row.said ? Qs(row.said) : before);
         EXPECT_TRUE(Progress()->isTextVisible());
-        EXPECT_EQ(Progress()->text(), Qs(row.said));
-        if (row.emptied)
-            EXPECT_EQ(Progress()->value(), Progress()->minimum());
-        else
-            EXPECT_EQ(Progress()->value(), Progress()->maximum());
+        EXPECT_EQ(Progress()->value(), row.emptied ? Progress()->minimum() : Progress()->maximum());
     }
 }
 

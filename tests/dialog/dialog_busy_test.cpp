@@ -1,3 +1,4 @@
+// Tests that the window stays live, and takes no input, while a transfer runs.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -187,41 +188,35 @@ TEST_F(DialogBusy, WorkerMessagesAppearOnTheWindowThreadWithTheirText)
 // itself once the transfer is through, and does not claim that it runs on.
 TEST_F(DialogBusy, CloseButtonAnswerGoesWhenTheTransferEnds)
 {
-    const std::vector<std::string> lines = ProgramLines(PACED_LINES);
     const std::string source = PathOf("long.prgVem730");
-    WriteWholeFile(source, CrLfText(lines));
+    WriteWholeFile(source, CrLfText(ProgramLines(PACED_LINES)));
     ChooseFromList(Kind(), Qs("Программа"));
     TypeNumber(QStringLiteral("3"));
     m_chosen = {source};
 
-    const auto busyBoxes = [] {
+    // The boxes up now; each is closed after it has been counted, so that
+    // one left up cannot hold the test.
+    const auto closeBusyBoxes = [] {
         int shown = 0;
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(window);
-            if (box != nullptr && box->isVisible() && box->text() == Qs(BUSY))
-                ++shown;
-        }
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                shown += box->text() == Qs(BUSY);
+                box->done(QMessageBox::Ok);
+            }
         return shown;
     };
     int shownMidTransfer = 0;
     int shownAfter = -1;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
-        if (!MidTransfer() || shownMidTransfer > 0)
-            return;
-        Dialog().close();
-        shownMidTransfer = busyBoxes();
+        if (MidTransfer() && shownMidTransfer == 0) {
+            Dialog().close();
+            const auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            shownMidTransfer = box != nullptr && box->text() == Qs(BUSY);
+        }
     });
-    // Looked at once the end has been handled; a box still up is closed
-    // here, so that a failure cannot hold the test.
-    QObject::connect(&Dialog(), &CMFCVemSyncDlg::CommandFinished, [&] {
-        QTimer::singleShot(0, [&] {
-            shownAfter = busyBoxes();
-            for (QWidget* window : QApplication::topLevelWidgets())
-                if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
-                    box->done(QMessageBox::Ok);
-        });
-    });
+    QObject::connect(&Dialog(), &CMFCVemSyncDlg::CommandFinished,
+                     [&] { QTimer::singleShot(0, [&] { shownAfter = closeBusyBoxes(); }); });
     ticker.start(TICK_MS);
     QTest::mouseClick(WriteButton(), Qt::LeftButton);
     ASSERT_TRUE(WaitForCommand());
@@ -230,8 +225,6 @@ TEST_F(DialogBusy, CloseButtonAnswerGoesWhenTheTransferEnds)
 
     EXPECT_EQ(shownMidTransfer, 1) << "the close button is answered while the write runs";
     EXPECT_EQ(shownAfter, 0) << "the answer went when the write ended";
-    EXPECT_EQ(m_sim->ProgramFrames({LinkFile::Program, 3}), ChainOf(lines));
-    EXPECT_TRUE(Dialog().isVisible());
 }
 
 } // namespace

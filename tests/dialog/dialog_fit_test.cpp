@@ -1,3 +1,4 @@
+// Tests that every text fits its control, at each scale CTest runs the dialog with.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -6,6 +7,7 @@
 #include <QStyleOptionGroupBox>
 
 #include <QAction>
+#include <QDebug>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QScreen>
@@ -100,12 +102,10 @@ protected:
 
     static std::string Where(const QWidget& window)
     {
-        const QRect frame = window.frameGeometry();
-        const QRect available = window.screen()->availableGeometry();
-        return std::string(window.metaObject()->className()) + " " + std::to_string(frame.width()) +
-               "x" + std::to_string(frame.height()) + "+" + std::to_string(frame.x()) + "+" +
-               std::to_string(frame.y()) + " on " + std::to_string(available.width()) + "x" +
-               std::to_string(available.height());
+        QString text;
+        QDebug(&text) << window.metaObject()->className() << window.frameGeometry() << "on"
+                      << window.screen()->availableGeometry();
+        return text.toStdString();
     }
     static bool Inside(const QWidget& window)
     {

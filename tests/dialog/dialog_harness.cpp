@@ -1,3 +1,4 @@
+// The dialog tests' harness: the dialog over the simulator, modal windows caught and answered.
 #include "tests/dialog/dialog_harness.h"
 
 #include <QAbstractItemView>

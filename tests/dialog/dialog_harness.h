@@ -1,3 +1,4 @@
+// DialogTest: the main dialog offscreen over a link, its modal windows caught and answered.
 #pragma once
 
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// Tests of the dialog's keys: Enter, Esc and Space, and the typed port name.
 #include <gtest/gtest.h>
 
 #include <QApplication>

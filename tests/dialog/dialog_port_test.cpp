@@ -1,3 +1,4 @@
+// Tests of choosing a serial port in the dialog: what opens, what closes, and why not.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// Tests of the dialog's layout, tab order and starting state, and the number field.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>

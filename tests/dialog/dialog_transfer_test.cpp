@@ -1,3 +1,4 @@
+// Tests of Read and Write through the dialog's buttons, file dialogs and progress bar.
 #include <gtest/gtest.h>
 
 #include <QEvent>

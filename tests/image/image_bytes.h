@@ -1,3 +1,4 @@
+// Helpers for looking at image files byte by byte, and for making frame chains.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// Tests of CProgramImage's slots: clearing, appending, free slots and the chain.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -1,3 +1,4 @@
+// Tests of program text import and export against image files, byte for byte.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -323,7 +324,7 @@ TEST(ImportText, DiskFullGivesMinusOneNotACount)
     EXPECT_EQ(image.ImportText(), -1);
     ASSERT_TRUE(image.FileFailure().has_value());
     EXPECT_EQ(image.FileFailure()->cause, FileErrorCause::DiskFull);
-    EXPECT_EQ(FileErrorMessage(*image.FileFailure()), "Disk full while accessing /dev/full.");
+    EXPECT_EQ(FileErrorMessage(*image.FileFailure()), "Нет места на диске для файла /dev/full.");
     EXPECT_FALSE(image.m_imageFile.IsOpen());
     EXPECT_FALSE(image.m_textIn.IsOpen());
 }

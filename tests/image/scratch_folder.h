@@ -1,3 +1,4 @@
+// ScratchFolder: a fresh folder for one test's files, removed with everything in it.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Tests of CTextLineReader: line ends, long lines, line numbers and read chunks.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,3 +1,4 @@
+// Tests of CComPort on a pseudo-terminal: line settings, exclusive open and the read rule.
 #include <gtest/gtest.h>
 
 #include <cerrno>

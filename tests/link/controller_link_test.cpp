@@ -1,3 +1,4 @@
+// Tests of CControllerLink against a scripted peer: good, bad, late and extra replies.
 #include <gtest/gtest.h>
 
 #include <cerrno>

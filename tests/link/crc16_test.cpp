@@ -1,3 +1,4 @@
+// Tests of the link's CRC-16 against known frames, by table.
 #include <gtest/gtest.h>
 
 #include <string_view>

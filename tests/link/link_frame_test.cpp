@@ -1,3 +1,4 @@
+// Tests of the link's request frames against the reference frames.
 #include <gtest/gtest.h>
 
 #include <array>

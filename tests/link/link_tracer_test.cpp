@@ -1,3 +1,4 @@
+// Tests of the trace lines: each request and failure decoded as a person reads it.
 #include <gtest/gtest.h>
 
 #include <regex>

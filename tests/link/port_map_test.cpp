@@ -1,3 +1,4 @@
+// Tests of the port map: links made in the port folder, and what each name reaches.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// Tests of port name resolution through the port folder and the XDG data folder.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

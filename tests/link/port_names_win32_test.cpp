@@ -1,3 +1,4 @@
+// Tests of Windows port names, the data folder, and UTF-8/UTF-16 conversion.
 #include <gtest/gtest.h>
 
 #include <optional>

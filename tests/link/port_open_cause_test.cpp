@@ -1,3 +1,4 @@
+// Tests of why a port did not open: no permission, busy with or without a holder.
 #include <gtest/gtest.h>
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// Tests of the Windows causes of a failed port open, by table.
 #include <gtest/gtest.h>
 
 #include <cerrno>

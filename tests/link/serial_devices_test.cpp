@@ -1,3 +1,4 @@
+// Tests of serial device discovery and monitoring over udev devices made up with umockdev.
 #include <gtest/gtest.h>
 
 #include <poll.h>

@@ -1,3 +1,4 @@
+// Tests of CBinaryFile: the cache, deferred writes, open failures and a full disk.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -135,7 +136,7 @@ TEST_F(BinaryFileTest, DiskFullThrowsWithTheFileName)
         FAIL() << "a write to a full device must not pass";
     } catch (const FileException& e) {
         EXPECT_EQ(e.Error().cause, FileErrorCause::DiskFull);
-        EXPECT_STREQ(e.what(), "Disk full while accessing /dev/full.");
+        EXPECT_STREQ(e.what(), "Нет места на диске для файла /dev/full.");
     }
 }
 
@@ -262,20 +263,20 @@ struct CauseRow {
 TEST(FileErrorMessage, EachCauseHasItsOwnText)
 {
     const CauseRow rows[] = {
-        {"disk full", ENOSPC, FileErrorCause::DiskFull, "Disk full while accessing /p/f."},
+        {"disk full", ENOSPC, FileErrorCause::DiskFull, "Нет места на диске для файла /p/f."},
 #ifdef EDQUOT // not in every C library
-        {"quota", EDQUOT, FileErrorCause::DiskFull, "Disk full while accessing /p/f."},
+        {"quota", EDQUOT, FileErrorCause::DiskFull, "Нет места на диске для файла /p/f."},
 #endif
-        {"permission", EACCES, FileErrorCause::AccessDenied, "Access to /p/f was denied."},
-        {"read-only fs", EROFS, FileErrorCause::AccessDenied, "Access to /p/f was denied."},
-        {"vanished folder", ENOENT, FileErrorCause::NotFound, "/p/f was not found."},
+        {"permission", EACCES, FileErrorCause::AccessDenied, "Нет доступа к файлу /p/f."},
+        {"read-only fs", EROFS, FileErrorCause::AccessDenied, "Нет доступа к файлу /p/f."},
+        {"vanished folder", ENOENT, FileErrorCause::NotFound, "Файл /p/f не найден."},
         {"io", EIO, FileErrorCause::HardwareIo,
-         "A hardware I/O error was reported while accessing /p/f."},
-        {"name too long", ENAMETOOLONG, FileErrorCause::BadPath, "/p/f contains an invalid path."},
+         "Ошибка ввода-вывода при обращении к файлу /p/f."},
+        {"name too long", ENAMETOOLONG, FileErrorCause::BadPath, "Недопустимый путь к файлу: /p/f."},
         {"too many files", EMFILE, FileErrorCause::TooManyOpenFiles,
-         "/p/f could not be opened because there are too many open files."},
+         "Файл /p/f не открыт: открыто слишком много файлов."},
         {"other", EXDEV, FileErrorCause::Generic,
-         "An unspecified error occurred while accessing /p/f."},
+         "Неизвестная ошибка при обращении к файлу /p/f."},
     };
     for (const CauseRow& row : rows) {
         const FileError error = MakeFileError(row.systemError, "/p/f");

@@ -1,3 +1,4 @@
+// Tests of CBinaryFile on Windows: Cyrillic names, identities, devices and held files.
 #include <gtest/gtest.h>
 
 #include <algorithm>

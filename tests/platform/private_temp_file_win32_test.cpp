@@ -1,3 +1,4 @@
+// Tests of CPrivateTempFile on Windows: new files in the user's temporary folder.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// Tests of CReplacementFile on Windows: commit, drop, and a target another program holds.
 #include <gtest/gtest.h>
 
 #include <string>

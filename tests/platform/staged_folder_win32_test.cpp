@@ -1,3 +1,4 @@
+// Tests of CStagedFolder on Windows: only our own folders replaced, nothing left beside.
 #include <gtest/gtest.h>
 
 #include <algorithm>

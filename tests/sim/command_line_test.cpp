@@ -1,3 +1,4 @@
+// Tests of vem730-sim's argument reader: every option, its range, and the help.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,3 +1,4 @@
+// Tests of the simulated controller's memory: program chains, areas, blocks and file numbers.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Tests of the simulator's store folder: seeding, saving, restarting and refusing a bad one.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>

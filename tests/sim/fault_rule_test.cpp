@@ -1,3 +1,4 @@
+// Tests of fault rules: their text form, the requests they pick and how they bend a reply.
 #include <gtest/gtest.h>
 
 #include <optional>

@@ -1,3 +1,4 @@
+// WithCrc: a hand-made request frame given its CRC, for requests no correct master builds.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Tests of CPortPublisher: its link published, replaced, withdrawn, and never clobbering.
 #include <gtest/gtest.h>
 
 #include <filesystem>

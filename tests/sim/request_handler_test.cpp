@@ -1,3 +1,4 @@
+// Tests of the simulator's request handler: answers, writes, framing and its checks.
 #include <gtest/gtest.h>
 
 #include <numeric>

@@ -1,3 +1,4 @@
+// SimHarness: the simulator started on a temporary store, and its transaction log read back.
 #include "tests/sim/sim_harness.h"
 
 #include <fstream>

@@ -1,3 +1,4 @@
+// SimHarness: a simulator on a temporary store with a log, and the link to it.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of the simulator's transaction log: hex form, one flushed line per event, appending.
 #include <gtest/gtest.h>
 
 #include <fstream>

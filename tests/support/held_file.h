@@ -1,3 +1,4 @@
+// CHeldFile: on Windows, a file held open the way another program may hold it.
 #pragma once
 
 // Windows only: a handle on a file held the way another program (an editor,

@@ -1,3 +1,4 @@
+// Hex: bytes as "01 14 07 ..." for the tests' failure messages.
 #include <cstdio>
 
 #include "tests/support/peer_line.h"

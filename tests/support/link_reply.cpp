@@ -1,3 +1,4 @@
+// Replies and expected requests framed byte for byte, with their CRC, for link tests.
 #include "tests/support/link_reply.h"
 
 #include "link/crc16.h"

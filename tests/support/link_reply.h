@@ -1,3 +1,4 @@
+// Replies as the controller frames them, and the requests a test expects, for link tests.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// PeerLine: the far end of a test's line, read and written against deadlines with poll().
 #include "tests/support/peer_line.h"
 
 #include <cerrno>

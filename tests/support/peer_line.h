@@ -1,3 +1,4 @@
+// PeerLine: the far end of a line as a scripted peer drives it, never blocking for good.
 #pragma once
 
 #include <chrono>

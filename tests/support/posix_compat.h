@@ -1,3 +1,4 @@
+// What the portable test suites take from POSIX and the Windows C library lacks.
 #pragma once
 
 // What the portable suites take from POSIX and the Windows C library

@@ -1,3 +1,4 @@
+// PtyPair: a pseudo-terminal pair with a non-blocking master and a held slave, for tests.
 #include "tests/support/pty_pair.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// PtyPair: a pseudo-terminal pair standing in for a serial line in tests.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// ScopedEnv: an environment variable set for one scope and then put back.
 #pragma once
 
 #include <stdlib.h>

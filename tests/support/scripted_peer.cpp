@@ -1,3 +1,4 @@
+// ScriptedPeer: a test's script run as the far end of the line on a thread of its own.
 #include "tests/support/scripted_peer.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// ScriptedPeer: the far end of a line, run by a test's script on its own thread.
 #pragma once
 
 #include <functional>

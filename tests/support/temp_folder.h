@@ -1,3 +1,4 @@
+// CTempFolder: a fresh temporary folder, removed with all it holds.
 #pragma once
 
 #include <stdlib.h>

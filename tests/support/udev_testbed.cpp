@@ -1,3 +1,4 @@
+// CUdevTestbed: made-up serial devices added to umockdev's fake /sys and udev database.
 #include "tests/support/udev_testbed.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// CUdevTestbed: serial devices made up for a test through umockdev.
 #pragma once
 
 #include <map>

@@ -1,3 +1,4 @@
+// CUtf8Folder: a fresh folder for one test, its names in and out as UTF-8.
 #pragma once
 
 #include <cstdlib>

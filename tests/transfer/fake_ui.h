@@ -1,3 +1,4 @@
+// FakeUi: stands in for the dialog and writes down everything a command shows.
 #pragma once
 
 #include <deque>
@@ -7,27 +8,16 @@
 
 #include "transfer/transfer_ui.h"
 
-// Stands in for the dialog: answers the file dialog from a queue and writes
-// down everything the command shows, in order, as lines such as
-// "choose SaveAs", "warn Ошибка чтения программы", "range 0 2", "pos 1".
+// Stands in for the dialog: writes down everything the command shows, in
+// order, as lines such as "warn Ошибка чтения программы", "range 0 2",
+// "pos 1", and answers questions from a queue.
 class FakeUi : public ITransferUi {
 public:
-    std::deque<std::optional<std::string>> files;
     std::vector<std::string> events;
     // The detail of every warning, information and question, in order.
     std::vector<std::string> details;
     std::deque<bool> answers;
 
-    std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter) override
-    {
-        events.push_back(std::string("choose ") + (kind == FileDialogKind::SaveAs ? "SaveAs" : "Open"));
-        lastFilter = filter;
-        if (files.empty())
-            return std::nullopt;
-        std::optional<std::string> file = files.front();
-        files.pop_front();
-        return file;
-    }
     using ITransferUi::ShowWarning;
     void ShowWarning(const std::string& text, const std::string& detail) override
     {
@@ -90,6 +80,4 @@ public:
                 progress.push_back(e);
         return progress;
     }
-
-    std::string lastFilter;
 };

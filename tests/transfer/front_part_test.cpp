@@ -1,3 +1,4 @@
+// Tests of what a command does before the transfer: port, file dialog, paths and target.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -7,6 +8,7 @@
 #include <sys/resource.h>
 
 #include "transfer/messages.h"
+#include "transfer/transfer_rules.h"
 #include "codec/byte_order.h"
 #include "image/program_image.h"
 #include "link/link_frame.h"
@@ -27,34 +29,12 @@ TEST_F(FrontPart, ClosedPortRefusesBeforeTheFileDialog)
     EXPECT_FALSE(m_link->Reopen("/nonexistent/port"));
     for (const bool read : {true, false}) {
         m_ui.events.clear();
-        const CommandResult result = read ? m_commands->Read(DataKind::Program, "1")
-                                          : m_commands->Write(DataKind::Parameters, "");
+        const CommandResult result = read ? m_commands->Read(DataKind::Program, "1", PathOf("p"))
+                                          : m_commands->Write(DataKind::Parameters, "", PathOf("p"));
         EXPECT_EQ(result, CommandResult::Failed);
         EXPECT_EQ(m_ui.events, std::vector<std::string>{std::string("warn ") + Msg::PORT_CLOSED});
     }
     EXPECT_TRUE(Requests().empty());
-}
-
-TEST_F(FrontPart, CancelledFileDialogEndsSilently)
-{
-    m_ui.files.push_back(std::nullopt);
-    EXPECT_EQ(m_commands->Read(DataKind::Parameters, ""), CommandResult::Cancelled);
-    m_ui.files.push_back(std::nullopt);
-    EXPECT_EQ(m_commands->Write(DataKind::Program, "1"), CommandResult::Cancelled);
-    EXPECT_EQ(m_ui.events, (std::vector<std::string>{"choose SaveAs", "choose Open"}));
-    EXPECT_TRUE(Requests().empty());
-}
-
-TEST_F(FrontPart, FilterFollowsTheKind)
-{
-    m_ui.files.push_back(std::nullopt);
-    m_commands->Read(DataKind::Parameters, "");
-    EXPECT_EQ(m_ui.lastFilter, Msg::PARAMETER_FILTER);
-    for (const DataKind kind : {DataKind::Program, DataKind::Subprogram}) {
-        m_ui.files.push_back(std::nullopt);
-        m_commands->Write(kind, "1");
-        EXPECT_EQ(m_ui.lastFilter, Msg::PROGRAM_FILTER);
-    }
 }
 
 TEST_F(FrontPart, FileThatCannotBeOpenedIsReportedAfterTheDescriptor)
@@ -266,8 +246,7 @@ protected:
                 if (line.ReadExactly(LinkFrame::READ_REQUEST_SIZE, std::chrono::milliseconds(200)))
                     ++seen;
             });
-            m_ui.files.push_back(PathOf("short"));
-            commands.Read(kind, "1");
+            commands.Read(kind, "1", PathOf("short"));
         }
         *requestsSeen = seen;
         return m_ui.Warnings();
@@ -364,7 +343,7 @@ TEST_F(FrontPart, DiskFullWhileSavingIsReportedAndLeavesNoFile)
     ::sigaction(SIGXFSZ, &previous, nullptr);
     EXPECT_EQ(result, CommandResult::Failed);
     EXPECT_EQ(m_ui.Warnings(),
-              std::vector<std::string>{"Disk full while accessing " + target + ".paramVem730."});
+              std::vector<std::string>{"Нет места на диске для файла " + target + ".paramVem730."});
     EXPECT_FALSE(std::filesystem::exists(target + ".paramVem730"));
     EXPECT_EQ(FolderEntries(m_folder.Path()), (std::vector<std::string>{"line.log", "store"}));
 }

@@ -1,3 +1,4 @@
+// Tests of reading and writing the parameters against the simulator, block by block.
 #include <gtest/gtest.h>
 
 #include "transfer/messages.h"

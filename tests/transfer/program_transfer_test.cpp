@@ -1,3 +1,4 @@
+// Tests of reading and writing programs against the simulator: numbers, blocks and limits.
 #include <gtest/gtest.h>
 
 #include <filesystem>

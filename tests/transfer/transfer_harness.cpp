@@ -1,3 +1,4 @@
+// TransferTest: the commands against the simulator, with guarded buffer and logged requests.
 #include "tests/transfer/transfer_harness.h"
 
 #include <algorithm>
@@ -68,14 +69,12 @@ void TransferTest::Relink(std::uint16_t timeoutMs)
 
 CommandResult TransferTest::Read(DataKind kind, const std::string& number, const std::string& file)
 {
-    m_ui.files.push_back(file);
-    return m_commands->Read(kind, number);
+    return m_commands->Read(kind, number, file);
 }
 
 CommandResult TransferTest::Write(DataKind kind, const std::string& number, const std::string& file)
 {
-    m_ui.files.push_back(file);
-    return m_commands->Write(kind, number);
+    return m_commands->Write(kind, number, file);
 }
 
 std::vector<LoggedRequest> TransferTest::Requests() const

@@ -1,3 +1,4 @@
+// TransferTest: the transfer commands against the simulator, a fake UI and a guarded buffer.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -17,8 +17,7 @@ protected:
 
     CommandResult Compare(DataKind kind, const std::string& number, const std::string& file)
     {
-        m_ui.files.push_back(file);
-        return m_commands->Compare(kind, number);
+        return m_commands->Compare(kind, number, file);
     }
 
     // The requests after the first `from`, with the data of each write.
