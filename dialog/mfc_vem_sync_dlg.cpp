@@ -17,15 +17,19 @@
 #include <QProgressBar>
 #include <QRegularExpressionValidator>
 #include <QSettings>
+#include <QShortcut>
 #include <QStandardPaths>
 
 #include "dialog/about_dlg.h"
 #include "dialog/app_resources.h"
 #include "backup/backup_messages.h"
 #include "dialog/device_watch.h"
+#include "dialog/dialog_messages.h"
+#include "dialog/folder_dialog.h"
 #include "transfer/messages.h"
 #include "dialog/port_setup_dlg.h"
 #include "dialog/trace_window.h"
+#include "dialog/window_placement.h"
 #include "transfer/transfer_rules.h"
 #include "transfer/transfer_summary.h"
 #include "link/controller_link.h"
@@ -35,20 +39,22 @@
 
 namespace {
 
-constexpr int NUMBER_LIMIT = 2;
 constexpr int PORT_LIMIT = 5;
 constexpr int PORT_COUNT = 10;
-
-const char* const KIND_PROGRAM = "Программа";
-const char* const KIND_SUBPROGRAM = "Подпрограмма";
-const char* const KIND_PARAMETERS = "Параметры";
-const char* const STATUS_OPEN = "Открыт";
-const char* const STATUS_CLOSED = "Не открыт";
-const char* const BUSY = "Идёт обмен с контроллером.";
-const char* const BUSY_DETAIL = "Окно можно закрыть, когда обмен закончится.";
+// The port the list shows before any is chosen.
+const char* const FIRST_PORT = "COM1";
 
 // The block count while a transfer moves.
 const char* const BLOCK_COUNT = "%v/%m";
+
+// The trace window is of use beside the main window only when its time,
+// direction and meaning columns fit.
+constexpr int TRACE_LEAST_WIDTH = 400;
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 // What the user does to a window; none of it reaches the dialog while a
 // command runs.
@@ -69,8 +75,6 @@ bool IsInput(QEvent::Type type)
     }
 }
 
-// The extension of a filter's first pattern, "prgVem730" for
-// "Программы Вем-730 (*.prgVem730);;All Files (*)".
 // A chosen path as the file layer takes it: UTF-8 on Windows (encodeName
 // would give the ANSI code page there), the local 8-bit encoding elsewhere.
 std::string FileLayerPath(const QString& path)
@@ -82,31 +86,39 @@ std::string FileLayerPath(const QString& path)
 #endif
 }
 
+// The extension of a filter's first pattern, "prgVem730" for
+// "Программы Вем-730 (*.prgVem730);;All Files (*)".
 QString FirstSuffixOf(const QString& filter)
 {
     static const QRegularExpression pattern(QStringLiteral(R"(\(\*\.([^)\s;]+)\))"));
     return pattern.match(filter).captured(1);
 }
 
-const char* const MENU_VERIFY = "Проверять после записи";
 // Before Read replaces a file, about the file it will really write.
 const char* const REPLACE_QUESTION = "%1 уже существует.\nЗаменить его?";
-const char* const MENU_COMPARE = "Сравнить с файлом…";
+
 // Whether every write is read back, kept between runs in
 // ~/.config/MFCVemSync/MFCVemSync.conf.
 const char* const SETTINGS_NAME = "MFCVemSync";
 const char* const VERIFY_SETTING = "verifyAfterWrite";
 
-QVariant Setting(const char* key, const QVariant& otherwise)
+QSettings Settings()
 {
-    return QSettings(QString::fromUtf8(SETTINGS_NAME), QString::fromUtf8(SETTINGS_NAME))
-        .value(QString::fromUtf8(key), otherwise);
+    return QSettings(Text(SETTINGS_NAME), Text(SETTINGS_NAME));
 }
 
-void KeepSetting(const char* key, const QVariant& value)
+// The bar after a Read or Write that ended in `result`.
+CMFCVemSyncDlg::CommandEnd TransferEnd(CommandResult result, const CTransferCommands& commands,
+                                       bool verified)
 {
-    QSettings(QString::fromUtf8(SETTINGS_NAME), QString::fromUtf8(SETTINGS_NAME))
-        .setValue(QString::fromUtf8(key), value);
+    const std::optional<TransferAmount> amount = commands.LastAmount();
+    if (result != CommandResult::Done || !amount)
+        return {result, {}};
+    std::string summary = TransferSummary(*amount);
+    // "Записано: 399 слов" becomes "Записано и проверено: 399 слов".
+    if (amount->written && verified)
+        summary = DialogMsg::BAR_VERIFIED + summary.substr(summary.find(':'));
+    return {result, summary};
 }
 
 } // namespace
@@ -119,13 +131,8 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
       m_workerUi(*this, [this] { FinishCommand(); }),
       m_commands(link, info, buffer, m_workerUi),
       m_backup(link, info, buffer, m_workerUi),
-      m_strPort(QStringLiteral("COM1"))
+      m_chosenPort(Text(FIRST_PORT))
 {
-    if (m_link.IsOpen())
-        m_strStatus = QString::fromUtf8(STATUS_OPEN);
-    m_hIcon = AppIcon();
-    m_aboutText = AboutMenuText();
-
     m_form->setupUi(this);
     m_comboKind = m_form->comboKind;
     m_editNumber = m_form->editNumber;
@@ -134,8 +141,13 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     setFixedSize(size());
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(AppIcon());
+    // The extra functions sit on the context menu, which the window itself
+    // does not show: the tooltip of every spot without one of its own says
+    // where it is.
+    setToolTip(Text(DialogMsg::MENU_HINT));
 
-    connect(m_comboKind, &QComboBox::activated, this, [this] { OnKindSelChange(); });
+    connect(m_comboKind, &QComboBox::activated, this, &CMFCVemSyncDlg::OnKindSelChange);
     connect(m_comboPort, &QComboBox::activated, this, &CMFCVemSyncDlg::OnPortSelChange);
     // Only a choice from the list opens a port. Left to itself, the combo
     // would also take a typed name that matches an entry as a choice when
@@ -146,31 +158,12 @@ CMFCVemSyncDlg::CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, Tran
     connect(m_form->buttonRead, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnReadClicked);
     connect(m_form->buttonWrite, &QPushButton::clicked, this, &CMFCVemSyncDlg::OnWriteClicked);
 
-    // The context menu: the port tools, the checks, the whole-controller
-    // jobs, then About.
-    const auto addSeparator = [this] {
-        auto* separator = new QAction(this);
-        separator->setSeparator(true);
-        addAction(separator);
-    };
-    AddPortTools();
-    addSeparator();
-    AddCheckActions();
-    addSeparator();
-    auto* backup = new QAction(QString::fromUtf8(BackupMsg::BACKUP_ENTRY), this);
-    connect(backup, &QAction::triggered, this, &CMFCVemSyncDlg::OnBackupAll);
-    addAction(backup);
-    auto* restore = new QAction(QString::fromUtf8(BackupMsg::RESTORE_ENTRY), this);
-    connect(restore, &QAction::triggered, this, &CMFCVemSyncDlg::OnRestoreAll);
-    addAction(restore);
-    addSeparator();
-
-    auto* about = new QAction(m_aboutText, this);
-    about->setShortcut(QKeySequence::HelpContents);
-    connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
-    addAction(about);
-
-    OnInitDialog();
+    AddMenu();
+    FillLists();
+    if (m_link.IsOpen())
+        m_form->labelStatus->setText(Text(DialogMsg::STATUS_OPEN));
+    else
+        m_form->labelStatus->clear();
     ShowPortDetails();
 }
 
@@ -187,146 +180,137 @@ CMFCVemSyncDlg::~CMFCVemSyncDlg()
     m_link.SetObserver(nullptr);
 }
 
-void CMFCVemSyncDlg::AddCheckActions()
+// The context menu: the port tools, the checks, the whole-controller jobs,
+// then About.
+void CMFCVemSyncDlg::AddMenu()
 {
-    auto* verify = new QAction(QString::fromUtf8(MENU_VERIFY), this);
-    verify->setCheckable(true);
-    verify->setChecked(Setting(VERIFY_SETTING, false).toBool());
-    m_commands.SetVerifyAfterWrite(verify->isChecked());
-    connect(verify, &QAction::toggled, this, &CMFCVemSyncDlg::OnVerifyToggled);
-    addAction(verify);
+    const auto add = [this](const QString& text, auto slot) {
+        auto* action = new QAction(text, this);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+        return action;
+    };
+    const auto addSeparator = [this] {
+        auto* separator = new QAction(this);
+        separator->setSeparator(true);
+        addAction(separator);
+    };
+    add(Text(DialogMsg::MENU_PORT_SETUP), &CMFCVemSyncDlg::OnPortSetup);
+    add(Text(DialogMsg::MENU_TRACE), &CMFCVemSyncDlg::OnTraceWindow);
+    // The tooltips follow adapters plugged in or pulled out.
+    connect(new CDeviceWatch(this), &CDeviceWatch::Changed, this, &CMFCVemSyncDlg::ShowPortDetails);
+    addSeparator();
 
-    auto* compare = new QAction(QString::fromUtf8(MENU_COMPARE), this);
-    connect(compare, &QAction::triggered, this, &CMFCVemSyncDlg::OnCompare);
-    addAction(compare);
+    m_verify = add(Text(DialogMsg::MENU_VERIFY), &CMFCVemSyncDlg::OnVerifyToggled);
+    m_verify->setCheckable(true);
+    m_verify->setChecked(Settings().value(Text(VERIFY_SETTING), false).toBool());
+    m_commands.SetVerifyAfterWrite(m_verify->isChecked());
+    add(Text(DialogMsg::MENU_COMPARE), &CMFCVemSyncDlg::OnCompare);
+    addSeparator();
+
+    add(Text(BackupMsg::BACKUP_ENTRY), &CMFCVemSyncDlg::OnBackupAll);
+    add(Text(BackupMsg::RESTORE_ENTRY), &CMFCVemSyncDlg::OnRestoreAll);
+    addSeparator();
+
+    QAction* about = add(AboutMenuText(), &CMFCVemSyncDlg::OnAbout);
+    about->setShortcut(QKeySequence::HelpContents);
+
+    // The menu from the keyboard: the menu key gives a context-menu event
+    // by itself, Shift+F10 as on other systems' windows.
+    connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this), &QShortcut::activated, this,
+            [this] { PopUpMenu(mapToGlobal(rect().center())); });
 }
 
-void CMFCVemSyncDlg::OnInitDialog()
+void CMFCVemSyncDlg::FillLists()
 {
     // The kind list is sorted: Параметры, Подпрограмма, Программа.
-    for (const char* kind : {KIND_PROGRAM, KIND_SUBPROGRAM, KIND_PARAMETERS})
-        m_comboKind->addItem(QString::fromUtf8(kind));
+    for (const char* kind :
+         {DialogMsg::KIND_PROGRAM, DialogMsg::KIND_SUBPROGRAM, DialogMsg::KIND_PARAMETERS})
+        m_comboKind->addItem(Text(kind));
     m_comboKind->model()->sort(0);
+    m_comboKind->setCurrentIndex(m_comboKind->findText(Text(DialogMsg::KIND_PARAMETERS)));
     for (int i = 1; i <= PORT_COUNT; ++i)
         m_comboPort->addItem(QStringLiteral("COM%1").arg(i));
+    ShowPortInUse();
     m_editNumber->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
-    UpdateData(false);
-
-    setWindowIcon(m_hIcon);
-    m_comboKind->setCurrentIndex(m_comboKind->findText(QString::fromUtf8(KIND_PARAMETERS)));
 }
 
 std::optional<DataKind> CMFCVemSyncDlg::SelectedKind() const
 {
     const QString text = m_comboKind->itemText(m_comboKind->currentIndex());
-    if (text == QString::fromUtf8(KIND_PARAMETERS))
+    if (text == Text(DialogMsg::KIND_PARAMETERS))
         return DataKind::Parameters;
-    if (text == QString::fromUtf8(KIND_SUBPROGRAM))
+    if (text == Text(DialogMsg::KIND_SUBPROGRAM))
         return DataKind::Subprogram;
-    if (text == QString::fromUtf8(KIND_PROGRAM))
+    if (text == Text(DialogMsg::KIND_PROGRAM))
         return DataKind::Program;
     return std::nullopt;
 }
 
-bool CMFCVemSyncDlg::UpdateData(bool fetch)
-{
-    if (!fetch) {
-        m_editNumber->setText(m_strNumber);
-        m_editNumber->setMaxLength(NUMBER_LIMIT);
-        ShowPortInUse();
-        m_form->labelStatus->setText(m_strStatus);
-        return true;
-    }
-
-    const auto tooLong = [this](QWidget* control, int limit) {
-        QMessageBox::warning(this, QStringLiteral("MFCVemSync"),
-                             QStringLiteral("Enter no more than %1 characters.").arg(limit));
-        control->setFocus();
-        return false;
-    };
-    const QString number = m_editNumber->text();
-    if (number.size() > NUMBER_LIMIT)
-        return tooLong(m_editNumber, NUMBER_LIMIT);
-    m_strNumber = number;
-    const QString port = m_comboPort->currentText();
-    if (port.size() > PORT_LIMIT)
-        return tooLong(m_comboPort, PORT_LIMIT);
-    m_strPort = port;
-    m_strStatus = m_form->labelStatus->text();
-    return true;
-}
-
 void CMFCVemSyncDlg::ShowPortInUse()
 {
-    const int item = m_comboPort->findText(m_strPort, Qt::MatchStartsWith);
+    const int item = m_comboPort->findText(m_chosenPort, Qt::MatchStartsWith);
     if (item >= 0)
         m_comboPort->setCurrentIndex(item);
     else
-        m_comboPort->setEditText(m_strPort);
+        m_comboPort->setEditText(m_chosenPort);
 }
 
 void CMFCVemSyncDlg::OnKindSelChange()
 {
-    if (SelectedKind() != DataKind::Parameters) {
-        m_editNumber->setReadOnly(false);
-        return;
-    }
-    m_editNumber->setReadOnly(true);
-    m_strNumber.clear();
-    UpdateData(false);
+    const bool parameters = SelectedKind() == DataKind::Parameters;
+    m_editNumber->setReadOnly(parameters);
+    if (parameters)
+        m_editNumber->clear();
 }
 
 void CMFCVemSyncDlg::OnPortSelChange(int index)
 {
     if (index < 0 || m_busy)
         return;
-    UpdateData(true);
-    m_strPort = m_comboPort->itemText(index);
+    m_chosenPort = m_comboPort->itemText(index);
     // The port open before is closed in any case, also when the new one
     // cannot be opened.
-    const bool open = m_link.Reopen(m_strPort.toUtf8().constData());
-    m_strStatus = QString::fromUtf8(open ? STATUS_OPEN : STATUS_CLOSED);
-    UpdateData(false);
+    const bool open = m_link.Reopen(m_chosenPort.toUtf8().constData());
+    m_form->labelStatus->setText(Text(open ? DialogMsg::STATUS_OPEN : DialogMsg::STATUS_CLOSED));
+    ShowPortInUse();
     ShowPortDetails();
 }
 
-namespace {
-
-std::string SummaryOf(CommandResult result, const CTransferCommands& commands)
-{
-    const std::optional<TransferAmount> amount = commands.LastAmount();
-    return result == CommandResult::Done && amount ? TransferSummary(*amount) : std::string();
-}
-
-} // namespace
-
 void CMFCVemSyncDlg::OnReadClicked()
 {
-    // Read fetches the controls even with the port closed; the others only
-    // with it open.
-    RunOnSelection(true, FileDialogKind::SaveAs,
+    RunOnSelection(FileDialogKind::SaveAs,
                    [this](DataKind kind, const std::string& number, const std::string& file) {
-                       return SummaryOf(m_commands.Read(kind, number, file), m_commands);
+                       return TransferEnd(m_commands.Read(kind, number, file), m_commands, false);
                    });
 }
 
 void CMFCVemSyncDlg::OnWriteClicked()
 {
-    RunOnSelection(false, FileDialogKind::Open,
+    const bool verified = m_verify->isChecked();
+    RunOnSelection(FileDialogKind::Open, [this, verified](DataKind kind, const std::string& number,
+                                                          const std::string& file) {
+        return TransferEnd(m_commands.Write(kind, number, file), m_commands, verified);
+    });
+}
+
+void CMFCVemSyncDlg::OnCompare()
+{
+    RunOnSelection(FileDialogKind::Open,
                    [this](DataKind kind, const std::string& number, const std::string& file) {
-                       return SummaryOf(m_commands.Write(kind, number, file), m_commands);
+                       const CommandResult result = m_commands.Compare(kind, number, file);
+                       return CommandEnd{result, result == CommandResult::Done
+                                                     ? DialogMsg::BAR_SAME
+                                                     : DialogMsg::BAR_DIFFERS};
                    });
 }
 
-void CMFCVemSyncDlg::RunOnSelection(bool fetchWhenClosed, FileDialogKind fileKind,
-                                    SelectionCommand command)
+void CMFCVemSyncDlg::RunOnSelection(FileDialogKind fileKind, SelectionCommand command)
 {
     if (m_busy)
         return;
     ShowPortInUse();
-    if (fetchWhenClosed || m_link.IsOpen())
-        UpdateData(true);
     const std::optional<DataKind> kind = SelectedKind();
     if (!kind)
         return;
@@ -340,7 +324,7 @@ void CMFCVemSyncDlg::RunOnSelection(bool fetchWhenClosed, FileDialogKind fileKin
             return;
         file = *chosen;
     }
-    RunCommand([command = std::move(command), kind = *kind, number = m_strNumber.toStdString(),
+    RunCommand([command = std::move(command), kind = *kind, number = m_editNumber->text().toStdString(),
                 file = std::move(file)](ITransferUi&) { return command(kind, number, file); });
 }
 
@@ -355,9 +339,9 @@ bool CMFCVemSyncDlg::RunCommand(Command command)
     // dropped until the command ends.
     qApp->installEventFilter(this);
     m_progress->setTextVisible(false);
-    m_summary.clear();
+    m_end = {};
     m_worker = std::thread([this, command = std::move(command)] {
-        m_summary = command(m_workerUi);
+        m_end = command(m_workerUi);
         m_workerUi.Finish();
     });
     return true;
@@ -369,13 +353,31 @@ void CMFCVemSyncDlg::FinishCommand()
     qApp->removeEventFilter(this);
     for (QAction* action : actions())
         action->setEnabled(true);
-    if (!m_summary.empty()) {
-        m_progress->setFormat(QString::fromStdString(m_summary));
-        m_progress->setTextVisible(true);
-        m_progress->repaint();
-    }
+    ShowEnd(m_end);
+    if (m_busyBox)
+        m_busyBox->close();
     m_busy = false;
     Q_EMIT CommandFinished();
+}
+
+void CMFCVemSyncDlg::ShowEnd(const CommandEnd& end)
+{
+    QString text = QString::fromStdString(end.summary);
+    const bool failed = end.result == CommandResult::Failed;
+    const bool refused = end.result == CommandResult::Cancelled;
+    if (failed || refused) {
+        text = Text(failed ? DialogMsg::BAR_FAILED : DialogMsg::BAR_REFUSED);
+        m_progress->setValue(m_progress->minimum());
+    }
+    if (text.isEmpty())
+        return;
+    // A summary wider than the bar keeps what comes before its count:
+    // "Записано и проверено".
+    if (m_progress->fontMetrics().horizontalAdvance(text) > m_progress->contentsRect().width())
+        text = text.section(QLatin1Char(':'), 0, 0);
+    m_progress->setFormat(text);
+    m_progress->setTextVisible(true);
+    m_progress->repaint();
 }
 
 bool CMFCVemSyncDlg::eventFilter(QObject* watched, QEvent* event)
@@ -387,6 +389,16 @@ bool CMFCVemSyncDlg::eventFilter(QObject* watched, QEvent* event)
         static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
         ShowPortInUse();
     return QDialog::eventFilter(watched, event);
+}
+
+void CMFCVemSyncDlg::accept()
+{
+    if (m_comboPort->currentText().size() > PORT_LIMIT) {
+        QMessageBox::warning(this, Text(DialogMsg::TITLE), Text(DialogMsg::TOO_LONG).arg(PORT_LIMIT));
+        m_comboPort->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 void CMFCVemSyncDlg::done(int result)
@@ -405,44 +417,57 @@ void CMFCVemSyncDlg::closeEvent(QCloseEvent* event)
         return;
     }
     event->ignore();
-    ShowInformation(BUSY, BUSY_DETAIL);
-}
-
-void CMFCVemSyncDlg::OnCompare()
-{
-    RunOnSelection(false, FileDialogKind::Open,
-                   [this](DataKind kind, const std::string& number, const std::string& file) {
-                       m_commands.Compare(kind, number, file);
-                       return std::string();
-                   });
+    if (m_busyBox) {
+        m_busyBox->raise();
+        return;
+    }
+    // Not waited for here: the box goes by itself when the command ends.
+    m_busyBox = new QMessageBox(QMessageBox::Information, Text(DialogMsg::TITLE),
+                                Text(DialogMsg::BUSY), QMessageBox::Ok, this);
+    m_busyBox->setInformativeText(Text(DialogMsg::BUSY_DETAIL));
+    m_busyBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_busyBox->open();
 }
 
 void CMFCVemSyncDlg::OnVerifyToggled(bool verify)
 {
     m_commands.SetVerifyAfterWrite(verify);
-    KeepSetting(VERIFY_SETTING, verify);
+    KeepSetting(VERIFY_SETTING, DialogMsg::MENU_VERIFY, verify);
+}
+
+void CMFCVemSyncDlg::KeepSetting(const char* key, const char* name, bool value)
+{
+    QSettings settings = Settings();
+    settings.setValue(Text(key), value);
+    settings.sync();
+    if (settings.status() == QSettings::NoError)
+        return;
+    ShowWarning(DialogMsg::SETTING_NOT_SAVED, Text(DialogMsg::SETTING_NOT_SAVED_DETAIL)
+                                                  .arg(Text(name), QDir::toNativeSeparators(
+                                                                       settings.fileName()))
+                                                  .toStdString());
 }
 
 void CMFCVemSyncDlg::OnBackupAll()
 {
-    RunOnChosenFolder(BackupMsg::BACKUP_ENTRY, [this](const std::string& folder) {
-        m_backup.Backup(folder);
+    RunOnChosenFolder(BackupMsg::BACKUP_ENTRY, true, [this](const std::string& folder) {
+        return CommandEnd{m_backup.Backup(folder), BackupMsg::BACKUP_DONE};
     });
 }
 
 void CMFCVemSyncDlg::OnRestoreAll()
 {
-    RunOnChosenFolder(BackupMsg::RESTORE_ENTRY, [this](const std::string& folder) {
+    RunOnChosenFolder(BackupMsg::RESTORE_ENTRY, false, [this](const std::string& folder) {
         RestoreOptions options;
         options.confirm = true;
-        m_backup.Restore(folder, options);
+        return CommandEnd{m_backup.Restore(folder, options), BackupMsg::RESTORE_DONE};
     });
 }
 
 // The port is checked and the folder chosen here, on the window's thread;
 // the job runs on the worker.
-void CMFCVemSyncDlg::RunOnChosenFolder(const char* title,
-                                       std::function<void(const std::string& folder)> job)
+void CMFCVemSyncDlg::RunOnChosenFolder(const char* title, bool creates,
+                                       std::function<CommandEnd(const std::string& folder)> job)
 {
     if (m_busy)
         return;
@@ -450,35 +475,23 @@ void CMFCVemSyncDlg::RunOnChosenFolder(const char* title,
         FailOnClosedPort(*this, m_link);
         return;
     }
-    const std::optional<std::string> folder = ChooseFolder(title);
+    const std::optional<std::string> folder = ChooseFolder(title, creates);
     if (!folder)
         return;
-    RunCommand([job = std::move(job), folder = *folder](ITransferUi&) {
-        job(folder);
-        return std::string();
-    });
+    RunCommand([job = std::move(job), folder = *folder](ITransferUi&) { return job(folder); });
 }
 
-void CMFCVemSyncDlg::OnOK()
+void CMFCVemSyncDlg::OnAbout()
 {
-    if (UpdateData(true))
-        accept();
-}
-
-void CMFCVemSyncDlg::OnSysCommand(unsigned id)
-{
-    constexpr unsigned COMMAND_MASK = 0xFFF0;
-    if ((id & COMMAND_MASK) == IDM_ABOUTBOX) {
-        CAboutDlg about(this);
-        about.exec();
-    }
+    CAboutDlg about(this);
+    about.exec();
 }
 
 void CMFCVemSyncDlg::keyPressEvent(QKeyEvent* event)
 {
     if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            OnOK();
+            accept();
             return;
         }
     }
@@ -487,25 +500,19 @@ void CMFCVemSyncDlg::keyPressEvent(QKeyEvent* event)
 
 void CMFCVemSyncDlg::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (m_busy)
-        return;
-    // The window manager's system menu cannot be extended here, so the About
-    // box is offered where the user looks for the window's own menu.
-    QMenu menu(this);
-    menu.addActions(actions());
-    menu.exec(event->globalPos());
+    PopUpMenu(event->globalPos());
 }
 
-void CMFCVemSyncDlg::AddPortTools()
+void CMFCVemSyncDlg::PopUpMenu(const QPoint& where)
 {
-    auto* setup = new QAction(QString::fromUtf8("Настройка портов…"), this);
-    connect(setup, &QAction::triggered, this, &CMFCVemSyncDlg::OnPortSetup);
-    addAction(setup);
-    auto* trace = new QAction(QString::fromUtf8("Журнал обмена…"), this);
-    connect(trace, &QAction::triggered, this, &CMFCVemSyncDlg::OnTraceWindow);
-    addAction(trace);
-    // The tooltips follow adapters plugged in or pulled out.
-    connect(new CDeviceWatch(this), &CDeviceWatch::Changed, this, &CMFCVemSyncDlg::ShowPortDetails);
+    if (m_busy)
+        return;
+    // The window manager's system menu cannot be extended here, so the
+    // extra functions and the About box are offered where the user looks
+    // for the window's own menu.
+    QMenu menu(this);
+    menu.addActions(actions());
+    menu.exec(where);
 }
 
 void CMFCVemSyncDlg::OnPortSetup()
@@ -526,6 +533,7 @@ void CMFCVemSyncDlg::OnTraceWindow()
         // The trace costs the link nothing while no window follows it.
         connect(m_traceWindow, &QObject::destroyed, this, [this] { m_link.SetObserver(nullptr); });
         m_link.SetObserver(m_traceFeed.get());
+        ShowBeside(*m_traceWindow, *this, TRACE_LEAST_WIDTH);
     }
     m_traceWindow->show();
     m_traceWindow->raise();
@@ -572,6 +580,7 @@ std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const
         files.setAcceptMode(QFileDialog::AcceptOpen);
         files.setFileMode(QFileDialog::ExistingFile);
     }
+    FitIntoScreen(files, this);
     if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty())
         return std::nullopt;
     const QString path = files.selectedFiles().constFirst();
@@ -605,14 +614,14 @@ QString CMFCVemSyncDlg::StartFolder() const
     return QFileInfo::exists(documents) ? documents : QDir::homePath();
 }
 
-std::optional<std::string> CMFCVemSyncDlg::ChooseFolder(const char* title)
+std::optional<std::string> CMFCVemSyncDlg::ChooseFolder(const char* title, bool creates)
 {
     if (m_folderChooser)
         return m_folderChooser(title);
-    const QString path =
-        QFileDialog::getExistingDirectory(this, QString::fromUtf8(title), StartFolder());
-    if (path.isEmpty())
+    CFolderDialog folders(this, Text(title), StartFolder(), creates);
+    if (folders.exec() != QDialog::Accepted || folders.selectedFiles().isEmpty())
         return std::nullopt;
+    const QString path = folders.selectedFiles().constFirst();
     m_lastFolder = path;
     return FileLayerPath(path);
 }
@@ -620,10 +629,10 @@ std::optional<std::string> CMFCVemSyncDlg::ChooseFolder(const char* title)
 void CMFCVemSyncDlg::ShowWarning(const std::string& text, const std::string& detail)
 {
     if (detail.empty()) {
-        QMessageBox::warning(this, QStringLiteral("MFCVemSync"), QString::fromStdString(text));
+        QMessageBox::warning(this, Text(DialogMsg::TITLE), QString::fromStdString(text));
         return;
     }
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("MFCVemSync"), QString::fromStdString(text),
+    QMessageBox box(QMessageBox::Warning, Text(DialogMsg::TITLE), QString::fromStdString(text),
                     QMessageBox::Ok, this);
     box.setInformativeText(QString::fromStdString(detail));
     box.exec();
@@ -631,16 +640,16 @@ void CMFCVemSyncDlg::ShowWarning(const std::string& text, const std::string& det
 
 void CMFCVemSyncDlg::ShowInformation(const std::string& text, const std::string& detail)
 {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("MFCVemSync"),
-                    QString::fromStdString(text), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Information, Text(DialogMsg::TITLE), QString::fromStdString(text),
+                    QMessageBox::Ok, this);
     box.setInformativeText(QString::fromStdString(detail));
     box.exec();
 }
 
 bool CMFCVemSyncDlg::AskYesNo(const std::string& question, const std::string& detail)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("MFCVemSync"),
-                    QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No, this);
+    QMessageBox box(QMessageBox::Question, Text(DialogMsg::TITLE), QString::fromStdString(question),
+                    QMessageBox::Yes | QMessageBox::No, this);
     box.setInformativeText(QString::fromStdString(detail));
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
@@ -653,7 +662,7 @@ void CMFCVemSyncDlg::SetProgressRange(int low, int high)
     // empty bar.
     m_progress->setRange(low, high > low ? high : low + 1);
     m_progress->setValue(low);
-    m_progress->setFormat(QString::fromUtf8(BLOCK_COUNT));
+    m_progress->setFormat(Text(BLOCK_COUNT));
     m_progress->setTextVisible(true);
     m_progress->repaint();
 }

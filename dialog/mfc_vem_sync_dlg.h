@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QIcon>
 #include <QPointer>
 #include <QString>
 
@@ -15,8 +14,10 @@
 #include "backup/backup_commands.h"
 #include "transfer/transfer_commands.h"
 
+class QAction;
 class QComboBox;
 class QLineEdit;
+class QMessageBox;
 class QProgressBar;
 class CControllerLink;
 class CTraceFeed;
@@ -40,9 +41,6 @@ class CMFCVemSyncDlg : public QDialog, public ITransferUi {
     Q_OBJECT
 
 public:
-    // The system-menu command of the About box.
-    static constexpr unsigned IDM_ABOUTBOX = 0x0010;
-
     CMFCVemSyncDlg(CControllerLink& link, ControllerInfo& info, TransferBuffer buffer,
                    QWidget* parent = nullptr);
     ~CMFCVemSyncDlg() override;
@@ -55,10 +53,16 @@ public:
     using FolderChooser = std::function<std::optional<std::string>(const std::string& title)>;
     void SetFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
 
-    // A command of the dialog: it talks to the user only through `ui` and
-    // returns the line the progress bar shows after it, or "" to leave the
-    // bar as the command left it.
-    using Command = std::function<std::string(ITransferUi& ui)>;
+    // How a command ended, for the bar: a failure empties it and says so, a
+    // question answered No empties it and says the command was refused, and
+    // a success or a difference shows `summary` ("" leaves the bar as the
+    // command left it). A file dialog left starts no command at all.
+    struct CommandEnd {
+        CommandResult result = CommandResult::Done;
+        std::string summary;
+    };
+    // A command of the dialog: it talks to the user only through `ui`.
+    using Command = std::function<CommandEnd(ITransferUi& ui)>;
     // Runs `command` on the worker thread and returns at once; false, with
     // nothing run, while another command runs. Until it ends, the window
     // takes no input and cannot be closed, its menu entries are off and
@@ -74,19 +78,9 @@ public:
     void SetProgressRange(int low, int high) override;
     void SetProgressPos(int pos) override;
 
-    void OnKindSelChange();
-    void OnPortSelChange(int index);
-    void OnReadClicked();
-    void OnWriteClicked();
-    // Context-menu commands: compare the controller with a file for the
-    // selected kind and number, and the check after every write.
-    void OnCompare();
-    void OnVerifyToggled(bool verify);
-    void OnSysCommand(unsigned id);
-    // The context menu's whole-controller backup and restore.
-    void OnBackupAll();
-    void OnRestoreAll();
-
+    // Enter: closes the dialog unless the port field holds more than a port
+    // name can be.
+    void accept() override;
     void done(int result) override;
 
 Q_SIGNALS:
@@ -98,45 +92,58 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+private Q_SLOTS:
+    void OnKindSelChange();
+    void OnPortSelChange(int index);
+    void OnReadClicked();
+    void OnWriteClicked();
+    // Context-menu commands: compare the controller with a file for the
+    // selected kind and number, and the check after every write.
+    void OnCompare();
+    void OnVerifyToggled(bool verify);
+    // The context menu's whole-controller backup and restore.
+    void OnBackupAll();
+    void OnRestoreAll();
+    void OnAbout();
+    // The port setup and the line's trace.
+    void OnPortSetup();
+    void OnTraceWindow();
+    // Tooltips: what each port name reaches, and on the status what the
+    // chosen one reaches and, when it did not open, why.
+    void ShowPortDetails();
+
 private:
+    void FillLists();
+    void AddMenu();
     void FinishCommand();
+    // The bar once a command has ended, as CommandEnd says.
+    void ShowEnd(const CommandEnd& end);
     // Puts the name of the port in use back into the port field, in place
     // of any text typed there and not chosen from the list.
     void ShowPortInUse();
     QString StartFolder() const;
     // Whether the user lets Read replace the existing file `name`.
     bool ConfirmReplace(const QString& name);
-    // The data exchange between the controls and the member strings: `fetch`
-    // reads the controls back, refusing a text longer than its limit;
-    // otherwise the strings are shown in the controls.
-    bool UpdateData(bool fetch);
-    void OnOK();
-    void OnInitDialog();
     std::optional<DataKind> SelectedKind() const;
-    void AddCheckActions();
-    std::optional<std::string> ChooseFolder(const char* title);
-    void RunOnChosenFolder(const char* title, std::function<void(const std::string& folder)> job);
-    // Fetches the kind and number as a command's start does and runs
-    // `command` on them on the worker; the line it returns goes to the bar.
+    // `creates`: a name typed for a folder that does not exist yet is taken,
+    // for the job to create.
+    std::optional<std::string> ChooseFolder(const char* title, bool creates);
+    void RunOnChosenFolder(const char* title, bool creates,
+                           std::function<CommandEnd(const std::string& folder)> job);
     // A command on the selected kind and number and the file chosen for it.
-    using SelectionCommand = std::function<std::string(DataKind kind, const std::string& number,
-                                                       const std::string& file)>;
-    // Fetches the selection and, with the port open, asks for the file of
-    // `fileKind` before the command runs; with the port closed the command
-    // runs with no file and says so itself.
-    void RunOnSelection(bool fetchWhenClosed, FileDialogKind fileKind, SelectionCommand command);
+    using SelectionCommand = std::function<CommandEnd(DataKind kind, const std::string& number,
+                                                      const std::string& file)>;
+    // With the port open, asks for the file of `fileKind` and runs `command`
+    // on the worker; with the port closed the command runs with no file and
+    // says so itself.
+    void RunOnSelection(FileDialogKind fileKind, SelectionCommand command);
     // The chosen path, or nothing when the user cancelled. `filter` is in
     // the form "Description (*.ext);;All Files (*)".
     std::optional<std::string> ChooseFile(FileDialogKind kind, const std::string& filter);
-
-    // The port setup and the line's trace, offered in the context menu, and
-    // the watch on serial devices that keeps the port tooltips current.
-    void AddPortTools();
-    void OnPortSetup();
-    void OnTraceWindow();
-    // Tooltips: what each port name reaches, and on the status what the
-    // chosen one reaches and, when it did not open, why.
-    void ShowPortDetails();
+    // Shows the menu at `where`, in global coordinates.
+    void PopUpMenu(const QPoint& where);
+    // Keeps a setting for the next run; says so when the file refuses it.
+    void KeepSetting(const char* key, const char* name, bool value);
 
     std::unique_ptr<Ui::CMFCVemSyncDlg> m_form;
     CControllerLink& m_link;
@@ -145,19 +152,21 @@ private:
     CBackupCommands m_backup;
     FileChooser m_fileChooser;
     FolderChooser m_folderChooser;
-    QString m_aboutText;
+    QAction* m_verify = nullptr;
 
     bool m_busy = false;
     std::thread m_worker;
-    std::string m_summary; // written by the worker, read after it has ended
+    CommandEnd m_end;      // written by the worker, read after it has ended
     QString m_lastFolder;  // of the last file chosen in this run
+    // The port last chosen from the list, which the port field shows
+    // whenever it is left.
+    QString m_chosenPort;
+    // The answer to the close button while a command runs; it goes when the
+    // command ends.
+    QPointer<QMessageBox> m_busyBox;
 
-    QIcon m_hIcon;
     QComboBox* m_comboKind = nullptr;
     QLineEdit* m_editNumber = nullptr;
-    QString m_strNumber;
-    QString m_strPort;
-    QString m_strStatus;
     QComboBox* m_comboPort = nullptr;
     QProgressBar* m_progress = nullptr;
 

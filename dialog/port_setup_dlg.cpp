@@ -6,6 +6,7 @@
 #include <QTableWidgetItem>
 
 #include "dialog/device_watch.h"
+#include "dialog/window_placement.h"
 #include "link/port_map.h"
 #include "ui_port_setup_dlg.h"
 
@@ -41,6 +42,7 @@ CPortSetupDlg::CPortSetupDlg(QWidget* parent)
     : QDialog(parent), m_form(std::make_unique<Ui::CPortSetupDlg>())
 {
     m_form->setupUi(this);
+    FitIntoScreen(*this, parent);
     m_form->tablePorts->horizontalHeader()->setSectionResizeMode(PORT_NAME, QHeaderView::ResizeToContents);
     m_form->tableDevices->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     connect(m_form->buttonAssign, &QPushButton::clicked, this, &CPortSetupDlg::OnAssign);

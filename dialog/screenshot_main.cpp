@@ -1,14 +1,18 @@
 // Draws the main dialog as a new user sees it working: connected to a
-// controller, program 1 being written, the bar counting the blocks. Used by
-// scripts/screenshot.sh for the README; run it with QT_QPA_PLATFORM=offscreen.
+// controller, program 1 being written, the bar counting the blocks; and,
+// given TRACE.png, the trace window after that write and a read of the same
+// program. Used by scripts/screenshot.sh for the docs; run it with
+// QT_QPA_PLATFORM=offscreen.
 //
-// usage: MFCVemSync-screenshot OUT.png PORT SCRATCH_FOLDER
+// usage: MFCVemSync-screenshot OUT.png PORT SCRATCH_FOLDER [TRACE.png]
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include <array>
 #include <cstdio>
@@ -17,6 +21,7 @@
 
 #include "dialog/app_resources.h"
 #include "dialog/mfc_vem_sync_dlg.h"
+#include "dialog/trace_window.h"
 #include "link/controller_link.h"
 
 namespace {
@@ -41,10 +46,11 @@ bool WriteProgram(const std::string& path)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s OUT.png PORT SCRATCH_FOLDER\n", argv[0]);
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: %s OUT.png PORT SCRATCH_FOLDER [TRACE.png]\n", argv[0]);
         return 2;
     }
+    const char* tracePicture = argc == 5 ? argv[4] : nullptr;
     QApplication app(argc, argv);
     InstallQtTranslations(app);
     CControllerLink link(38400, argv[2], 100);
@@ -56,11 +62,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no controller on %s or no room in %s\n", argv[2], argv[3]);
         return 1;
     }
-    dlg.SetFileChooser([&](FileDialogKind, const std::string&) { return source; });
+    const std::string readBack = std::string(argv[3]) + "/read1.prgVem730";
+    dlg.SetFileChooser([&](FileDialogKind kind, const std::string&) {
+        return kind == FileDialogKind::Open ? source : readBack;
+    });
 
     auto* kind = dlg.findChild<QComboBox*>(QStringLiteral("comboKind"));
-    kind->setCurrentIndex(kind->findText(QStringLiteral("Программа")));
-    dlg.OnKindSelChange();
+    const int program = kind->findText(QStringLiteral("Программа"));
+    kind->setCurrentIndex(program);
+    Q_EMIT kind->activated(program);
     dlg.findChild<QLineEdit*>(QStringLiteral("editNumber"))->setText(QStringLiteral("1"));
     dlg.show();
 
@@ -72,12 +82,35 @@ int main(int argc, char** argv)
         if (value == SHOWN_BLOCK && !saved)
             saved = dlg.grab().save(QString::fromLocal8Bit(argv[1]));
     });
-    QObject::connect(&dlg, &CMFCVemSyncDlg::CommandFinished, &app, &QApplication::quit);
-    dlg.OnWriteClicked();
+    if (tracePicture != nullptr) {
+        for (QAction* action : dlg.actions())
+            if (action->text() == QStringLiteral("Журнал обмена…"))
+                action->trigger();
+    }
+    bool readToo = tracePicture != nullptr;
+    QObject::connect(&dlg, &CMFCVemSyncDlg::CommandFinished, &app, [&] {
+        // Not quit(), which would close the windows still to be drawn.
+        if (!readToo) {
+            QApplication::exit(0);
+            return;
+        }
+        readToo = false;
+        dlg.findChild<QPushButton*>(QStringLiteral("buttonRead"))->click();
+    });
+    dlg.findChild<QPushButton*>(QStringLiteral("buttonWrite"))->click();
     app.exec();
     if (!saved) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
+    }
+    if (tracePicture != nullptr) {
+        // The last rows come through the event queue.
+        QApplication::processEvents();
+        auto* trace = dlg.findChild<CTraceWindow*>();
+        if (trace == nullptr || !trace->grab().save(QString::fromLocal8Bit(tracePicture))) {
+            std::fprintf(stderr, "cannot write %s\n", tracePicture);
+            return 1;
+        }
     }
     return 0;
 }

@@ -1,9 +1,9 @@
-// The trace window and its feed: every request, reply and failure on the line.
+// CTraceFeed and CTraceWindow: the link's trace carried to a window, a row per frame.
 #pragma once
 
 #include <QDialog>
+#include <QMetaType>
 #include <QObject>
-#include <QString>
 
 #include <memory>
 
@@ -13,8 +13,10 @@ namespace Ui {
 class CTraceWindow;
 }
 
+Q_DECLARE_METATYPE(TraceEntry)
+
 // The link's observer for the trace window. The link calls it on whatever
-// thread runs the transaction; each line leaves as a signal, which a queued
+// thread runs the transaction; each entry leaves as a signal, which a queued
 // connection carries to the window's thread.
 class CTraceFeed : public QObject, public ILinkObserver {
     Q_OBJECT
@@ -28,13 +30,16 @@ public:
                      std::uint32_t timeoutMs) override;
 
 Q_SIGNALS:
-    void LineReady(const QString& line);
+    void EntryReady(const TraceEntry& entry);
 
 private:
     CLinkTracer m_tracer;
 };
 
-// Follows the line while it is open: one line per request, reply or failure.
+// Follows the line while it is open, one row per request, reply or failure:
+// the time, the direction, what it means, and the bytes, which the window
+// cuts short when it is narrow (their tooltip holds them all). Ctrl+C copies
+// the rows chosen as the trace file's lines.
 class CTraceWindow : public QDialog {
     Q_OBJECT
 
@@ -42,9 +47,12 @@ public:
     explicit CTraceWindow(QWidget* parent = nullptr);
     ~CTraceWindow() override;
 
-    // Takes the feed's lines from now on, whatever thread they come from.
+    // Takes the feed's entries from now on, whatever thread they come from.
     void Follow(CTraceFeed& feed);
-    void AppendLine(const QString& line);
+
+private Q_SLOTS:
+    void Append(const TraceEntry& entry);
+    void CopyChosen();
 
 private:
     std::unique_ptr<Ui::CTraceWindow> m_form;

@@ -1,4 +1,4 @@
-// CLinkTracer: each frame as a timestamped hex line with its decoded meaning.
+// CLinkTracer: each frame as a timestamped entry, its meaning decoded, and as a line.
 #include "link/link_tracer.h"
 
 #include <cstdio>
@@ -6,6 +6,7 @@
 
 #include "codec/byte_order.h"
 #include "codec/hex_text.h"
+#include "link/controller_info.h"
 #include "platform/clock_text.h"
 #include "link/link_frame.h"
 
@@ -14,10 +15,52 @@ namespace {
 constexpr std::size_t DECODED_TEXT_SIZE = 96;
 constexpr const char* SENT = "→";
 constexpr const char* RECEIVED = "←";
+// A file number: the kind in the low byte, a program's number less one in
+// the high byte.
+constexpr unsigned FILE_KIND_BITS = 8;
+constexpr unsigned FILE_KIND_MASK = (1u << FILE_KIND_BITS) - 1;
+
+// What a file number names, in the words of the commands: "программа 3".
+std::string FileName(std::uint16_t file)
+{
+    const unsigned kind = file & FILE_KIND_MASK;
+    const unsigned index = file >> FILE_KIND_BITS;
+    const auto single = [&](const char* name) {
+        return index == 0 ? std::string(name) : std::string();
+    };
+    std::string name;
+    switch (static_cast<LinkFile>(kind)) {
+    case LinkFile::Descriptor:
+        name = single("системные параметры");
+        break;
+    case LinkFile::GeneralParams:
+        name = single("общие параметры");
+        break;
+    case LinkFile::AxisParams:
+        name = single("параметры осей");
+        break;
+    case LinkFile::Program:
+        name = "программа " + std::to_string(index + 1);
+        break;
+    case LinkFile::Subprogram:
+        name = "подпрограмма " + std::to_string(index + 1);
+        break;
+    }
+    if (!name.empty())
+        return name;
+    char text[DECODED_TEXT_SIZE];
+    std::snprintf(text, sizeof text, "файл 0x%04X", unsigned{file});
+    return text;
+}
 
 } // namespace
 
-CLinkTracer::CLinkTracer(Sink sink) : m_sink(std::move(sink)) {}
+CLinkTracer::CLinkTracer(Sink sink)
+    : m_sink([sink = std::move(sink)](const TraceEntry& entry) { sink(FormatLine(entry)); })
+{
+}
+
+CLinkTracer::CLinkTracer(EntrySink sink) : m_sink(std::move(sink)) {}
 
 std::string CLinkTracer::DecodeRequest(std::span<const std::uint8_t> request)
 {
@@ -30,11 +73,10 @@ std::string CLinkTracer::DecodeRequest(std::span<const std::uint8_t> request)
     if (what == nullptr)
         return "функция " + std::to_string(function);
     char text[DECODED_TEXT_SIZE];
-    std::snprintf(text, sizeof text, "%s файл 0x%04X запись %u длина %u", what,
-                  unsigned{LoadBe16(&request[LinkFrame::FILE_OFFSET])},
+    std::snprintf(text, sizeof text, ", номер записи %u, длина %u",
                   unsigned{LoadBe16(&request[LinkFrame::RECORD_OFFSET])},
                   unsigned{LoadBe16(&request[LinkFrame::LENGTH_OFFSET])});
-    return text;
+    return std::string(what) + ": " + FileName(LoadBe16(&request[LinkFrame::FILE_OFFSET])) + text;
 }
 
 std::string CLinkTracer::DecodeFailure(LinkFailure failure, std::span<const std::uint8_t> received,
@@ -65,11 +107,18 @@ std::string CLinkTracer::DecodeFailure(LinkFailure failure, std::span<const std:
 void CLinkTracer::RequestSent(std::span<const std::uint8_t> request)
 {
     m_request = DecodeRequest(request);
+    m_writing = request.size() > LinkFrame::FUNCTION_OFFSET &&
+                request[LinkFrame::FUNCTION_OFFSET] == LinkFrame::WRITE_FILE_RECORD;
     Emit(SENT, request, m_request);
 }
 
 void CLinkTracer::ReplyReceived(std::span<const std::uint8_t> reply)
 {
+    // A write's reply repeats the request: its byte count says nothing new.
+    if (m_writing) {
+        Emit(RECEIVED, reply, m_request + " → принято");
+        return;
+    }
     const std::size_t data =
         reply.size() > LinkFrame::BYTE_COUNT_OFFSET ? reply[LinkFrame::BYTE_COUNT_OFFSET] : 0;
     Emit(RECEIVED, reply, m_request + " → " + std::to_string(data) + " байт");
@@ -81,10 +130,15 @@ void CLinkTracer::ReplyFailed(LinkFailure failure, std::span<const std::uint8_t>
     Emit(RECEIVED, received, DecodeFailure(failure, received, timeoutMs));
 }
 
-void CLinkTracer::Emit(const char* direction, std::span<const std::uint8_t> bytes, const std::string& text)
+void CLinkTracer::Emit(const char* direction, std::span<const std::uint8_t> bytes, std::string meaning)
 {
-    std::string line = LocalTimestamp() + ' ' + direction;
-    if (!bytes.empty())
-        line += ' ' + HexBytes(bytes);
-    m_sink(line + " | " + text);
+    m_sink(TraceEntry{LocalTimestamp(), direction, {bytes.begin(), bytes.end()}, std::move(meaning)});
+}
+
+std::string CLinkTracer::FormatLine(const TraceEntry& entry)
+{
+    std::string line = entry.time + ' ' + entry.direction;
+    if (!entry.bytes.empty())
+        line += ' ' + HexBytes(entry.bytes);
+    return line + " | " + entry.meaning;
 }

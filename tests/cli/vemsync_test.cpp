@@ -288,8 +288,8 @@ TEST_F(VemsyncTest, TraceFileFollowsEveryFrameOfATransfer)
         logged.push_back(line.substr(STAMP));
     EXPECT_EQ(crossings, logged);
     ASSERT_GE(meanings.size(), 2u);
-    EXPECT_EQ(meanings[0], "чтение файл 0x0000 запись 1 длина 0");
-    EXPECT_EQ(meanings[1], "чтение файл 0x0000 запись 1 длина 0 → 16 байт");
+    EXPECT_EQ(meanings[0], "чтение: системные параметры, номер записи 1, длина 0");
+    EXPECT_EQ(meanings[1], "чтение: системные параметры, номер записи 1, длина 0 → 16 байт");
 
     const VemsyncRun again = Vemsync({"read", "params", PathOf("q"), "--port", Port(), "--trace", trace});
     ASSERT_EQ(again.status, 0) << again.Describe();

@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTest>
+#include <QToolTip>
 
 #include "tests/dialog/dialog_harness.h"
 
@@ -58,33 +59,28 @@ TEST_F(AboutBox, F1OpensIt)
     ExpectAboutBox(catcher.Seen()[0]);
 }
 
-struct SysCommandRow {
-    const char* name;
-    unsigned id;
-    bool about;
-};
-
-TEST_F(AboutBox, SystemCommandSixteenOpensItWhateverItsLowFourBits)
+// Nothing on the window shows the context menu, so the window says where it
+// is: every spot without a tooltip of its own names the right button, and
+// Shift+F10 opens it too (the menu key does by itself where the platform
+// gives it, not under the offscreen platform).
+TEST_F(AboutBox, TheContextMenuIsFoundWithoutKnowingOfIt)
 {
-    const SysCommandRow rows[] = {
-        {"the About command", 0x0010, true},
-        {"low bits set", 0x001F, true},
-        {"low bits only", 0x000F, false},
-        {"the next command", 0x0020, false},
-        {"close", 0xF060, false},
-    };
-    for (const SysCommandRow& row : rows) {
-        SCOPED_TRACE(std::string(row.name) + ", id " + std::to_string(row.id));
-        ModalCatcher catcher;
-        Dialog().OnSysCommand(row.id);
-        if (row.about) {
-            ASSERT_EQ(catcher.Seen().size(), 1u);
-            ExpectAboutBox(catcher.Seen()[0]);
-        } else {
-            EXPECT_TRUE(catcher.Seen().empty());
-        }
-        EXPECT_TRUE(Dialog().isVisible());
+    const QString hint = Qs("Правая кнопка мыши");
+    for (QWidget* spot : {static_cast<QWidget*>(ReadButton()), static_cast<QWidget*>(Progress()),
+                          static_cast<QWidget*>(&Dialog())}) {
+        SCOPED_TRACE(spot->objectName().toStdString());
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), spot->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(spot, &help);
+        EXPECT_TRUE(QToolTip::isVisible());
+        EXPECT_TRUE(QToolTip::text().contains(hint)) << QToolTip::text().toStdString();
+        QToolTip::hideText();
     }
+
+    ModalCatcher catcher;
+    QTest::keyClick(Dialog().windowHandle(), Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_EQ(catcher.Seen().size(), 1u);
+    EXPECT_EQ(catcher.Seen()[0].className, QStringLiteral("QMenu"));
+    EXPECT_EQ(catcher.Seen()[0].actions.size(), 10);
 }
 
 } // namespace

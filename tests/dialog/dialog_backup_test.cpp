@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -64,6 +67,32 @@ TEST_F(DialogBackup, SavesAndRestoresTheWholeControllerFromTheMenu)
     ASSERT_EQ(m_seen.size(), 3u) << "the menu, the question, the box at the end";
     EXPECT_EQ(m_seen[2].text, Qs(BackupMsg::RESTORE_DONE));
     EXPECT_EQ(m_sim->ProgramFrames({LinkFile::Program, 2}), program2);
+}
+
+// A name typed in the folder dialog for a folder not made yet is taken, and
+// the backup creates the folder.
+TEST_F(DialogBackup, NewFolderNameTypedIsCreated)
+{
+    Dialog().SetFolderChooser({});
+    const QString parent = QFileInfo(QString::fromStdString(PathOf("x"))).absolutePath();
+    const auto typeNewName = [&](QWidget* window) {
+        auto* folders = qobject_cast<QFileDialog*>(window);
+        if (folders == nullptr) {
+            QTest::keyClick(window, Qt::Key_Return);
+            return;
+        }
+        folders->setDirectory(parent);
+        auto* name = folders->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(Qs("новая копия"));
+        QTest::keyClick(name, Qt::Key_Return);
+    };
+    m_seen = PickFromMenu(BackupMsg::BACKUP_ENTRY, typeNewName);
+
+    ASSERT_EQ(m_seen.size(), 3u) << "the menu, the folder dialog, the box at the end";
+    EXPECT_TRUE(m_seen[1].closed) << "the folder dialog took the name";
+    EXPECT_EQ(m_seen[2].text, Qs(BackupMsg::BACKUP_DONE));
+    EXPECT_TRUE(std::filesystem::exists(PathOf("новая копия") + "/manifest.txt"));
 }
 
 TEST_F(DialogBackup, NoFolderChosenDoesNothing)

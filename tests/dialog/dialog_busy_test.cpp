@@ -160,7 +160,8 @@ TEST_F(DialogBusy, WorkerMessagesAppearOnTheWindowThreadWithTheirText)
         onWindowThread.push_back(QThread::currentThread() == QApplication::instance()->thread());
         if (auto* box = qobject_cast<QMessageBox*>(window))
             details.push_back(box->informativeText());
-        secondRefused = !Dialog().RunCommand([](ITransferUi&) { return std::string("второй"); });
+        secondRefused = !Dialog().RunCommand(
+            [](ITransferUi&) { return CMFCVemSyncDlg::CommandEnd{CommandResult::Done, "второй"}; });
         QTest::keyClick(window, Qt::Key_Return);
     });
     bool answer = true;
@@ -170,7 +171,7 @@ TEST_F(DialogBusy, WorkerMessagesAppearOnTheWindowThreadWithTheirText)
         answer = ui.AskYesNo("Продолжить?", "Программа будет удалена.");
         ui.SetProgressRange(0, 4);
         ui.SetProgressPos(3);
-        return std::string();
+        return CMFCVemSyncDlg::CommandEnd{};
     }));
     ASSERT_TRUE(WaitForCommand());
 
@@ -181,6 +182,49 @@ TEST_F(DialogBusy, WorkerMessagesAppearOnTheWindowThreadWithTheirText)
     EXPECT_FALSE(answer) << "Enter takes the question's default, No";
     EXPECT_TRUE(secondRefused) << "no second command while one runs";
     EXPECT_EQ(Progress()->text(), QStringLiteral("3/4")) << "an empty result leaves the bar as it was";
+}
+
+// The answer to the close button does not wait to be answered: it goes by
+// itself once the transfer is through, and does not claim that it runs on.
+TEST_F(DialogBusy, CloseButtonAnswerGoesWhenTheTransferEnds)
+{
+    const std::string source = PathOf("long.prgVem730");
+    WriteWholeFile(source, CrLfText(ProgramLines(PACED_LINES)));
+    ChooseFromList(Kind(), Qs("Программа"));
+    TypeNumber(QStringLiteral("3"));
+    m_chosen = {source};
+
+    // The boxes up now; each is closed after it has been counted, so that
+    // one left up cannot hold the test.
+    const auto closeBusyBoxes = [] {
+        int shown = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                shown += box->text() == Qs(BUSY);
+                box->done(QMessageBox::Ok);
+            }
+        return shown;
+    };
+    int shownMidTransfer = 0;
+    int shownAfter = -1;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (MidTransfer() && shownMidTransfer == 0) {
+            Dialog().close();
+            const auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            shownMidTransfer = box != nullptr && box->text() == Qs(BUSY);
+        }
+    });
+    QObject::connect(&Dialog(), &CMFCVemSyncDlg::CommandFinished,
+                     [&] { QTimer::singleShot(0, [&] { shownAfter = closeBusyBoxes(); }); });
+    ticker.start(TICK_MS);
+    QTest::mouseClick(WriteButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForCommand());
+    ticker.stop();
+    QApplication::processEvents();
+
+    EXPECT_EQ(shownMidTransfer, 1) << "the close button is answered while the write runs";
+    EXPECT_EQ(shownAfter, 0) << "the answer went when the write ended";
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
+#include <QFile>
 #include <QSettings>
 #include <QTest>
 
@@ -79,6 +81,29 @@ TEST_F(DialogCheck, VerifyIsOffAtFirstAndRememberedBetweenRuns)
     PickFromMenu(VERIFY_ENTRY);
     OpenDialog();
     EXPECT_FALSE(Entry(VERIFY_ENTRY)->isChecked());
+}
+
+// A settings file the program cannot write (here a folder has its name):
+// the tick holds for this run, and the user is told that it will not last.
+TEST_F(DialogCheck, SettingThatCannotBeSavedIsSaid)
+{
+    const QString file = QSettings(QStringLiteral("MFCVemSync"), QStringLiteral("MFCVemSync")).fileName();
+    // The run's own settings file, which the fixture has emptied.
+    QFile::remove(file);
+    ASSERT_TRUE(QDir().mkpath(file)) << file.toStdString();
+
+    const std::vector<SeenModal> seen = PickFromMenu(VERIFY_ENTRY);
+    QDir().rmdir(file);
+    ASSERT_EQ(seen.size(), 2u) << "the menu, then the warning";
+    EXPECT_EQ(seen[1].icon, QMessageBox::Warning);
+    EXPECT_EQ(seen[1].text, Qs("Настройка не сохранена"));
+    EXPECT_TRUE(seen[1].informative.contains(Qs("«Проверять после записи» действует только до закрытия")))
+        << seen[1].informative.toStdString();
+    EXPECT_TRUE(seen[1].informative.contains(file)) << seen[1].informative.toStdString();
+    EXPECT_TRUE(Entry(VERIFY_ENTRY)->isChecked()) << "the tick holds for this run";
+
+    // Saved as usual once the file can be written.
+    EXPECT_EQ(PickFromMenu(VERIFY_ENTRY).size(), 1u) << "only the menu";
 }
 
 TEST_F(DialogCheck, CompareAnswersWithAnInformationBox)

@@ -6,7 +6,17 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 
+#include <QAction>
+#include <QDebug>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "backup/backup_messages.h"
 #include "dialog/about_dlg.h"
+#include "dialog/trace_window.h"
 #include "tests/dialog/dialog_harness.h"
 
 namespace {
@@ -65,7 +75,9 @@ TEST_F(TextFit, MainDialogShowsEveryTextWhole)
             << port.toStdString();
     }
     // The longest things the bar says.
-    for (const char* said : {"100/100", "Записано: 16000 байт", "Считано: 500 слов"}) {
+    for (const char* said : {"100/100", "Записано: 16000 байт", "Считано: 500 слов",
+                             "Записано и проверено", "Резервная копия сохранена",
+                             "Восстановление завершено"}) {
         Progress()->setFormat(Qs(said));
         Progress()->setTextVisible(true);
         EXPECT_LE(Progress()->fontMetrics().horizontalAdvance(Qs(said)), Progress()->width()) << said;
@@ -76,6 +88,78 @@ TEST_F(TextFit, AboutBoxShowsEveryTextWhole)
 {
     CAboutDlg about(&Dialog());
     EXPECT_EQ(Clipped(about), std::vector<std::string>{});
+}
+
+// Every window lies within the screen's available area, frame and all.
+// CTest runs these on a 1280×800 screen at 1, 1.5 and 2 times.
+class WindowFit : public DialogTest {
+protected:
+    void SetUp() override
+    {
+        Start();
+        OpenDialog();
+    }
+
+    static std::string Where(const QWidget& window)
+    {
+        QString text;
+        QDebug(&text) << window.metaObject()->className() << window.frameGeometry() << "on"
+                      << window.screen()->availableGeometry();
+        return text.toStdString();
+    }
+    static bool Inside(const QWidget& window)
+    {
+        return window.screen()->availableGeometry().contains(window.frameGeometry());
+    }
+
+    // Answers every window that comes up after it has been looked at.
+    ModalCatcher::Answer LookAndLeave()
+    {
+        return [this](QWidget* window) {
+            m_looked.push_back(Where(*window));
+            EXPECT_TRUE(Inside(*window)) << Where(*window);
+            QTest::keyClick(window, qobject_cast<QMessageBox*>(window) ? Qt::Key_Return : Qt::Key_Escape);
+        };
+    }
+
+    std::vector<std::string> m_looked;
+};
+
+TEST_F(WindowFit, EveryWindowFitsTheScreen)
+{
+    EXPECT_TRUE(Inside(Dialog())) << Where(Dialog());
+    for (const char* entry : {"Настройка портов…", "&About MFCVemSync...", BackupMsg::BACKUP_ENTRY}) {
+        SCOPED_TRACE(entry);
+        m_looked.clear();
+        PickFromMenu(entry, LookAndLeave());
+        EXPECT_EQ(m_looked.size(), 1u);
+    }
+    Dialog().SetFileChooser({});
+    for (QPushButton* button : {ReadButton(), WriteButton()}) {
+        SCOPED_TRACE(button->text().toStdString());
+        m_looked.clear();
+        ModalCatcher catcher(LookAndLeave());
+        Click(button);
+        EXPECT_EQ(m_looked.size(), 1u) << "the file dialog";
+    }
+}
+
+TEST_F(WindowFit, TraceWindowOpensBesideTheMainWindow)
+{
+    for (QAction* action : Dialog().actions())
+        if (action->text() == Qs("Журнал обмена…"))
+            action->trigger();
+    auto* trace = Dialog().findChild<CTraceWindow*>();
+    ASSERT_NE(trace, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(trace));
+    EXPECT_TRUE(Inside(*trace)) << Where(*trace);
+    EXPECT_TRUE(Inside(Dialog())) << Where(Dialog());
+    EXPECT_FALSE(trace->frameGeometry().intersects(Dialog().frameGeometry()))
+        << Where(*trace) << " over " << Where(Dialog());
+    // The meaning comes into view before the bytes.
+    const auto* tree = trace->findChild<QTreeWidget*>(QStringLiteral("treeTrace"));
+    const int meaning = tree->header()->sectionViewportPosition(2);
+    EXPECT_LT(meaning, tree->viewport()->width() / 2) << "the meaning begins at " << meaning;
 }
 
 } // namespace

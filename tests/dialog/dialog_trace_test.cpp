@@ -5,7 +5,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QPlainTextEdit>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QTest>
+#include <QRegularExpression>
+#include <QTreeWidget>
 
 #include <chrono>
 #include <thread>
@@ -33,13 +37,19 @@ protected:
         }
     }
     CTraceWindow* Window() { return Dialog().findChild<CTraceWindow*>(); }
+    QTreeWidget* Tree() { return Window()->findChild<QTreeWidget*>(QStringLiteral("treeTrace")); }
+    // The rows, each as its cells joined by " | ".
     QStringList Lines()
     {
-        CTraceWindow* window = Window();
-        if (window == nullptr)
+        if (Window() == nullptr)
             return {};
-        QString text = window->findChild<QPlainTextEdit*>(QStringLiteral("textTrace"))->toPlainText();
-        return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
+        QStringList lines;
+        for (int i = 0; i < Tree()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* row = Tree()->topLevelItem(i);
+            lines.push_back(QStringList{row->text(0), row->text(1), row->text(2), row->text(3)}.join(
+                QStringLiteral(" | ")));
+        }
+        return lines;
     }
     // Lets queued lines arrive until there are `count`, or 10 s have gone.
     QStringList WaitForLines(qsizetype count)
@@ -65,8 +75,32 @@ TEST_F(TraceWindow, FollowsTheCommandsOfTheDialog)
     const std::vector<LoggedRequest> requests = Requests();
     const QStringList lines = WaitForLines(static_cast<qsizetype>(2 * requests.size()));
     ASSERT_EQ(lines.size(), static_cast<qsizetype>(2 * requests.size()));
-    EXPECT_TRUE(lines[0].endsWith(Qs(" | чтение файл 0x0000 запись 1 длина 0"))) << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].endsWith(Qs(" | чтение файл 0x0000 запись 1 длина 0 → 16 байт"))) << lines[1].toStdString();
+    // The time of day, the direction, the meaning, then the bytes.
+    const QHeaderView* header = Tree()->header();
+    const QTreeWidgetItem* titles = Tree()->headerItem();
+    QStringList columns;
+    for (int visual = 0; visual < header->count(); ++visual)
+        columns.push_back(titles->text(header->logicalIndex(visual)));
+    EXPECT_EQ(columns, (QStringList{Qs("Время"), QString(), Qs("Значение"), Qs("Байты")}));
+    const QRegularExpression row(Qs(R"(^\d\d:\d\d:\d\d\.\d{3} \| (→|←) \| (.*) \| ([0-9A-F ]+)$)"));
+    const QRegularExpressionMatch request = row.match(lines[0]);
+    ASSERT_TRUE(request.hasMatch()) << lines[0].toStdString();
+    EXPECT_EQ(request.captured(1), Qs("→"));
+    EXPECT_EQ(request.captured(2), Qs("чтение: системные параметры, номер записи 1, длина 0"));
+    EXPECT_TRUE(request.captured(3).startsWith(QStringLiteral("01 14 07 06 00 00 00 01 00 00")));
+    const QRegularExpressionMatch reply = row.match(lines[1]);
+    ASSERT_TRUE(reply.hasMatch()) << lines[1].toStdString();
+    EXPECT_EQ(reply.captured(1), Qs("←"));
+    EXPECT_EQ(reply.captured(2), Qs("чтение: системные параметры, номер записи 1, длина 0 → 16 байт"));
+
+    // Ctrl+C copies the rows chosen as the trace file has them.
+    Tree()->selectAll();
+    QTest::keyClick(Tree(), Qt::Key_C, Qt::ControlModifier);
+    const QStringList copied = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(copied.size(), lines.size());
+    EXPECT_TRUE(copied[0].endsWith(QStringLiteral(" → 01 14 07 06 00 00 00 01 00 00 A8 E4 | ") +
+                                   request.captured(2)))
+        << copied[0].toStdString();
 
     // Opening it again shows the same window, with what it holds.
     OpenTrace();
@@ -84,7 +118,7 @@ TEST_F(TraceWindow, TakesLinesFromATransactionOnAnotherThread)
     worker.join();
     const QStringList lines = WaitForLines(2);
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[1].endsWith(Qs(" → 16 байт"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(Qs(" → 16 байт | "))) << lines[1].toStdString();
 }
 
 TEST_F(TraceWindow, ClosedItCostsTheLinkNothing)

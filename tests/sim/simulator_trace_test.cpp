@@ -56,9 +56,9 @@ TEST_F(SimulatorTrace, OneReadAndOneFailedWriteMatchTheSimulatorsLog)
     ASSERT_EQ(logged.size(), 6u) << "the last read is not traced";
     for (std::size_t i = 0; i < m_trace.size(); ++i)
         EXPECT_EQ(Crossing(m_trace[i]), logged[i]) << m_trace[i];
-    EXPECT_EQ(Meaning(m_trace[0]), "чтение файл 0x0204 запись 5 длина 5");
-    EXPECT_EQ(Meaning(m_trace[1]), "чтение файл 0x0204 запись 5 длина 5 → 160 байт");
-    EXPECT_EQ(Meaning(m_trace[2]), "запись файл 0x0103 запись 0 длина 0");
+    EXPECT_EQ(Meaning(m_trace[0]), "чтение: подпрограмма 3, номер записи 5, длина 5");
+    EXPECT_EQ(Meaning(m_trace[1]), "чтение: подпрограмма 3, номер записи 5, длина 5 → 160 байт");
+    EXPECT_EQ(Meaning(m_trace[2]), "запись: программа 2, номер записи 0, длина 0");
     EXPECT_EQ(Meaning(m_trace[3]), "ошибка CRC");
 }
 
