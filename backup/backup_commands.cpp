@@ -193,6 +193,10 @@ CommandResult CBackupCommands::Restore(const std::string& folder, const RestoreO
 bool CBackupCommands::ReadDescriptor()
 {
     const std::optional<ControllerInfo> fresh = ReadDescriptorRecord(m_link);
+    if (!fresh && PendingInterrupt() != 0) {
+        m_ui.ShowWarning(BackupMsg::BACKUP_INTERRUPTED, BackupMsg::EARLIER_KEPT);
+        return false;
+    }
     if (!fresh) {
         m_ui.ShowWarning(Msg::DESCRIPTOR_FAILED);
         return false;
@@ -439,6 +443,10 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
 bool CBackupCommands::MatchDescriptor(const BackupManifest& manifest)
 {
     const std::optional<ControllerInfo> fresh = ReadDescriptorRecord(m_link);
+    if (!fresh && PendingInterrupt() != 0) {
+        m_ui.ShowWarning(BackupMsg::RESTORE_INTERRUPTED, BackupMsg::NOTHING_WRITTEN);
+        return false;
+    }
     if (!fresh) {
         m_ui.ShowWarning(Msg::DESCRIPTOR_FAILED);
         return false;
