@@ -302,7 +302,11 @@ TEST_F(VemsyncHostile, LateReplyDoesNotReachTheNextRun)
     m_sim->AddFault({FaultMode::Delay, FaultTarget::Nth, 3, 300});
     const VemsyncRun late = Vemsync({"read", "program", "6", PathOf("late"), "--port", Port()});
     EXPECT_EQ(late.status, 1) << late.Describe();
-    EXPECT_EQ(LinesOf(late.err), std::vector<std::string>{Msg::PROGRAM_READ_FAILED}) << late.Describe();
+    EXPECT_EQ(LinesOf(late.err),
+              (std::vector<std::string>{Msg::PROGRAM_READ_FAILED,
+                                        "Контроллер ничего не ответил за 100 мс. Проверьте кабель, питание "
+                                        "контроллера и что выбран нужный порт."}))
+        << late.Describe();
     const VemsyncRun next = Vemsync({"read", "program", "6", PathOf("next"), "--port", Port()});
     EXPECT_EQ(next.status, 0) << next.Describe();
     EXPECT_EQ(ReadWholeFile(PathOf("next.prgVem730")), CrLfText(lines));

@@ -181,8 +181,12 @@ TEST_F(VemsyncTest, EachCommandDoesWhatTheDialogsCommandDoes)
 
         const std::vector<std::string> expected =
             row.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.message};
-        // The detail under the message names the file in its own folder.
-        std::vector<std::string> shown = m_ui.Shown();
+        // The detail under the message names the file in its own folder;
+        // each of its lines is a line of vemsync's.
+        std::string dialogText;
+        for (const std::string& line : m_ui.Shown())
+            dialogText += line + "\n";
+        std::vector<std::string> shown = LinesOf(dialogText);
         for (std::string& line : shown)
             if (const auto at = line.find(dialogFolder); at != std::string::npos)
                 line.replace(at, dialogFolder.size(), cliFolder);
@@ -451,7 +455,7 @@ TEST_F(VemsyncTest, ProgressShowsOnATerminalOnly)
     const VemsyncRun failed = Vemsync(read, terminal);
     EXPECT_EQ(failed.status, 1);
     const std::vector<std::string> lines = LinesOf(failed.err);
-    ASSERT_EQ(lines.size(), 2u) << failed.Describe();
+    ASSERT_EQ(lines.size(), 3u) << failed.Describe();
     EXPECT_NE(lines[0].find("] 1/3"), std::string::npos) << failed.Describe();
     EXPECT_EQ(lines[1], Msg::PROGRAM_READ_FAILED);
 }
