@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "codec/byte_order.h"
+#include "codec/count_text.h"
 #include "codec/hex_text.h"
 #include "link/controller_info.h"
 #include "link/link_messages.h"
@@ -125,7 +126,7 @@ void CLinkTracer::ReplyReceived(std::span<const std::uint8_t> reply)
     }
     const std::size_t data =
         reply.size() > LinkFrame::BYTE_COUNT_OFFSET ? reply[LinkFrame::BYTE_COUNT_OFFSET] : 0;
-    Emit(RECEIVED, reply, m_request + " → " + std::to_string(data) + " байт");
+    Emit(RECEIVED, reply, m_request + " → " + CountText(data, BYTE_FORMS));
 }
 
 void CLinkTracer::ReplyFailed(LinkFailure failure, std::span<const std::uint8_t> received,
