@@ -411,7 +411,7 @@ TEST_F(VemsyncTest, NoClobberRefusesAnExistingTarget)
         const VemsyncRun refused = Vemsync(refusing);
         EXPECT_EQ(refused.status, 1) << refused.Describe();
         EXPECT_EQ(LinesOf(refused.err),
-                  std::vector<std::string>{"vemsync: " + target + " exists; --no-clobber keeps it"});
+                  std::vector<std::string>{"vemsync: " + CliMsg::NoClobber(target)});
         EXPECT_EQ(ReadWholeFile(target), "keep me");
         EXPECT_EQ(m_sim->RequestCount(), before) << "nothing was asked of the controller";
 
@@ -443,17 +443,20 @@ TEST_F(VemsyncTest, ProgressShowsOnATerminalOnly)
     EXPECT_EQ(shown.status, 0) << shown.Describe();
     for (const char* step : {"] 0/3", "] 1/3", "] 2/3", "] 3/3"})
         EXPECT_NE(shown.err.find(step), std::string::npos) << step << "\n" << shown.Describe();
-    EXPECT_EQ(shown.err.back(), '\n') << "the bar's line is ended";
+    // What the terminal shows at the end: the bar overwritten by spaces.
+    EXPECT_EQ(shown.err.substr(shown.err.find_last_not_of(" \r") + 1), "\r" + std::string(36, ' ') + "\r")
+        << shown.Describe();
     EXPECT_EQ(shown.out, "");
 
-    // A failure ends the bar's line before its message.
+    // A failure's message takes the bar's place.
     m_sim->AddFault({FaultMode::BadCrc, FaultTarget::Nth, 4, 0});
     const VemsyncRun failed = Vemsync(read, terminal);
     EXPECT_EQ(failed.status, 1);
-    const std::vector<std::string> lines = LinesOf(failed.err);
-    ASSERT_EQ(lines.size(), 2u) << failed.Describe();
-    EXPECT_NE(lines[0].find("] 1/3"), std::string::npos) << failed.Describe();
-    EXPECT_EQ(lines[1], Msg::PROGRAM_READ_FAILED);
+    const std::string::size_type message = failed.err.find(Msg::PROGRAM_READ_FAILED);
+    ASSERT_NE(message, std::string::npos) << failed.Describe();
+    EXPECT_NE(failed.err.rfind("] 1/3", message), std::string::npos) << failed.Describe();
+    EXPECT_EQ(failed.err.substr(message - 2, 2), " \r") << "the bar erased first\n" << failed.Describe();
+    EXPECT_EQ(LinesOf(failed.err.substr(message)), std::vector<std::string>{Msg::PROGRAM_READ_FAILED});
 }
 
 struct HelpRow {
@@ -516,6 +519,11 @@ TEST_F(VemsyncTest, UsageErrorsAreOneLineAndExitTwo)
         {{"export", "a", "b", "--subprogram"}, "--subprogram относится только к командам check и import"},
         {{"check"}, "не хватает аргументов"},
         {{"export", "a"}, "не хватает аргументов"},
+        {{"read", "params", "f", "--port", "COM11"}, "--port: нет порта «COM11» в списке: COM1 … COM10"},
+        {{"--port=COM0", "compare", "program", "1", "f"}, "--port: нет порта «COM0» в списке"},
+        {{"write", "params", "f", "--port", "com3"}, "--port: нет порта «com3» в списке"},
+        {{"backup", "f", "--port", "COM11"}, "--port: нет порта «COM11» в списке"},
+        {{"restore", "f", "--port", "COM011"}, "--port: нет порта «COM011» в списке"},
     };
     for (const UsageRow& row : rows) {
         const VemsyncRun run = Vemsync(row.args);
