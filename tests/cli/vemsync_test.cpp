@@ -10,6 +10,9 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "transfer/messages.h"
 #include "transfer/transfer_rules.h"
@@ -536,6 +539,55 @@ TEST_F(VemsyncTest, UsageErrorsAreOneLineAndExitTwo)
     }
     EXPECT_EQ(m_sim->RequestCount(), 0u);
     EXPECT_FALSE(FileExists(PathOf("f")));
+}
+
+// The Latin words of a line that are not a path, an option, a command, a
+// port or the operator's own text in «»: what should have been Russian.
+std::vector<std::string> ForeignWords(const std::string& line)
+{
+    static const std::set<std::string> OURS = {"vemsync", "read",   "write", "compare", "check",
+                                               "import",  "export", "backup", "restore", "ports",
+                                               "map",     "unmap",  "params", "program", "subprogram"};
+    static const std::regex LATIN("[A-Za-z]{2,}");
+    std::vector<std::string> foreign;
+    std::istringstream words(std::regex_replace(line, std::regex("«[^»]*»"), ""));
+    for (std::string word; words >> word;) {
+        if (word.find('/') != std::string::npos || word.rfind("--", 0) == 0)
+            continue;
+        for (std::sregex_iterator it(word.begin(), word.end(), LATIN), end; it != end; ++it)
+            if (!OURS.contains(it->str()) && it->str() != "COM")
+                foreign.push_back(it->str());
+    }
+    return foreign;
+}
+
+// Every line vemsync prints of its own, and every message it passes on,
+// in the operator's language.
+TEST_F(VemsyncTest, EveryLineItSaysIsRussian)
+{
+    const std::string lossy = PathOf("lossy.prgVem730");
+    WriteWholeFile(lossy, "G1\r\nX10\r\n");
+    WriteWholeFile(PathOf("kept.paramVem730"), "x");
+    const std::vector<std::string> rows[] = {
+        {},
+        {"read", "params", PathOf("kept"), "--no-clobber", "--port", Port()},
+        {"write", "program", "1", lossy, "--port", Port()},
+        {"check", lossy},
+        {"import", lossy, lossy},
+        {"read", "params", PathOf("p"), "--port", "COM11"},
+        {"read", "params", PathOf("p"), "--port", PathOf("no-port")},
+        {"ports", "map", "COM3", "/dev/no-such-device"},
+        {"restore", PathOf("no-copy"), "--port", Port()},
+        {"backup", PathOf("b"), "--port", Port(), "--trace", "/dev/null"},
+    };
+    for (const std::vector<std::string>& args : rows) {
+        const VemsyncRun run = Vemsync(args);
+        SCOPED_TRACE(CommandText(args) + "\n" + run.Describe());
+        EXPECT_NE(run.status, 0);
+        EXPECT_TRUE(std::regex_search(run.err, std::regex("[а-яА-Я]")));
+        for (const std::string& line : LinesOf(run.err))
+            EXPECT_EQ(ForeignWords(line), std::vector<std::string>{}) << line;
+    }
 }
 
 } // namespace
