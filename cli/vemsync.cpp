@@ -91,13 +91,23 @@ bool SameFileOrName(const std::string& a, const std::string& b)
     return std::filesystem::weakly_canonical(FsPath(a), ec) == std::filesystem::weakly_canonical(FsPath(b), ec);
 }
 
-// Whether the file `identity` stands in `folder` under any name: a backup
-// folder holds the copy's files alone, and a restore reads them.
-bool InFolder(const FileIdentity& identity, const std::string& folder)
+// Whether the opened file at `path` stands in `folder`: under a folder of
+// the path once every link is followed, or beside the copy's files under a
+// second name. A backup folder holds the copy's files alone, and a restore
+// reads them.
+bool InFolder(const std::string& path, const FileIdentity& file, const std::string& folder)
 {
+    const std::optional<FileIdentity> target = IdentityOf(folder);
+    if (!target)
+        return false;
     std::error_code ec;
+    for (std::filesystem::path at = std::filesystem::canonical(FsPath(path), ec); !ec && at.has_relative_path();) {
+        at = at.parent_path();
+        if (IdentityOf(TextOf(at)) == target)
+            return true;
+    }
     for (const auto& entry : std::filesystem::directory_iterator(FsPath(folder), ec)) {
-        if (IdentityOf(TextOf(entry.path())) == identity)
+        if (IdentityOf(TextOf(entry.path())) == file)
             return true;
     }
     return false;
@@ -134,7 +144,7 @@ bool OpenTrace(CTraceFile& trace, const std::string& path, const TraceAvoids& av
     // folder.
     const std::optional<FileIdentity> opened = trace.File().Identity();
     const bool isTheFile = !avoid.file.empty() && opened == IdentityOf(avoid.file);
-    const bool inTheFolder = !avoid.folder.empty() && opened && InFolder(*opened, avoid.folder);
+    const bool inTheFolder = !avoid.folder.empty() && opened && InFolder(path, *opened, avoid.folder);
     if (isTheFile || inTheFolder) {
         trace.File().RemoveIfCreated();
         return refuse(isTheFile ? CliMsg::TRACE_IS_THE_FILE : CliMsg::TRACE_IN_THE_FOLDER);

@@ -240,10 +240,16 @@ TEST_F(VemsyncHostile, TraceGoesOnlyIntoAFileOfItsOwn)
         {"the program being written", "write", [&] { return program; }, CliMsg::TRACE_IS_THE_FILE},
         {"a new file in the backup folder", "backup", [&] { return copy + "/trace.log"; },
          CliMsg::TRACE_IN_THE_FOLDER},
-        {"a link to a file of the copy", "restore",
+        {"a file through a link to the backup folder", "backup",
          [&] {
-             fs::create_symlink(copy + "/manifest.txt", PathOf("to-manifest"));
-             return PathOf("to-manifest");
+             fs::create_directory_symlink(copy, PathOf("to-copy"));
+             return PathOf("to-copy/trace.log");
+         },
+         CliMsg::TRACE_IN_THE_FOLDER},
+        {"a second name of a file of the copy", "restore",
+         [&] {
+             fs::create_hard_link(copy + "/manifest.txt", PathOf("manifest-too"));
+             return PathOf("manifest-too");
          },
          CliMsg::TRACE_IN_THE_FOLDER},
         {"a link planted in a shared folder", "write",
