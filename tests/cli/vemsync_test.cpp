@@ -584,7 +584,8 @@ TEST_F(VemsyncTest, EveryLineItSaysIsRussian)
         const VemsyncRun run = Vemsync(args);
         SCOPED_TRACE(CommandText(args) + "\n" + run.Describe());
         EXPECT_NE(run.status, 0);
-        EXPECT_TRUE(std::regex_search(run.err, std::regex("[а-яА-Я]")));
+        // 0xD0 and 0xD1 lead every Cyrillic letter of the messages in UTF-8.
+        EXPECT_NE(run.err.find_first_of("\xD0\xD1"), std::string::npos) << "a message is said";
         for (const std::string& line : LinesOf(run.err))
             EXPECT_EQ(ForeignWords(line), std::vector<std::string>{}) << line;
     }
