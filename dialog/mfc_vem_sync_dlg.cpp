@@ -195,7 +195,7 @@ void CMFCVemSyncDlg::AddMenu()
     add(Text(DialogMsg::MENU_PORT_SETUP), &CMFCVemSyncDlg::OnPortSetup);
     add(Text(DialogMsg::MENU_TRACE), &CMFCVemSyncDlg::OnTraceWindow);
     // The tooltips follow adapters plugged in or pulled out.
-    connect(new CDeviceWatch(this), &CDeviceWatch::Changed, this, &CMFCVemSyncDlg::ShowPortDetails);
+    connect(new CDeviceWatch(this), &CDeviceWatch::Changed, this, &CMFCVemSyncDlg::OnDevicesChanged);
     addSeparator();
 
     m_verify = add(Text(DialogMsg::MENU_VERIFY), &CMFCVemSyncDlg::OnVerifyToggled);
@@ -275,6 +275,34 @@ void CMFCVemSyncDlg::OnPortSelChange(int index)
     ShowPortDetails();
 }
 
+void CMFCVemSyncDlg::ShowPortStatus()
+{
+    if (m_link.IsOpen())
+        m_form->labelStatus->setText(Text(DialogMsg::STATUS_OPEN));
+    else if (m_link.Lost())
+        m_form->labelStatus->setText(Text(DialogMsg::STATUS_CLOSED));
+    ShowPortDetails();
+}
+
+bool CMFCVemSyncDlg::ReopenLostPort()
+{
+    const bool open = m_link.ReopenLost();
+    ShowPortStatus();
+    return open;
+}
+
+// The link is the worker's while a command runs; the command's end looks
+// at the port then.
+void CMFCVemSyncDlg::OnDevicesChanged()
+{
+    if (m_busy) {
+        ShowPortDetails();
+        return;
+    }
+    m_link.CheckHangUp();
+    ReopenLostPort();
+}
+
 void CMFCVemSyncDlg::OnReadClicked()
 {
     RunOnSelection(FileDialogKind::SaveAs,
@@ -314,7 +342,7 @@ void CMFCVemSyncDlg::RunOnSelection(FileDialogKind fileKind, SelectionCommand co
     // The port first, then the file, then the controller: a closed port is
     // said before any file dialog opens.
     std::string file;
-    if (m_link.IsOpen()) {
+    if (ReopenLostPort()) {
         const char* filter = *kind == DataKind::Parameters ? Msg::PARAMETER_FILTER : Msg::PROGRAM_FILTER;
         const std::optional<std::string> chosen = ChooseFile(fileKind, filter);
         if (!chosen)
@@ -351,6 +379,8 @@ void CMFCVemSyncDlg::FinishCommand()
     for (QAction* action : actions())
         action->setEnabled(true);
     ShowEnd(m_end);
+    // A command that found the device gone has closed the port.
+    ShowPortStatus();
     if (m_busyBox)
         m_busyBox->close();
     m_busy = false;
@@ -468,7 +498,7 @@ void CMFCVemSyncDlg::RunOnChosenFolder(const char* title, bool creates,
 {
     if (m_busy)
         return;
-    if (!m_link.IsOpen()) {
+    if (!ReopenLostPort()) {
         FailOnClosedPort(*this, m_link);
         return;
     }
@@ -549,6 +579,8 @@ void CMFCVemSyncDlg::ShowPortDetails()
         if (target.name == m_link.PortName())
             reached = text;
     }
+    if (m_link.Lost())
+        reached += "\n" + LinkFaultText(LinkFault{LinkFailure::PortGone, 0, 0, m_link.PortName()});
     if (!m_link.IsOpen()) {
         const std::string cause = PortOpenCause(m_link.PortName(), m_link.LastOpenError());
         if (!cause.empty())

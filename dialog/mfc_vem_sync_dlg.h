@@ -109,8 +109,11 @@ private Q_SLOTS:
     void OnPortSetup();
     void OnTraceWindow();
     // Tooltips: what each port name reaches, and on the status what the
-    // chosen one reaches and, when it did not open, why.
+    // chosen one reaches and, when it did not open or was lost, why.
     void ShowPortDetails();
+    // Devices came or went: an idle port that hung up is closed, a lost one
+    // opened again when its device is back.
+    void OnDevicesChanged();
 
 private:
     void FillLists();
@@ -121,6 +124,13 @@ private:
     // Puts the name of the port in use back into the port field, in place
     // of any text typed there and not chosen from the list.
     void ShowPortInUse();
+    // The status after the link may have lost its port or found it again:
+    // "Открыт" when open, "Не открыт" when lost; anything else stays as the
+    // last port choice left it.
+    void ShowPortStatus();
+    // Opens a lost port again, if it is, and shows the status; whether the
+    // port is open.
+    bool ReopenLostPort();
     QString StartFolder() const;
     // Whether the user lets Read replace the existing file `name`.
     bool ConfirmReplace(const QString& name);

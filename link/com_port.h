@@ -15,7 +15,9 @@
 // Read rule for a time-out T: a read of n bytes succeeds only when all n
 // bytes arrive within n + T ms of its start and no gap between two bytes
 // exceeds T ms. A hang-up or a vanished device fails a read at once on
-// POSIX; on Windows such a read fails when its time-out runs out.
+// POSIX; on Windows such a read fails when its time-out runs out, or at once
+// when the driver already knows the device is gone. Either way HungUp()
+// then tells it from a silent line.
 //
 // Close puts back the line settings the device had before Open.
 //
@@ -55,6 +57,14 @@ public:
     bool Close();
     bool IsOpen() const;
 
+    // Whether an operation since the open found the line hung up: the
+    // device went away (an adapter pulled out, the far end of a
+    // pseudo-terminal closed). The port stays open until Close.
+    bool HungUp() const { return m_hungUp; }
+    // Looks, without reading or waiting, whether the line has hung up; the
+    // result is HungUp() afterwards.
+    bool CheckHangUp();
+
     // errno of the last failed Open (EBUSY when another user holds the
     // device; on Windows the errno that stands for the system's error), 0
     // after a successful one.
@@ -65,6 +75,10 @@ public:
 private:
     bool Configure(std::uint32_t baudRate);
     bool FailOpen(int error);
+    // Notes a failure of the system call that set `error` (errno, or the
+    // system's error code on Windows) when it means the device is gone;
+    // false always, for the failing operation to return.
+    bool NoteFailure(int error);
 
 #ifdef _WIN32
     // The port's HANDLE; INVALID_HANDLE_VALUE (all bits set) while closed.
@@ -79,6 +93,7 @@ private:
 #endif
     std::uint32_t m_timeoutMs = 0;
     int m_lastOpenError = 0;
+    bool m_hungUp = false;
 #ifndef _WIN32
     // The line settings found at open, put back at close: the device may be
     // a terminal someone else uses after us.

@@ -52,6 +52,14 @@ int MillisecondsUntil(Clock::time_point deadline)
 
 constexpr short HANG_UP_EVENTS = POLLHUP | POLLERR | POLLNVAL;
 
+// Errors of a read, write or flush that mean the device is no longer there:
+// a hung-up terminal, a pseudo-terminal whose master closed, an adapter
+// pulled out, a stream whose reader went.
+bool MeansDeviceGone(int error)
+{
+    return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE;
+}
+
 } // namespace
 
 struct CComPort::SavedSettings {
@@ -69,7 +77,8 @@ CComPort::CComPort(CComPort&& other) noexcept
     : m_fd(std::exchange(other.m_fd, CLOSED)),
       m_exclusive(std::exchange(other.m_exclusive, false)),
       m_timeoutMs(std::exchange(other.m_timeoutMs, 0)),
-      m_lastOpenError(other.m_lastOpenError), m_saved(std::move(other.m_saved))
+      m_lastOpenError(other.m_lastOpenError), m_hungUp(std::exchange(other.m_hungUp, false)),
+      m_saved(std::move(other.m_saved))
 {
 }
 
@@ -81,6 +90,7 @@ CComPort& CComPort::operator=(CComPort&& other) noexcept
         m_exclusive = std::exchange(other.m_exclusive, false);
         m_timeoutMs = std::exchange(other.m_timeoutMs, 0);
         m_lastOpenError = other.m_lastOpenError;
+        m_hungUp = std::exchange(other.m_hungUp, false);
         m_saved = std::move(other.m_saved);
     }
     return *this;
@@ -174,11 +184,30 @@ bool CComPort::SetTimeouts(std::uint32_t timeoutMs)
     return true;
 }
 
+bool CComPort::NoteFailure(int error)
+{
+    if (MeansDeviceGone(error))
+        m_hungUp = true;
+    return false;
+}
+
+bool CComPort::CheckHangUp()
+{
+    if (!IsOpen())
+        return m_hungUp;
+    pollfd waiter{m_fd, 0, 0};
+    if (::poll(&waiter, 1, 0) > 0 && (waiter.revents & HANG_UP_EVENTS) != 0)
+        m_hungUp = true;
+    return m_hungUp;
+}
+
 bool CComPort::Purge()
 {
     if (!IsOpen())
         return false;
-    return ::tcflush(m_fd, TCIOFLUSH) == 0;
+    if (::tcflush(m_fd, TCIOFLUSH) == 0)
+        return true;
+    return NoteFailure(errno);
 }
 
 bool CComPort::Write(std::span<const std::uint8_t> bytes)
@@ -194,14 +223,18 @@ bool CComPort::Write(std::span<const std::uint8_t> bytes)
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n == 0 || errno != EAGAIN)
+        if (n == 0)
             return false;
+        if (errno != EAGAIN)
+            return NoteFailure(errno);
         // Output queue full: wait for room, however long the line takes.
         pollfd waiter{m_fd, POLLOUT, 0};
         if (::poll(&waiter, 1, -1) < 0 && errno != EINTR)
             return false;
-        if ((waiter.revents & HANG_UP_EVENTS) != 0)
+        if ((waiter.revents & HANG_UP_EVENTS) != 0) {
+            m_hungUp = true;
             return false;
+        }
     }
     return true;
 }
@@ -228,12 +261,14 @@ bool CComPort::Read(std::span<std::uint8_t> into)
             deadline = gapDeadline < totalDeadline ? gapDeadline : totalDeadline;
             continue;
         }
-        if (n == 0)
-            return false; // end of file: the other side is gone
+        if (n == 0) {
+            m_hungUp = true; // end of file: the other side is gone
+            return false;
+        }
         if (errno == EINTR)
             continue;
         if (errno != EAGAIN)
-            return false;
+            return NoteFailure(errno);
 
         const int waitMs = MillisecondsUntil(deadline);
         if (waitMs == 0)
@@ -243,8 +278,10 @@ bool CComPort::Read(std::span<std::uint8_t> into)
         if (ready < 0 && errno != EINTR)
             return false;
         // Nothing queued (the read above said so) and the line is down.
-        if (ready > 0 && (waiter.revents & POLLIN) == 0 && (waiter.revents & HANG_UP_EVENTS) != 0)
+        if (ready > 0 && (waiter.revents & POLLIN) == 0 && (waiter.revents & HANG_UP_EVENTS) != 0) {
+            m_hungUp = true;
             return false;
+        }
     }
     return true;
 }
@@ -263,6 +300,7 @@ bool CComPort::Close()
     m_fd = CLOSED;
     m_exclusive = false;
     m_timeoutMs = 0;
+    m_hungUp = false;
     return true;
 }
 

@@ -28,6 +28,24 @@ int ErrnoOfOpenError(DWORD error)
 
 constexpr std::size_t MAX_CALL_SIZE = std::numeric_limits<DWORD>::max();
 
+// Errors with which the serial drivers fail every call on a handle whose
+// device was removed (a USB adapter pulled out): the handle stays valid but
+// leads nowhere.
+bool MeansDeviceGone(DWORD error)
+{
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 CComPort::CComPort() = default;
@@ -40,7 +58,7 @@ CComPort::~CComPort()
 CComPort::CComPort(CComPort&& other) noexcept
     : m_handle(std::exchange(other.m_handle, CLOSED)),
       m_timeoutMs(std::exchange(other.m_timeoutMs, 0)),
-      m_lastOpenError(other.m_lastOpenError)
+      m_lastOpenError(other.m_lastOpenError), m_hungUp(std::exchange(other.m_hungUp, false))
 {
 }
 
@@ -51,6 +69,7 @@ CComPort& CComPort::operator=(CComPort&& other) noexcept
         m_handle = std::exchange(other.m_handle, CLOSED);
         m_timeoutMs = std::exchange(other.m_timeoutMs, 0);
         m_lastOpenError = other.m_lastOpenError;
+        m_hungUp = std::exchange(other.m_hungUp, false);
     }
     return *this;
 }
@@ -124,11 +143,31 @@ bool CComPort::SetTimeouts(std::uint32_t timeoutMs)
     return true;
 }
 
+bool CComPort::NoteFailure(int error)
+{
+    if (MeansDeviceGone(static_cast<DWORD>(error)))
+        m_hungUp = true;
+    return false;
+}
+
+bool CComPort::CheckHangUp()
+{
+    if (!IsOpen())
+        return m_hungUp;
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!::ClearCommError(HandleOf(m_handle), &errors, &status))
+        NoteFailure(static_cast<int>(::GetLastError()));
+    return m_hungUp;
+}
+
 bool CComPort::Purge()
 {
     if (!IsOpen())
         return false;
-    return ::PurgeComm(HandleOf(m_handle), PURGE_TXCLEAR | PURGE_RXCLEAR) != 0;
+    if (::PurgeComm(HandleOf(m_handle), PURGE_TXCLEAR | PURGE_RXCLEAR) != 0)
+        return true;
+    return NoteFailure(static_cast<int>(::GetLastError()));
 }
 
 bool CComPort::Write(std::span<const std::uint8_t> bytes)
@@ -139,7 +178,9 @@ bool CComPort::Write(std::span<const std::uint8_t> bytes)
     while (sent < bytes.size()) {
         DWORD put = 0;
         const DWORD asked = static_cast<DWORD>(std::min(bytes.size() - sent, MAX_CALL_SIZE));
-        if (!::WriteFile(HandleOf(m_handle), bytes.data() + sent, asked, &put, nullptr) || put == 0)
+        if (!::WriteFile(HandleOf(m_handle), bytes.data() + sent, asked, &put, nullptr))
+            return NoteFailure(static_cast<int>(::GetLastError()));
+        if (put == 0)
             return false;
         sent += put;
     }
@@ -153,9 +194,9 @@ bool CComPort::Read(std::span<std::uint8_t> into)
     if (into.size() > MAX_CALL_SIZE)
         return false;
     DWORD got = 0;
-    const bool done = ::ReadFile(HandleOf(m_handle), into.data(), static_cast<DWORD>(into.size()),
-                                 &got, nullptr) != 0;
-    return done && got == into.size();
+    if (!::ReadFile(HandleOf(m_handle), into.data(), static_cast<DWORD>(into.size()), &got, nullptr))
+        return NoteFailure(static_cast<int>(::GetLastError()));
+    return got == into.size();
 }
 
 bool CComPort::Close()
@@ -165,6 +206,7 @@ bool CComPort::Close()
     ::CloseHandle(HandleOf(m_handle));
     m_handle = CLOSED;
     m_timeoutMs = 0;
+    m_hungUp = false;
     return true;
 }
 

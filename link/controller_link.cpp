@@ -36,22 +36,61 @@ constexpr std::uint8_t EXCEPTION_FLAG = 0x80;
 
 CControllerLink::CControllerLink(std::uint16_t baudRate, const char* portName,
                                  std::uint16_t timeoutMs)
-    : m_portName(portName != nullptr ? portName : "")
 {
-    m_port.Open(portName, baudRate, timeoutMs);
-    // A reply to someone who had the port before may still be on its way.
-    m_lateUntil = Clock::now();
+    Open(portName, baudRate, timeoutMs);
 }
 
 CControllerLink::CControllerLink(CComPort port) : m_port(std::move(port)) {}
 
+void CControllerLink::Open(const char* portName, std::uint32_t baudRate, std::uint32_t timeoutMs)
+{
+    m_portName = portName != nullptr ? portName : "";
+    m_openBaudRate = baudRate;
+    m_openTimeoutMs = timeoutMs;
+    m_port.Open(portName, baudRate, timeoutMs);
+    m_lost = false;
+    // A reply to someone who had the port before may still be on its way.
+    m_lateUntil = Clock::now();
+}
+
 bool CControllerLink::Reopen(const char* portName)
 {
     m_port.Close();
-    m_portName = portName != nullptr ? portName : "";
-    m_port.Open(portName, REOPEN_BAUD_RATE, REOPEN_TIMEOUT_MS);
-    m_lateUntil = Clock::now();
+    Open(portName, REOPEN_BAUD_RATE, REOPEN_TIMEOUT_MS);
     return m_port.IsOpen();
+}
+
+bool CControllerLink::ReopenLost()
+{
+    if (m_lost) {
+        const std::string name = m_portName;
+        Open(name.c_str(), m_openBaudRate, m_openTimeoutMs);
+        // Still gone: it is tried again next time.
+        m_lost = !m_port.IsOpen();
+    }
+    return m_port.IsOpen();
+}
+
+bool CControllerLink::CheckHangUp()
+{
+    if (!m_port.IsOpen() || !m_port.CheckHangUp())
+        return false;
+    m_lastFault = LinkFault{LinkFailure::PortGone, 0, m_port.TimeoutMs(), m_portName};
+    Lose();
+    return true;
+}
+
+void CControllerLink::Lose()
+{
+    m_port.Close();
+    m_lost = true;
+    // Nothing more can come from a device that is gone.
+    m_lateUntil.reset();
+}
+
+void CControllerLink::NoteShortData()
+{
+    m_lastFault = LinkFault{LinkFailure::ShortData, 0, m_port.TimeoutMs(), m_portName};
 }
 
 bool CControllerLink::IsOpen() const
@@ -73,12 +112,15 @@ bool CControllerLink::ReadRecord(std::uint8_t unit, std::uint16_t file, std::uin
                                  std::uint16_t length, std::span<std::uint8_t> dest,
                                  std::size_t* received)
 {
+    m_lastFault.reset();
     const std::size_t size = LinkFrame::BuildReadRequest(
         std::span(m_frame).first<LinkFrame::READ_REQUEST_SIZE>(), unit, file, record, length);
     SendRequest(size);
 
     std::size_t dataSize = 0;
     const bool replied = ReceiveReply(dataSize);
+    if (!replied)
+        ClassifyFailure();
     ObserveReply(replied, dataSize);
     if (!replied) {
         NoteFailure();
@@ -98,6 +140,7 @@ bool CControllerLink::WriteRecord(std::uint8_t unit, std::uint16_t file, std::ui
 {
     const std::size_t size = LinkFrame::BuildWriteRequest(m_frame, unit, file, record, data);
     m_writeUnanswered = false;
+    m_lastFault.reset();
     if (size == 0)
         return false;
     const bool sent = SendRequest(size);
@@ -105,6 +148,8 @@ bool CControllerLink::WriteRecord(std::uint8_t unit, std::uint16_t file, std::ui
 
     std::size_t dataSize = 0;
     const bool replied = ReceiveReply(dataSize);
+    if (!replied)
+        ClassifyFailure();
     ObserveReply(replied, dataSize);
     if (!replied) {
         // An exception reply is the controller's refusal: nothing was stored.
@@ -148,11 +193,29 @@ void CControllerLink::ReportReply(ILinkObserver& observer, bool received, std::s
     observer.ReplyFailed(m_failure, frame.first(known), m_port.TimeoutMs());
 }
 
+// A silent line and a hung-up one both fail the read; only the port tells
+// them apart. On Windows a removed device may only show when asked.
+void CControllerLink::ClassifyFailure()
+{
+    if (!m_port.IsOpen())
+        m_failure = LinkFailure::PortClosed;
+    else if (m_port.HungUp() || m_port.CheckHangUp())
+        m_failure = LinkFailure::PortGone;
+}
+
 // A reply that came whole, however bad, was the answer: only bytes that
 // follow it close behind are left to drain. A reply that did not come in
 // time may still come late.
 void CControllerLink::NoteFailure()
 {
+    m_lastFault = LinkFault{m_failure, m_failure == LinkFailure::Exception
+                                           ? m_frame[LinkFrame::BYTE_COUNT_OFFSET]
+                                           : std::uint8_t{0},
+                            m_port.TimeoutMs(), m_portName};
+    if (m_failure == LinkFailure::PortGone) {
+        Lose();
+        return;
+    }
     const auto timeout = std::chrono::milliseconds(m_port.TimeoutMs());
     m_lateUntil =
         m_replyEnded ? Clock::now() : m_requestSent + LATE_REPLY_FACTOR * timeout + LATE_MARGIN;

@@ -39,6 +39,25 @@ public:
     int LastOpenError() const;
     std::uint32_t TimeoutMs() const;
 
+    // A port whose device went away is closed at once, by the transaction
+    // that found it hung up or by CheckHangUp: a dead handle would fail
+    // every later request. Lost() then stays true until the port is open
+    // again, by ReopenLost or by Reopen.
+    bool Lost() const { return m_lost; }
+    // Opens a lost port again under its name, with the baud rate and
+    // time-out of its last open; the result is whether the port is open.
+    // A port that is open, or closed for any other reason, is left as it is.
+    bool ReopenLost();
+    // Looks whether the open port has hung up, without a transaction, and
+    // closes it if so; the result is whether it did.
+    bool CheckHangUp();
+
+    // How the last transaction failed; nothing after one that succeeded.
+    const std::optional<LinkFault>& LastFault() const { return m_lastFault; }
+    // The caller found the last reply, good on the line, carrying fewer
+    // data than its request needs: the transaction counts as failed.
+    void NoteShortData();
+
     // Asks for `length` (frames or bytes, as the file has it) of `file` from
     // `record`. On success the reply's data, cut to dest.size(), are in
     // `dest` and *received holds how many the reply carried; on failure
@@ -83,11 +102,22 @@ private:
             ReportReply(*observer, received, dataSize);
     }
     void ReportReply(ILinkObserver& observer, bool received, std::size_t dataSize) const;
-    // Marks the line unsettled after a failed transaction.
+    // Tells a silent line from a closed or hung-up port once a reply failed.
+    void ClassifyFailure();
+    // Keeps the fault of a failed transaction, marks the line unsettled
+    // and closes a port that hung up.
     void NoteFailure();
+    // Closes a port whose device went away.
+    void Lose();
+    // Opens the port, remembering how, for ReopenLost.
+    void Open(const char* portName, std::uint32_t baudRate, std::uint32_t timeoutMs);
 
     CComPort m_port;
     std::string m_portName;
+    std::uint32_t m_openBaudRate = REOPEN_BAUD_RATE;
+    std::uint32_t m_openTimeoutMs = REOPEN_TIMEOUT_MS;
+    bool m_lost = false;
+    std::optional<LinkFault> m_lastFault;
     std::atomic<ILinkObserver*> m_observer{nullptr};
     LinkFailure m_failure = LinkFailure::NoReply; // why the last reply failed
     // Until when a reply to a failed request may still arrive; the line is

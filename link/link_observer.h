@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 // Why a transaction got no good reply.
 enum class LinkFailure {
@@ -11,6 +12,20 @@ enum class LinkFailure {
     TooLong,    // the header announced more data than a reply may carry
     BadCrc,     // the whole reply came, its CRC was wrong
     Exception,  // the controller refused the request with an exception reply
+    ShortData,  // a good reply carried fewer data than the request needs
+    PortGone,   // the port hung up: its device went away, and the port was closed
+    PortClosed, // no port was open: nothing was sent
+};
+
+// How the last transaction failed, as a value for whoever tells the user.
+struct LinkFault {
+    LinkFailure failure = LinkFailure::NoReply;
+    // Exception: the controller's exception code.
+    std::uint8_t exceptionCode = 0;
+    // The read time-out the reply had, in ms.
+    std::uint32_t timeoutMs = 0;
+    // The port's name as it was chosen ("COM3").
+    std::string portName;
 };
 
 // Sees every frame the link sends and receives, on the thread that runs the

@@ -7,6 +7,7 @@
 #include "codec/byte_order.h"
 #include "codec/hex_text.h"
 #include "link/controller_info.h"
+#include "link/link_messages.h"
 #include "platform/clock_text.h"
 #include "link/link_frame.h"
 
@@ -82,26 +83,29 @@ std::string CLinkTracer::DecodeRequest(std::span<const std::uint8_t> request)
 std::string CLinkTracer::DecodeFailure(LinkFailure failure, std::span<const std::uint8_t> received,
                                        std::uint32_t timeoutMs)
 {
+    // The byte after the function code: the count, or an exception's code.
+    const std::size_t third =
+        received.size() > LinkFrame::BYTE_COUNT_OFFSET ? received[LinkFrame::BYTE_COUNT_OFFSET] : 0;
     switch (failure) {
     case LinkFailure::NoReply:
-        return "нет ответа за " + std::to_string(timeoutMs) + " мс";
+        return LinkMsg::NO_REPLY_WITHIN + std::to_string(timeoutMs) + LinkMsg::MILLISECONDS;
     case LinkFailure::ShortReply:
-        return "ответ оборвался: нет продолжения за " + std::to_string(timeoutMs) + " мс";
-    case LinkFailure::TooLong: {
-        const std::size_t announced =
-            received.size() > LinkFrame::BYTE_COUNT_OFFSET ? received[LinkFrame::BYTE_COUNT_OFFSET] : 0;
-        return "ответ объявляет " + std::to_string(announced) + " байт, больше " +
+        return LinkMsg::CUT_OFF_WITHIN + std::to_string(timeoutMs) + LinkMsg::MILLISECONDS;
+    case LinkFailure::TooLong:
+        return LinkMsg::ANNOUNCES + std::to_string(third) + LinkMsg::BYTES_MORE_THAN +
                std::to_string(LinkFrame::MAX_REPLY_DATA);
-    }
-    case LinkFailure::Exception: {
-        const std::size_t code =
-            received.size() > LinkFrame::BYTE_COUNT_OFFSET ? received[LinkFrame::BYTE_COUNT_OFFSET] : 0;
-        return "отказ контроллера, код исключения " + std::to_string(code);
-    }
+    case LinkFailure::Exception:
+        return LinkMsg::REFUSED_WITH_CODE + std::to_string(third);
+    case LinkFailure::ShortData:
+        return LinkMsg::SHORT_DATA;
+    case LinkFailure::PortGone:
+        return LinkMsg::PORT_GONE;
+    case LinkFailure::PortClosed:
+        return LinkMsg::PORT_CLOSED;
     case LinkFailure::BadCrc:
         break;
     }
-    return "ошибка CRC";
+    return LinkMsg::BAD_CRC;
 }
 
 void CLinkTracer::RequestSent(std::span<const std::uint8_t> request)

@@ -21,15 +21,27 @@ constexpr std::size_t FRAME_COUNT_BYTES = 2;
 constexpr std::uint16_t GENERAL_FILE = static_cast<std::uint16_t>(LinkFile::GeneralParams);
 constexpr std::uint16_t AXIS_FILE = static_cast<std::uint16_t>(LinkFile::AxisParams);
 
+// One read that must bring at least `needed` data bytes: a good reply that
+// carries fewer fails it too, and the link is told why.
+bool ReadAtLeast(CControllerLink& link, std::uint16_t file, std::uint16_t record,
+                 std::uint16_t length, std::span<std::uint8_t> dest, std::size_t needed)
+{
+    std::size_t received = 0;
+    if (!link.ReadRecord(UNIT, file, record, length, dest, &received))
+        return false;
+    if (received >= needed)
+        return true;
+    link.NoteShortData();
+    return false;
+}
+
 } // namespace
 
 std::optional<ControllerInfo> ReadDescriptorRecord(CControllerLink& link)
 {
     ControllerInfo fresh;
-    std::size_t received = 0;
-    if (!link.ReadRecord(UNIT, static_cast<std::uint16_t>(LinkFile::Descriptor), DESCRIPTOR_RECORD,
-                         0, fresh.bytes, &received) ||
-        received < ControllerInfo::MIN_REPLY)
+    if (!ReadAtLeast(link, static_cast<std::uint16_t>(LinkFile::Descriptor), DESCRIPTOR_RECORD, 0,
+                     fresh.bytes, ControllerInfo::MIN_REPLY))
         return std::nullopt;
     return fresh;
 }
@@ -57,22 +69,16 @@ ParameterFailure ReadParameterBlocks(CControllerLink& link, const ControllerInfo
     // start at `general` itself; what it brings past the end is overwritten
     // by the axis blocks or left out of the file.
     for (std::size_t j = 0; j <= generalBlocks; ++j) {
-        std::size_t received = 0;
         if (PendingInterrupt() != 0 ||
-            !link.ReadRecord(UNIT, GENERAL_FILE, static_cast<std::uint16_t>(j * GENERAL_BLOCK),
-                             GENERAL_BLOCK, buffer.subspan(j * GENERAL_BLOCK, GENERAL_BLOCK),
-                             &received) ||
-            received < GENERAL_BLOCK)
+            !ReadAtLeast(link, GENERAL_FILE, static_cast<std::uint16_t>(j * GENERAL_BLOCK), GENERAL_BLOCK,
+                         buffer.subspan(j * GENERAL_BLOCK, GENERAL_BLOCK), GENERAL_BLOCK))
             return ParameterFailure::General;
         progress.SetProgressPos(static_cast<int>(j));
     }
     for (std::size_t i = 0; i < axes; ++i) {
-        std::size_t received = 0;
         if (PendingInterrupt() != 0 ||
-            !link.ReadRecord(UNIT, AXIS_FILE, static_cast<std::uint16_t>(i),
-                             static_cast<std::uint16_t>(axis),
-                             buffer.subspan(general + i * axis, axis), &received) ||
-            received < axis)
+            !ReadAtLeast(link, AXIS_FILE, static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(axis),
+                         buffer.subspan(general + i * axis, axis), axis))
             return ParameterFailure::Axis;
         progress.SetProgressPos(static_cast<int>(generalBlocks + 1 + i));
     }
@@ -110,9 +116,7 @@ ParameterFailure WriteParameterBlocks(CControllerLink& link, const ControllerInf
 std::optional<unsigned> ReadProgramSize(CControllerLink& link, std::uint16_t file)
 {
     std::array<std::uint8_t, SIZE_REPLY_ROOM> count{};
-    std::size_t received = 0;
-    if (!link.ReadRecord(UNIT, file, SIZE_QUERY_RECORD, SIZE_QUERY_LENGTH, count, &received) ||
-        received < FRAME_COUNT_BYTES)
+    if (!ReadAtLeast(link, file, SIZE_QUERY_RECORD, SIZE_QUERY_LENGTH, count, FRAME_COUNT_BYTES))
         return std::nullopt;
     return LoadLe16(count.data());
 }
@@ -123,11 +127,9 @@ bool ReadProgramBlocks(CControllerLink& link, std::uint16_t file, unsigned frame
     const std::size_t blockBytes = FRAMES_PER_BLOCK * frameSize;
     progress.SetProgressRange(0, BlockCount(frames));
     for (unsigned k = 0; k < frames; k += FRAMES_PER_BLOCK) {
-        std::size_t received = 0;
         if (PendingInterrupt() != 0 ||
-            !link.ReadRecord(UNIT, file, static_cast<std::uint16_t>(k), FRAMES_PER_BLOCK,
-                             buffer.subspan(k * frameSize, blockBytes), &received) ||
-            received < blockBytes)
+            !ReadAtLeast(link, file, static_cast<std::uint16_t>(k), FRAMES_PER_BLOCK,
+                         buffer.subspan(k * frameSize, blockBytes), blockBytes))
             return false;
         progress.SetProgressPos(static_cast<int>(k / FRAMES_PER_BLOCK + 1));
     }

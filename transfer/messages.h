@@ -49,6 +49,37 @@ inline constexpr const char* COMPARE_DIFFERS = "Данные в контролл
 inline constexpr const char* COMPARE_REWRITES_HEADER =
     "Эти строки файла контроллер не хранит так, как они написаны:";
 
+// The line under a link step's message: what the line did, and what to do.
+// A count follows where a text ends in a space; CAUSE_MS closes it.
+inline constexpr const char* CAUSE_NO_REPLY = "Контроллер ничего не ответил за ";
+inline constexpr const char* CAUSE_NO_REPLY_TODO =
+    " мс. Проверьте кабель, питание контроллера и что выбран нужный порт.";
+inline constexpr const char* CAUSE_CUT_OFF = "Ответ контроллера оборвался: начало пришло, продолжения не было ";
+inline constexpr const char* CAUSE_CUT_OFF_TODO = " мс. Проверьте разъёмы и кабель, затем повторите команду.";
+inline constexpr const char* CAUSE_GARBLED_COUNT =
+    "Ответ контроллера искажён: в нём объявлено больше данных, чем бывает в ответе.";
+inline constexpr const char* CAUSE_GARBLED_CRC = "Ответ контроллера искажён: не сходится контрольная сумма (CRC).";
+inline constexpr const char* CAUSE_GARBLED_TODO =
+    " Проверьте скорость порта (38400 бод), длину кабеля и нет ли рядом с ним помех.";
+// Followed by the code, then its meaning in brackets where it has a known one.
+inline constexpr const char* CAUSE_REFUSED = "Контроллер отказал в запросе: код исключения ";
+inline constexpr const char* EXCEPTION_ILLEGAL_FUNCTION = "функция не поддерживается";
+inline constexpr const char* EXCEPTION_ILLEGAL_ADDRESS = "нет такого файла или записи";
+inline constexpr const char* EXCEPTION_ILLEGAL_VALUE = "недопустимое значение в запросе";
+inline constexpr const char* EXCEPTION_DEVICE_FAILURE = "сбой в контроллере";
+inline constexpr const char* EXCEPTION_BUSY = "контроллер занят";
+inline constexpr const char* CAUSE_SHORT_DATA = "Контроллер ответил, но прислал меньше данных, чем было запрошено.";
+// The port's name goes between the two.
+inline constexpr const char* CAUSE_PORT_GONE = "Устройство порта ";
+inline constexpr const char* CAUSE_PORT_GONE_TODO =
+    " пропало: адаптер отключён или контроллер выключен. Порт закрыт; когда устройство вернётся, "
+    "он откроется снова.";
+inline constexpr const char* CAUSE_PORT_CLOSED = "Порт не открыт: запрос не отправлен.";
+// Under the descriptor's message, which names no data the user asked for.
+inline constexpr const char* DESCRIPTOR_ASKED_FIRST =
+    "Каждая команда сначала запрашивает у Вем-730 его размеры (системные параметры), "
+    "и только потом — сами данные.";
+
 // File dialog filters, as pairs of description and pattern.
 inline constexpr const char* PARAMETER_FILTER = "Параметры Вем-730 (*.paramVem730);;All Files (*)";
 inline constexpr const char* PROGRAM_FILTER = "Программы Вем-730 (*.prgVem730);;All Files (*)";

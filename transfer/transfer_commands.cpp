@@ -94,6 +94,9 @@ CTransferCommands::CTransferCommands(CControllerLink& link, ControllerInfo& info
 
 CommandResult CTransferCommands::Fail(TransferFailure failure)
 {
+    // The transaction that ended a step on the line says why.
+    if (IsLinkStep(failure.step) && !failure.link)
+        failure.link = m_link.LastFault();
     ShowFailure(m_ui, failure);
     m_failure = std::move(failure);
     return CommandResult::Failed;
@@ -144,7 +147,8 @@ CommandResult CTransferCommands::Compare(DataKind kind, std::string_view numberT
 // anything else is asked of the controller or of the file system.
 std::optional<TransferFailure> CTransferCommands::CheckPortAndDescriptor(DataKind kind)
 {
-    if (!m_link.IsOpen())
+    // A port whose device went away is tried again under its name.
+    if (!m_link.ReopenLost())
         return ClosedPortFailure(m_link);
     const std::optional<ControllerInfo> fresh = ReadDescriptorRecord(m_link);
     if (!fresh)

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "link/data_kind.h"
+#include "link/link_observer.h"
 
 class ITransferUi;
 
@@ -53,10 +55,20 @@ struct TransferFailure {
     int line = 0;
     // FileSystem: the file layer's own message.
     std::string message;
+    // A step on the line: how its last transaction failed, when it did.
+    std::optional<LinkFault> link;
 };
+
+// Whether `step` is one of the line's transactions, whose failure has a
+// LinkFault.
+bool IsLinkStep(FailureStep step);
 
 // The system's message for `failure`.
 std::string FailureMessage(const TransferFailure& failure);
+// What the line did, in the operator's words, and what to do about it.
+std::string LinkFaultText(const LinkFault& fault);
+// The lines under the message: what the line did, then `detail`.
+std::string FailureDetail(const TransferFailure& failure);
 
 // Shows `failure` as a warning: its message, and the detail under it.
 void ShowFailure(ITransferUi& ui, const TransferFailure& failure);

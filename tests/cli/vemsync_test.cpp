@@ -184,8 +184,12 @@ TEST_F(VemsyncTest, EachCommandDoesWhatTheDialogsCommandDoes)
 
         const std::vector<std::string> expected =
             row.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.message};
-        // The detail under the message names the file in its own folder.
-        std::vector<std::string> shown = m_ui.Shown();
+        // The detail under the message names the file in its own folder;
+        // each of its lines is a line of vemsync's.
+        std::string dialogText;
+        for (const std::string& line : m_ui.Shown())
+            dialogText += line + "\n";
+        std::vector<std::string> shown = LinesOf(dialogText);
         for (std::string& line : shown)
             if (const auto at = line.find(dialogFolder); at != std::string::npos)
                 line.replace(at, dialogFolder.size(), cliFolder);
@@ -459,7 +463,9 @@ TEST_F(VemsyncTest, ProgressShowsOnATerminalOnly)
     ASSERT_NE(message, std::string::npos) << failed.Describe();
     EXPECT_NE(failed.err.rfind("] 1/3", message), std::string::npos) << failed.Describe();
     EXPECT_EQ(failed.err.substr(message - 2, 2), " \r") << "the bar erased first\n" << failed.Describe();
-    EXPECT_EQ(LinesOf(failed.err.substr(message)), std::vector<std::string>{Msg::PROGRAM_READ_FAILED});
+    const std::vector<std::string> lines = LinesOf(failed.err.substr(message));
+    ASSERT_EQ(lines.size(), 2u) << "the message and its cause\n" << failed.Describe();
+    EXPECT_EQ(lines[0], Msg::PROGRAM_READ_FAILED);
 }
 
 struct HelpRow {

@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include "dialog/device_watch.h"
 #include "link/controller_info.h"
 #include "tests/dialog/dialog_harness.h"
 
@@ -206,6 +207,50 @@ TEST_F(PortSelection, TypingAPortNameOpensNothing)
         EXPECT_FALSE(DialogLink().IsOpen());
         EXPECT_EQ(Status()->text(), QString());
         EXPECT_TRUE(LineIsFree());
+    }
+}
+
+// A device that goes away under the open port: the status says "Не открыт"
+// with the cause in its tooltip once a Read or the device watch finds it,
+// and the port opens again under its name, which by then leads to the
+// simulator started anew, at the next Read or when the watch sees devices
+// change.
+TEST_F(PortSelection, LostDeviceShowsNotOpenAndItsPortOpensAgain)
+{
+    OpenOn("COM3");
+    ASSERT_TRUE(DialogLink().IsOpen());
+    CDeviceWatch* watch = Dialog().findChild<CDeviceWatch*>();
+    ASSERT_NE(watch, nullptr);
+    const std::string com3 = PathOf("data/MFCVemSync/ports/COM3");
+    for (const bool byWatch : {false, true}) {
+        SCOPED_TRACE(byWatch ? "the device watch" : "a Read");
+        m_sim.reset(); // its pseudo-terminal goes with it
+        if (byWatch) {
+            Q_EMIT watch->Changed();
+        } else {
+            m_chosen = {PathOf("params")};
+            ModalCatcher catcher;
+            Click(ReadButton());
+            ASSERT_EQ(catcher.Seen().size(), 1u);
+            EXPECT_NE(catcher.Seen()[0].informative.indexOf(Qs("Устройство порта COM3 пропало")), -1)
+                << catcher.Seen()[0].informative.toStdString();
+        }
+        EXPECT_EQ(Status()->text(), Qs(NOT_OPEN));
+        EXPECT_NE(Status()->toolTip().indexOf(Qs("пропало")), -1) << Status()->toolTip().toStdString();
+
+        Start();
+        FreeTheDevice();
+        std::filesystem::remove(com3);
+        std::filesystem::create_symlink(m_sim->SlavePath(), com3);
+        if (byWatch) {
+            Q_EMIT watch->Changed();
+        } else {
+            const auto [texts, askedForFile] = TryRead();
+            EXPECT_EQ(texts, std::vector<std::string>{});
+            EXPECT_TRUE(askedForFile);
+        }
+        EXPECT_EQ(Status()->text(), Qs(OPEN));
+        EXPECT_FALSE(LineIsFree());
     }
 }
 

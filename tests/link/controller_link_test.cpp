@@ -458,7 +458,9 @@ TEST_F(ControllerLinkOnPty, FailedReopenLeavesTheLinkClosed)
     EXPECT_EQ(other.TimeoutMs(), 100u);
 }
 
-TEST_F(ControllerLinkOnPty, HangUpFailsATransactionAtOnce)
+// A hang-up is no failed transaction: the device is gone, and the port
+// with it.
+TEST_F(ControllerLinkOnPty, HangUpFailsATransactionAtOnceAndClosesThePort)
 {
     RunWrite();
     m_peer.emplace(m_pty.MasterFd(), [this](PeerLine& line) {
@@ -469,7 +471,10 @@ TEST_F(ControllerLinkOnPty, HangUpFailsATransactionAtOnce)
     const Clock::time_point start = Clock::now();
     EXPECT_FALSE(m_link.ReadRecord(UNIT, DESCRIPTOR, 1, 0, dest));
     EXPECT_LT(Since(start), 2000ms);
-    EXPECT_TRUE(m_link.IsOpen()) << "a failed transaction never closes the port";
+    ASSERT_TRUE(m_link.LastFault());
+    EXPECT_EQ(m_link.LastFault()->failure, LinkFailure::PortGone);
+    EXPECT_FALSE(m_link.IsOpen());
+    EXPECT_TRUE(m_link.Lost());
 }
 
 TEST(ControllerLink, ConstructorOpensAtOnceAndAFailureLeavesItClosed)

@@ -64,6 +64,8 @@ TEST(LinkTracer, DecodesEachFailure)
          "ответ оборвался: нет продолжения за 50 мс"},
         {"count above 253", LinkFailure::TooLong, {0x01, 0x14, 0xFE}, 50, "ответ объявляет 254 байт, больше 253"},
         {"bad CRC", LinkFailure::BadCrc, {0x01, 0x14, 0x00, 0x00, 0x00}, 50, "ошибка CRC"},
+        {"exception 2", LinkFailure::Exception, {0x01, 0x94, 0x02}, 50, "отказ контроллера, код исключения 2"},
+        {"device gone", LinkFailure::PortGone, {}, 50, "порт оборвался: устройство пропало, порт закрыт"},
     };
     for (const FailureRow& row : rows)
         EXPECT_EQ(CLinkTracer::DecodeFailure(row.failure, row.received, row.timeoutMs), row.expected) << row.name;
