@@ -14,6 +14,7 @@
 #include "transfer/transfer_rules.h"
 #include "backup/job_progress.h"
 #include "transfer/failure_detail.h"
+#include "transfer/transfer_failure.h"
 #include "transfer/messages.h"
 #include "link/read_back.h"
 #include "platform/staged_folder.h"
@@ -198,7 +199,7 @@ bool CBackupCommands::ReadDescriptor()
         return false;
     }
     if (!fresh) {
-        m_ui.ShowWarning(Msg::DESCRIPTOR_FAILED);
+        FailDescriptor();
         return false;
     }
     m_info = *fresh;
@@ -210,18 +211,24 @@ bool CBackupCommands::ReadDescriptor()
     return true;
 }
 
+void CBackupCommands::FailDescriptor()
+{
+    m_ui.ShowWarning(Msg::DESCRIPTOR_FAILED,
+                     m_link.LastFault() ? LinkFaultText(*m_link.LastFault()) : std::string());
+}
+
 CommandResult CBackupCommands::FailItem(const char* message, const BackupItemId& id, bool restoring,
                                         const std::string& holds)
 {
     const bool interrupted = PendingInterrupt() != 0;
-    if (!restoring) {
-        if (interrupted)
-            m_ui.ShowWarning(BackupMsg::BACKUP_INTERRUPTED, BackupMsg::EARLIER_KEPT);
-        else
-            m_ui.ShowWarning(message, BackupFailureDetail(id));
+    if (!restoring && interrupted) {
+        m_ui.ShowWarning(BackupMsg::BACKUP_INTERRUPTED, BackupMsg::EARLIER_KEPT);
         return CommandResult::Failed;
     }
-    m_ui.ShowWarning(interrupted ? BackupMsg::RESTORE_INTERRUPTED : message, RestoreFailureDetail(id, holds));
+    // What the line did comes first, as under a Read's or Write's message.
+    const std::string cause = !interrupted && m_link.LastFault() ? LinkFaultText(*m_link.LastFault()) + "\n" : "";
+    m_ui.ShowWarning(interrupted ? BackupMsg::RESTORE_INTERRUPTED : message,
+                     cause + (restoring ? RestoreFailureDetail(id, holds) : BackupFailureDetail(id)));
     return CommandResult::Failed;
 }
 
@@ -448,7 +455,7 @@ bool CBackupCommands::MatchDescriptor(const BackupManifest& manifest)
         return false;
     }
     if (!fresh) {
-        m_ui.ShowWarning(Msg::DESCRIPTOR_FAILED);
+        FailDescriptor();
         return false;
     }
     if (fresh->bytes != manifest.descriptor.bytes) {

@@ -90,6 +90,8 @@ private:
     CommandResult FailItem(const char* message, const BackupItemId& id, bool restoring,
                            const std::string& holds = {});
     bool AcceptTarget(const BackupTarget& target, const std::string& folder);
+    // The descriptor could not be read: the message and what the line did.
+    void FailDescriptor();
 
     CControllerLink& m_link;
     ControllerInfo& m_info;

@@ -364,7 +364,10 @@ TEST_F(Backup, FailureMidBackupLeavesTheEarlierBackupAsItWas)
         EXPECT_EQ(BackupTo(dir), CommandResult::Failed) << row.name;
         EXPECT_EQ(m_ui.Warnings(), std::vector<std::string>{row.warning}) << row.name;
         ASSERT_FALSE(m_ui.details.empty());
-        EXPECT_EQ(m_ui.details.back().rfind(row.item, 0), 0u) << row.name << ": " << m_ui.details.back();
+        // What the line did, then the item that was not saved.
+        const std::string& detail = m_ui.details.back();
+        EXPECT_EQ(detail.rfind("Контроллер ничего не ответил за 300 мс.", 0), 0u) << row.name << ": " << detail;
+        EXPECT_NE(detail.find("\n" + std::string(row.item) + " — "), std::string::npos) << row.name << ": " << detail;
         EXPECT_EQ(FolderFiles(dir), earlier) << row.name;
         EXPECT_EQ(FolderEntries(m_folder.Path()),
                   (std::vector<std::string>{"backup", "line.log", "p1.prgVem730", "p2.prgVem730",
