@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "cli/cli_messages.h"
 #include "cli/command_line.h"
 
 namespace {
@@ -44,15 +45,14 @@ std::optional<std::vector<BackupItemId>> ParseItemList(const std::string& text, 
         } else if (kind == "subprogram" && (n = ItemNumber(number, SUBPROGRAM_COUNT))) {
             id = {BackupItemId::Kind::Subprogram, *n};
         } else {
-            error = "--only: «" + word +
-                    "» — не элемент копии (params, program:1 … program:20, subprogram:1 … subprogram:50)";
+            error = CliMsg::NotAnItem(word);
             return std::nullopt;
         }
         if (std::find(items.begin(), items.end(), id) == items.end())
             items.push_back(id);
     }
     if (items.empty()) {
-        error = "--only: нужен список элементов, например params,program:3,subprogram:7";
+        error = CliMsg::NO_ITEMS;
         return std::nullopt;
     }
     return items;
@@ -64,7 +64,7 @@ std::optional<BackupRequest> ParseBackupCommandLine(const std::vector<std::strin
     VemsyncCommandLine line = ReadCommandLine(args);
     error = line.error;
     if (error.empty() && !line.backup)
-        error = "не указана команда backup или restore";
+        error = CliMsg::NO_BACKUP_COMMAND;
     return line.backup;
 }
 

@@ -14,6 +14,7 @@ struct BackupRequest {
     Action action = Action::Help;
     std::string folder;
     std::string port = "COM1";
+    std::string trace; // where --trace writes the line's trace; empty: none
     std::optional<std::vector<BackupItemId>> only;
     bool verify = false;
     bool exact = false;

@@ -12,14 +12,16 @@ CCliUi::CCliUi(std::FILE* err, bool showProgress) : m_err(err), m_showProgress(s
 {
 }
 
+// The bar is gone from the terminal once the command ends.
 CCliUi::~CCliUi()
 {
-    EndProgressLine();
+    EraseProgress();
 }
 
+// A message takes the bar's place; a bar drawn after it starts below it.
 void CCliUi::ShowWarning(const std::string& text, const std::string& detail)
 {
-    EndProgressLine();
+    EraseProgress();
     std::fprintf(m_err, "%s\n", text.c_str());
     if (!detail.empty())
         std::fprintf(m_err, "%s\n", detail.c_str());
@@ -60,16 +62,19 @@ void CCliUi::DrawProgress()
     const int filled = span > 0 ? done * BAR_WIDTH / span : 0;
     std::string bar(static_cast<std::size_t>(filled), '#');
     bar.append(static_cast<std::size_t>(BAR_WIDTH - filled), '.');
-    std::fprintf(m_err, "\r[%s] %d/%d", bar.c_str(), done, span);
+    const int drawn = std::fprintf(m_err, "\r[%s] %d/%d", bar.c_str(), done, span);
     std::fflush(m_err);
-    m_progressDrawn = true;
+    // The bar is ASCII: its bytes are its columns.
+    m_drawnWidth = std::max(drawn - 1, 0);
 }
 
-void CCliUi::EndProgressLine()
+// Spaces over the bar, the cursor back at the line's start: no escape
+// sequence, so that every console takes it.
+void CCliUi::EraseProgress()
 {
-    if (!m_progressDrawn)
+    if (m_drawnWidth == 0)
         return;
-    std::fputc('\n', m_err);
+    std::fprintf(m_err, "\r%*s\r", m_drawnWidth, "");
     std::fflush(m_err);
-    m_progressDrawn = false;
+    m_drawnWidth = 0;
 }

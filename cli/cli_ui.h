@@ -7,7 +7,8 @@
 #include "transfer/transfer_ui.h"
 
 // The command line's side of a transfer: messages go to standard error, and
-// a progress bar is drawn there only when it is a terminal.
+// a progress bar is drawn there only when it is a terminal, and erased when
+// a message comes or the command ends.
 class CCliUi : public ITransferUi {
 public:
     CCliUi(std::FILE* err, bool showProgress);
@@ -25,12 +26,12 @@ public:
 
 private:
     void DrawProgress();
-    void EndProgressLine();
+    void EraseProgress();
 
     std::FILE* m_err;
     bool m_showProgress;
     bool m_answer = false;
-    bool m_progressDrawn = false;
+    int m_drawnWidth = 0; // columns the bar takes on the terminal; 0: none drawn
     int m_low = 0;
     int m_high = 0;
     int m_pos = 0;

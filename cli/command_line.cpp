@@ -3,13 +3,20 @@
 #include "cli/command_line.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string_view>
 
+#include "cli/cli_messages.h"
+#include "link/port_names.h"
 #include "platform/help_formatter.h"
 
 namespace {
 
 // Longest number the dialog's number field takes.
 constexpr std::size_t NUMBER_DIGITS = 2;
+// The port list of the window, COM1 … COM10.
+constexpr unsigned PORT_LIST_SIZE = 10;
+constexpr std::string_view COM_PREFIX = "COM";
 
 // Where the words of the line go while it is read.
 struct Values {
@@ -41,22 +48,31 @@ struct SharedOption {
 };
 
 const SharedOption SHARED_OPTIONS[] = {
-    {"--port", "ИМЯ", &Values::port, nullptr, {"read", "write", "compare", "backup", "restore"},
-     "COM1 … COM10 (назначенные как в окне)\nили путь к устройству; по умолчанию COM1"},
-    {"--no-clobber", nullptr, nullptr, &Values::noClobber, {"read"}, "не заменять существующий ФАЙЛ"},
-    {"--verify", nullptr, nullptr, &Values::verify, {"write", "restore"},
-     "прочитать записанное обратно и сравнить;\nразличие — код 1"},
+    {"--port", CliHelp::ARG_NAME, &Values::port, nullptr, {"read", "write", "compare", "backup", "restore"},
+     CliHelp::PORT_OPTION},
+    {"--no-clobber", nullptr, nullptr, &Values::noClobber, {"read"}, CliHelp::NO_CLOBBER_OPTION},
+    {"--verify", nullptr, nullptr, &Values::verify, {"write", "restore"}, CliHelp::VERIFY_OPTION},
     {"--accept-rewrites", nullptr, nullptr, &Values::acceptRewrites, {"write", "check"},
-     "строки, которые сохранятся не так, как\nнабраны, перечислить и продолжить"},
-    {"--trace", "ФАЙЛ", &Values::trace, nullptr, {"read", "write", "compare"},
-     "дописывать в ФАЙЛ каждый запрос и ответ"},
-    {"--subprogram", nullptr, nullptr, &Values::subprogram, {"check", "import"},
-     "текст подпрограммы: 100 кадров, а не 500"},
-    {"--only", "СПИСОК", &Values::only, nullptr, {"restore"},
-     "только эти элементы, например\nparams,program:3,subprogram:7"},
-    {"--exact", nullptr, nullptr, &Values::exact, {"restore"},
-     "удалить и программы, пустые в копии:\nконтроллер будет хранить ровно копию"},
+     CliHelp::ACCEPT_REWRITES_OPTION},
+    {"--trace", CliHelp::ARG_FILE, &Values::trace, nullptr, {"read", "write", "compare", "backup", "restore"},
+     CliHelp::TRACE_OPTION},
+    {"--subprogram", nullptr, nullptr, &Values::subprogram, {"check", "import"}, CliHelp::SUBPROGRAM_OPTION},
+    {"--only", CliHelp::ARG_LIST, &Values::only, nullptr, {"restore"}, CliHelp::ONLY_OPTION},
+    {"--exact", nullptr, nullptr, &Values::exact, {"restore"}, CliHelp::EXACT_OPTION},
 };
+
+// Why a --port value names no port of the list: a "COMn" beyond it, or
+// written otherwise than the list writes it; "" for a name of the list or
+// any other path.
+std::string PortRefusal(const std::string& name)
+{
+    std::string upper = name;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const bool comWord = upper.size() > COM_PREFIX.size() && upper.starts_with(COM_PREFIX) &&
+                         upper.find_first_not_of("0123456789", COM_PREFIX.size()) == std::string::npos;
+    return comWord && !ComNumber(name, PORT_LIST_SIZE) ? CliMsg::PortNotInList(name) : std::string();
+}
 
 void AddShared(CLI::App& app, const SharedOption& option, Values& values, const std::string& help)
 {
@@ -64,10 +80,13 @@ void AddShared(CLI::App& app, const SharedOption& option, Values& values, const 
         app.add_flag(option.name, values.*option.flag, help);
         return;
     }
-    const std::string missing = std::string("не хватает значения ") + option.value;
+    const std::string missing = CliMsg::MissingValue(option.value);
     const CLI::Validator notEmpty(
         [missing](const std::string& value) { return value.empty() ? missing : std::string(); }, "");
-    app.add_option(option.name, values.*option.text, help)->type_name(option.value)->check(notEmpty);
+    CLI::Option* added = app.add_option(option.name, values.*option.text, help);
+    added->type_name(option.value)->check(notEmpty);
+    if (option.text == &Values::port)
+        added->check(CLI::Validator(PortRefusal, ""));
 }
 
 // A word the command takes after its name.
@@ -86,90 +105,46 @@ struct Command {
 
 const Command COMMANDS[] = {
     {"read",
-     "Из контроллера в файл.\n"
-     "Копирует параметры, программу N (1–20) или подпрограмму N (1–50) в ФАЙЛ.\n"
-     "К имени добавляется «.paramVem730» или «.prgVem730», если его там ещё нет.\n"
-     "Существующий ФАЙЛ заменяется только после успешного обмена.",
+     CliHelp::READ,
      {}},
     {"write",
-     "Из файла в контроллер.\n"
-     "Копирует ФАЙЛ в контроллер: параметры, программу N (1–20) или\n"
-     "подпрограмму N (1–50). Текст программы проверяется и преобразуется до того,\n"
-     "как хранимая программа будет удалена. Существующий ФАЙЛ берётся как есть;\n"
-     "к имени, под которым файла нет, добавляется «.paramVem730» или «.prgVem730»,\n"
-     "если его там нет (в любом регистре букв).\n"
-     "Строки, которые сохранятся не так, как написаны (текст после слова, число\n"
-     "вне диапазона или нечитаемое, координата без точки, …), перечисляются,\n"
-     "и запись отменяется (код 1) прежде, чем в контроллере что-либо изменится.",
+     CliHelp::WRITE,
      {}},
     {"compare",
-     "Сравнение контроллера с файлом.\n"
-     "Читает из контроллера параметры, программу N или подпрограмму N и сравнивает\n"
-     "их с тем, что сохранила бы запись ФАЙЛА. Ничего не записывается. Расширение\n"
-     "добавляется, как при write.\n"
-     "Код выхода: 0 — совпадают, 3 — различаются (первое различие печатается),\n"
-     "1 — команда не выполнена, 2 — ошибка в командной строке.",
+     CliHelp::COMPARE,
      {}},
     {"check",
-     "Проверка текста программы без контроллера.\n"
-     "Проверяет текст так же, как команда write, и печатает число кадров.\n"
-     "На отвергнутой строке, на тексте без слов или с большим числом строк,\n"
-     "чем вмещает область, печатает сообщение команды write, код 1.\n"
-     "Строки, которые сохранятся не так, как написаны, перечисляются, код\n"
-     "тоже 1. ФАЙЛ берётся как есть, расширение не добавляется.",
-     {{"ФАЙЛ", &Values::file, "текст программы"}}},
+     CliHelp::CHECK,
+     {{CliHelp::ARG_FILE, &Values::file, CliHelp::PROGRAM_TEXT}}},
     {"import",
-     "Текст программы в файл образа.\n"
-     "Проверяет текст программы и записывает файл образа, который отправила\n"
-     "бы команда write. Существующий ОБРАЗ заменяется только после успешного\n"
-     "импорта.",
-     {{"ФАЙЛ", &Values::file, "текст программы"}, {"ОБРАЗ", &Values::image, "файл образа"}}},
+     CliHelp::IMPORT,
+     {{CliHelp::ARG_FILE, &Values::file, CliHelp::PROGRAM_TEXT}, {CliHelp::ARG_IMAGE, &Values::image, CliHelp::IMAGE_FILE}}},
     {"export",
-     "Файл образа в текст программы.\n"
-     "Записывает текст программы из файла образа так же, как команда read.\n"
-     "Существующий ФАЙЛ заменяется только после успешного экспорта.",
-     {{"ОБРАЗ", &Values::image, "файл образа"}, {"ФАЙЛ", &Values::file, "текст программы"}}},
+     CliHelp::EXPORT,
+     {{CliHelp::ARG_IMAGE, &Values::image, CliHelp::IMAGE_FILE}, {CliHelp::ARG_FILE, &Values::file, CliHelp::PROGRAM_TEXT}}},
     {"backup",
-     "Всё из контроллера в папку.\n"
-     "Сохраняет всё, что хранит контроллер, в ПАПКУ (создаётся, если её нет):\n"
-     "параметры и каждую программу 1–20 и подпрограмму 1–50, где есть хотя бы\n"
-     "один кадр, — кадрами (для точного восстановления) и текстом программы;\n"
-     "manifest.txt перечисляет все элементы с числом кадров и SHA-256. Копия,\n"
-     "уже лежащая в ПАПКЕ, заменяется только полной новой; папка с другими\n"
-     "файлами не принимается.",
-     {{"ПАПКА", &Values::folder, "папка резервной копии"}}},
+     CliHelp::BACKUP,
+     {{CliHelp::ARG_FOLDER, &Values::folder, CliHelp::BACKUP_FOLDER}}},
     {"restore",
-     "Резервная копия из папки в контроллер.\n"
-     "Записывает копию, сделанную командой backup, обратно в контроллер.\n"
-     "Сначала проверяются опись, все контрольные суммы и системные параметры\n"
-     "контроллера; если что-то не сходится, ничего не записывается. Затем из\n"
-     "кадров записываются параметры и каждая сохранённая программа и\n"
-     "подпрограмма, с отключёнными словами. Программы, пустые в копии,\n"
-     "остаются в контроллере как есть, если не задан --exact.",
-     {{"ПАПКА", &Values::folder, "папка резервной копии"}}},
+     CliHelp::RESTORE,
+     {{CliHelp::ARG_FOLDER, &Values::folder, CliHelp::BACKUP_FOLDER}}},
     {"ports",
-     "Имена портов: список и назначение.\n"
-     "Без действия перечисляет COM1 … COM10 с тем, куда ведёт каждое имя, затем\n"
-     "найденные последовательные устройства. map связывает COMn с УСТРОЙСТВОМ\n"
-     "в папке портов: найденное устройство (/dev/ttyUSB0, ttyUSB0 или его имя в\n"
-     "/dev/serial/by-id) связывается по имени из by-id и сохраняет своё имя COM,\n"
-     "когда его подключают снова; любой другой существующий путь связывается\n"
-     "как задан. unmap убирает связь, и COMn — снова /dev/ttyS(n-1).",
+     CliHelp::PORTS,
      {}},
 };
 
 // What comes after a command's own words: the kinds of data after read,
 // write and compare, the changes after ports.
 const Command KINDS[] = {
-    {"params", "параметры станка", {{"ФАЙЛ", &Values::file, "файл"}}},
-    {"program", "программа N, от 1 до 20", {{"N", &Values::number, "номер"}, {"ФАЙЛ", &Values::file, "файл"}}},
-    {"subprogram", "подпрограмма N, от 1 до 50",
-     {{"N", &Values::number, "номер"}, {"ФАЙЛ", &Values::file, "файл"}}},
+    {"params", CliHelp::PARAMS, {{CliHelp::ARG_FILE, &Values::file, CliHelp::ANY_FILE}}},
+    {"program", CliHelp::PROGRAM, {{"N", &Values::number, CliHelp::NUMBER}, {CliHelp::ARG_FILE, &Values::file, CliHelp::ANY_FILE}}},
+    {"subprogram", CliHelp::SUBPROGRAM,
+     {{"N", &Values::number, CliHelp::NUMBER}, {CliHelp::ARG_FILE, &Values::file, CliHelp::ANY_FILE}}},
 };
 const Command PORT_CHANGES[] = {
-    {"map", "связать COMn с УСТРОЙСТВОМ",
-     {{"COMn", &Values::portName, "имя порта"}, {"УСТРОЙСТВО", &Values::device, "устройство или путь"}}},
-    {"unmap", "убрать связь COMn", {{"COMn", &Values::portName, "имя порта"}}},
+    {"map", CliHelp::MAP,
+     {{"COMn", &Values::portName, CliHelp::PORT_NAME}, {CliHelp::ARG_DEVICE, &Values::device, CliHelp::DEVICE_OR_PATH}}},
+    {"unmap", CliHelp::UNMAP, {{"COMn", &Values::portName, CliHelp::PORT_NAME}}},
 };
 
 bool TakesKind(const std::string& command)
@@ -188,12 +163,11 @@ CLI::App* AddCommand(CLI::App& parent, const Command& definition, const char* gr
 void DefineCommands(CLI::App& app, Values& values)
 {
     PrepareArguments(app);
-    app.description("Копирует программы, подпрограммы и параметры станка между контроллером Вем-730\n"
-                    "и файлами и проверяет тексты программ без контроллера.");
+    app.description(CliHelp::TOOL);
     app.fallthrough(); // an option after the command that the command lacks is the tool's
     app.require_subcommand(1);
     for (const Command& definition : COMMANDS) {
-        CLI::App* command = AddCommand(app, definition, "Команды", values);
+        CLI::App* command = AddCommand(app, definition, CliHelp::COMMANDS, values);
         for (const SharedOption& option : SHARED_OPTIONS) {
             const std::vector<std::string>& takers = option.commands;
             if (std::find(takers.begin(), takers.end(), definition.name) != takers.end())
@@ -202,21 +176,19 @@ void DefineCommands(CLI::App& app, Values& values)
         if (TakesKind(definition.name)) {
             command->require_subcommand(1);
             for (const Command& kind : KINDS)
-                AddCommand(*command, kind, "Виды данных", values);
+                AddCommand(*command, kind, CliHelp::KINDS, values);
         } else if (std::string(definition.name) == "ports") {
             command->require_subcommand(0, 1);
             for (const Command& change : PORT_CHANGES)
-                AddCommand(*command, change, "Действия", values);
+                AddCommand(*command, change, CliHelp::ACTIONS, values);
         }
     }
     for (const SharedOption& option : SHARED_OPTIONS) {
         const char* between = option.commands.size() > 1 ? ":\n" : ": ";
-        AddShared(app, option, values, Enumeration(option.commands, "и") + between + option.help);
+        AddShared(app, option, values, Enumeration(option.commands, CliHelp::AND) + between + option.help);
     }
     // Set last: a command takes its parent's footer when it is made.
-    app.footer("«vemsync КОМАНДА --help» — справка по одной команде.\n\n"
-               "Код выхода: 0 — успешно, 1 — команда не выполнена (сообщение говорит почему),\n"
-               "2 — ошибка в командной строке, 3 — compare нашёл различие.");
+    app.footer(CliHelp::FOOTER);
 }
 
 // An option given in front of a command that does not take it.
@@ -224,8 +196,8 @@ std::string MisplacedOption(const CLI::App& app, const CLI::App& command)
 {
     for (const SharedOption& option : SHARED_OPTIONS) {
         if (app.get_option(option.name)->count() > 0 && command.get_option_no_throw(option.name) == nullptr)
-            return std::string(option.name) + " относится только к " +
-                   (option.commands.size() > 1 ? "командам " : "команде ") + Enumeration(option.commands, "и");
+            return CliMsg::OnlyFor(option.name, option.commands.size() > 1,
+                                   Enumeration(option.commands, CliHelp::AND));
     }
     return "";
 }
@@ -250,11 +222,12 @@ void FillBackup(const Values& values, VemsyncCommandLine& line)
     request.action = line.command == "backup" ? BackupRequest::Action::Backup : BackupRequest::Action::Restore;
     request.folder = values.folder;
     if (request.folder.empty()) {
-        line.error = "пустое имя папки; запуск: vemsync " + line.command + " ПАПКА";
+        line.error = CliMsg::EmptyFolder(line.command);
         line.backup.reset();
         return;
     }
     request.port = values.port;
+    request.trace = values.trace;
     request.verify = values.verify;
     request.exact = values.exact;
     if (!values.only.empty()) {
@@ -286,9 +259,7 @@ void FillRequest(const Values& values, const std::string& chosen, VemsyncCommand
                             std::all_of(values.number.begin(), values.number.end(),
                                         [](char c) { return c >= '0' && c <= '9'; });
         if (request.kind != CliRequest::Kind::Parameters && !digits) {
-            line.error = std::string(request.kind == CliRequest::Kind::Program ? "номер программы"
-                                                                              : "номер подпрограммы") +
-                         " — одна или две цифры, а не «" + values.number + "»";
+            line.error = CliMsg::BadNumber(request.kind == CliRequest::Kind::Program, values.number);
             return;
         }
     } else if (name == "ports") {
@@ -344,7 +315,7 @@ std::optional<CliRequest> ParseCommandLine(const std::vector<std::string>& args,
 {
     VemsyncCommandLine line = ReadCommandLine(args);
     if (line.backup)
-        line.error = "команда " + line.command + " здесь не выполняется";
+        line.error = CliMsg::NotRunHere(line.command);
     error = line.error;
     return line.request;
 }

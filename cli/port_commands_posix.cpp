@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_messages.h"
 #include "cli/exit_code.h"
 #include "link/port_map.h"
 #include "link/port_names.h"
@@ -18,7 +19,7 @@ int RunPorts()
         std::fprintf(stderr, "vemsync: %s\n", distrust.c_str());
     for (const PortTarget& target : ListPortTargets(devices))
         std::printf("%-6s %s\n", target.name.c_str(), DescribeTarget(target).c_str());
-    std::printf("\nУстройства:%s\n", devices.empty() ? " не найдены" : "");
+    std::printf("\n%s%s\n", CliMsg::DEVICES, devices.empty() ? CliMsg::NO_DEVICES : "");
     for (const SerialDevice& device : devices) {
         std::printf("%s\n", DescribeDevice(device).c_str());
         if (!device.byId.empty())
@@ -39,8 +40,7 @@ int RunPortChange(const CliRequest& request)
             return EXIT_FAILED;
         }
         if (!target) {
-            std::fprintf(stderr, "vemsync: устройство %s не найдено (vemsync ports покажет найденные)\n",
-                         request.device.c_str());
+            std::fprintf(stderr, "vemsync: %s\n", CliMsg::DeviceNotFound(request.device).c_str());
             return EXIT_FAILED;
         }
         if (!MapPort(request.port, *target, error)) {

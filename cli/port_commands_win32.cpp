@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "cli/cli_messages.h"
 #include "cli/exit_code.h"
 
 namespace {
@@ -11,8 +12,7 @@ namespace {
 // COMn is the system's own port name there: nothing to list or to map.
 int RefusePortTools()
 {
-    std::fprintf(stderr, "vemsync: на Windows порты не назначаются: COMn — это сам порт системы.\n"
-                         "Какие COM-порты есть, показывает Диспетчер устройств (Порты COM и LPT).\n");
+    std::fprintf(stderr, "vemsync: %s\n", CliMsg::NO_MAPPING_HERE);
     return EXIT_FAILED;
 }
 

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,6 +21,7 @@
 #include "link/link_tracer.h"
 #include "platform/append_file.h"
 #include "platform/binary_file.h"
+#include "platform/file_error.h"
 #include "platform/temp_registry.h"
 #include "transfer/program_text_conversion.h"
 #include "transfer/rewrite_report.h"
@@ -58,6 +58,27 @@ private:
     CLinkTracer m_tracer{[this](const std::string& line) { m_file.Append(line); }};
 };
 
+#ifdef _WIN32
+// A narrow path there is read in the ANSI code page.
+std::filesystem::path FsPath(const std::string& text)
+{
+    return WideOf(text);
+}
+std::string TextOf(const std::filesystem::path& path)
+{
+    return Utf8Of(path.wstring());
+}
+#else
+std::filesystem::path FsPath(const std::string& text)
+{
+    return text;
+}
+std::string TextOf(const std::filesystem::path& path)
+{
+    return path.string();
+}
+#endif
+
 // Whether two paths name one file, or would once created: the trace must
 // never go into the file a command reads or writes.
 bool SameFileOrName(const std::string& a, const std::string& b)
@@ -66,24 +87,47 @@ bool SameFileOrName(const std::string& a, const std::string& b)
     const std::optional<FileIdentity> second = IdentityOf(b);
     if (first || second)
         return first == second;
-#ifdef _WIN32
-    // A narrow path there is read in the ANSI code page.
-    const auto path = [](const std::string& text) { return std::filesystem::path(WideOf(text)); };
-#else
-    const auto path = [](const std::string& text) { return std::filesystem::path(text); };
-#endif
     std::error_code ec;
-    return std::filesystem::weakly_canonical(path(a), ec) == std::filesystem::weakly_canonical(path(b), ec);
+    return std::filesystem::weakly_canonical(FsPath(a), ec) == std::filesystem::weakly_canonical(FsPath(b), ec);
 }
 
+// Whether the opened file at `path` stands in `folder`: under a folder of
+// the path once every link is followed, or beside the copy's files under a
+// second name. A backup folder holds the copy's files alone, and a restore
+// reads them.
+bool InFolder(const std::string& path, const FileIdentity& file, const std::string& folder)
+{
+    const std::optional<FileIdentity> target = IdentityOf(folder);
+    if (!target)
+        return false;
+    std::error_code ec;
+    for (std::filesystem::path at = std::filesystem::canonical(FsPath(path), ec); !ec && at.has_relative_path();) {
+        at = at.parent_path();
+        if (IdentityOf(TextOf(at)) == target)
+            return true;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(FsPath(folder), ec)) {
+        if (IdentityOf(TextOf(entry.path())) == file)
+            return true;
+    }
+    return false;
+}
+
+// What the trace must keep out of: the file a transfer reads or writes, or
+// the folder of a backup or restore; empty where there is none.
+struct TraceAvoids {
+    std::string file;
+    std::string folder;
+};
+
 // Opens the trace; false after the message.
-bool OpenTrace(CTraceFile& trace, const std::string& path, const std::string& commandFile, CCliUi& ui)
+bool OpenTrace(CTraceFile& trace, const std::string& path, const TraceAvoids& avoid, CCliUi& ui)
 {
     const auto refuse = [&](const std::string& why) {
         ui.ShowWarning(CliMsg::TRACE_NOT_OPENED, path + ": " + why);
         return false;
     };
-    if (SameFileOrName(path, commandFile))
+    if (!avoid.file.empty() && SameFileOrName(path, avoid.file))
         return refuse(CliMsg::TRACE_IS_THE_FILE);
     switch (trace.File().Open(path)) {
     case CAppendFile::Opened::Ok:
@@ -96,12 +140,36 @@ bool OpenTrace(CTraceFile& trace, const std::string& path, const std::string& co
         ui.ShowWarning(CliMsg::TRACE_NOT_OPENED, FileFailureDetail(trace.File().LastError()));
         return false;
     }
-    // A link or a second name may still lead to the same file.
-    if (trace.File().Identity() == IdentityOf(commandFile)) {
+    // A link or a second name may still lead to the same file, or into the
+    // folder.
+    const std::optional<FileIdentity> opened = trace.File().Identity();
+    const bool isTheFile = !avoid.file.empty() && opened == IdentityOf(avoid.file);
+    const bool inTheFolder = !avoid.folder.empty() && opened && InFolder(path, *opened, avoid.folder);
+    if (isTheFile || inTheFolder) {
         trace.File().RemoveIfCreated();
-        return refuse(CliMsg::TRACE_IS_THE_FILE);
+        return refuse(isTheFile ? CliMsg::TRACE_IS_THE_FILE : CliMsg::TRACE_IN_THE_FOLDER);
     }
     return true;
+}
+
+// Ends the trace after a command: false, after the message, when part of
+// it was lost. Said after the command's own outcome: the command may have
+// done well, but the record of it is not whole.
+bool CloseTrace(CTraceFile& trace, CControllerLink& link, CCliUi& ui)
+{
+    link.SetObserver(nullptr);
+    trace.File().Close();
+    if (const std::optional<FileError>& lost = trace.File().WriteFailure()) {
+        ui.ShowWarning(CliMsg::TRACE_INCOMPLETE, FileFailureDetail(*lost));
+        return false;
+    }
+    return true;
+}
+
+// A line of vemsync's own on standard error.
+void Say(const std::string& text)
+{
+    std::fprintf(stderr, "vemsync: %s\n", text.c_str());
 }
 
 int RunTransfer(const CliRequest& request)
@@ -109,15 +177,14 @@ int RunTransfer(const CliRequest& request)
     const DataKind kind = request.kind;
     const bool read = request.action == CliRequest::Action::Read;
     if (read && request.noClobber && FileExists(ReadPathFor(kind, request.file))) {
-        std::fprintf(stderr, "vemsync: %s exists; --no-clobber keeps it\n",
-                     ReadPathFor(kind, request.file).c_str());
+        Say(CliMsg::NoClobber(ReadPathFor(kind, request.file)));
         return EXIT_FAILED;
     }
 
     CCliUi ui(stderr, IsTerminal(stderr));
     CTraceFile trace;
-    const std::string commandFile = read ? ReadPathFor(kind, request.file) : WritePathFor(kind, request.file);
-    if (!request.trace.empty() && !OpenTrace(trace, request.trace, commandFile, ui))
+    const TraceAvoids avoid{read ? ReadPathFor(kind, request.file) : WritePathFor(kind, request.file), ""};
+    if (!request.trace.empty() && !OpenTrace(trace, request.trace, avoid, ui))
         return EXIT_FAILED;
     CControllerLink link(BAUD_RATE, request.port.c_str(), TIMEOUT_MS);
     if (!request.trace.empty())
@@ -136,19 +203,12 @@ int RunTransfer(const CliRequest& request)
     else
         result = commands.Write(kind, request.number, request.file);
     if (result == CommandResult::Cancelled)
-        std::fprintf(stderr, "vemsync: nothing was written; --accept-rewrites writes the program "
-                             "as listed\n");
+        Say(CliMsg::NOTHING_WRITTEN);
     // A reply still owed to a failed request would otherwise meet the next
     // command a script runs.
     link.SettleLine();
-    link.SetObserver(nullptr);
-    // Said after the transfer's own outcome: the transfer may have done
-    // well, but the record of it is not whole.
-    trace.File().Close();
-    if (const std::optional<FileError>& lost = trace.File().WriteFailure()) {
-        ui.ShowWarning(CliMsg::TRACE_INCOMPLETE, FileFailureDetail(*lost));
+    if (!CloseTrace(trace, link, ui))
         return EXIT_FAILED;
-    }
     return ExitFor(result);
 }
 
@@ -161,7 +221,7 @@ int RunCheck(const CliRequest& request)
     if (!frames)
         return EXIT_FAILED;
     if (!ConfirmLossyLines(lossy, ui)) {
-        std::fprintf(stderr, "vemsync: --accept-rewrites takes the text as listed\n");
+        Say(CliMsg::TEXT_NOT_TAKEN);
         return EXIT_FAILED;
     }
     std::printf("%d\n", *frames);
@@ -212,7 +272,7 @@ int RunBackupCommand(const std::vector<std::string>& args)
     std::string error;
     const std::optional<BackupRequest> request = ParseBackupCommandLine(args, error);
     if (!request) {
-        std::fprintf(stderr, "vemsync: %s\n", error.c_str());
+        Say(error);
         return EXIT_USAGE;
     }
     if (request->action == BackupRequest::Action::Help) {
@@ -223,13 +283,18 @@ int RunBackupCommand(const std::vector<std::string>& args)
     // A signal lets the block in flight finish; the job then stops, removes
     // what it made and says what it left.
     if (!InstallDeferredInterrupts()) {
-        std::fprintf(stderr, "vemsync: cannot set up signal handling: %s\n", std::strerror(errno));
+        Say(CliMsg::NoSignals(SystemErrorReason(errno)));
         return EXIT_FAILED;
     }
+    CCliUi ui(stderr, IsTerminal(stderr));
+    CTraceFile trace;
+    if (!request->trace.empty() && !OpenTrace(trace, request->trace, {"", request->folder}, ui))
+        return EXIT_FAILED;
     CControllerLink link(BAUD_RATE, request->port.c_str(), TIMEOUT_MS);
+    if (!request->trace.empty())
+        link.SetObserver(&trace.Observer());
     ControllerInfo info;
     std::vector<std::uint8_t> buffer(TRANSFER_BUFFER_SIZE);
-    CCliUi ui(stderr, IsTerminal(stderr));
     CBackupCommands commands(link, info, TransferBuffer(buffer.data(), TRANSFER_BUFFER_SIZE), ui);
     CommandResult result;
     if (request->action == BackupRequest::Action::Backup) {
@@ -242,9 +307,10 @@ int RunBackupCommand(const std::vector<std::string>& args)
         result = commands.Restore(request->folder, options);
     }
     link.SettleLine();
+    const bool traced = CloseTrace(trace, link, ui);
     if (const int signal = PendingInterrupt())
         return SIGNAL_EXIT_BASE + signal;
-    return ExitFor(result);
+    return traced ? ExitFor(result) : EXIT_FAILED;
 }
 
 } // namespace
@@ -258,25 +324,25 @@ int main(int argc, char** argv)
     std::string error;
     const std::optional<CliRequest> request = ParseCommandLine(args, error);
     if (!request) {
-        std::fprintf(stderr, "vemsync: %s\n", error.c_str());
+        Say(error);
         return EXIT_USAGE;
     }
     // What a transfer or a conversion created goes with it when Ctrl-C,
     // SIGTERM or a closed terminal ends the tool.
     if (!InstallInterruptCleanup()) {
-        std::fprintf(stderr, "vemsync: cannot set up signal handling: %s\n", std::strerror(errno));
+        Say(CliMsg::NoSignals(SystemErrorReason(errno)));
         return EXIT_FAILED;
     }
     const bool converts = request->action == CliRequest::Action::Import ||
                           request->action == CliRequest::Action::Export;
     if (converts && SameFile(request->file, request->image)) {
-        std::fprintf(stderr, "vemsync: файл программы и файл образа — один и тот же файл\n");
+        Say(CliMsg::SAME_FILE);
         return EXIT_USAGE;
     }
     int status = Run(*request);
     // A frame count or help text that did not reach its reader is a failure.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "vemsync: standard output: %s\n", std::strerror(errno));
+        Say(CliMsg::OutputLost(SystemErrorReason(errno)));
         status = EXIT_FAILED;
     }
     return status;

@@ -15,6 +15,10 @@ inline constexpr const char* STATUS_CLOSED = "Не открыт";
 // Enter with a port name longer than the field takes; %1 is the limit.
 inline constexpr const char* TOO_LONG = "Enter no more than %1 characters.";
 
+// Before Read replaces a file, about the file it will really write; %1 is
+// its name.
+inline constexpr const char* REPLACE_QUESTION = "%1 уже существует.\nЗаменить его?";
+
 // The close button while a command runs.
 inline constexpr const char* BUSY = "Идёт обмен с контроллером.";
 inline constexpr const char* BUSY_DETAIL = "Окно можно закрыть, когда обмен закончится.";
@@ -30,6 +34,11 @@ inline constexpr const char* MENU_HINT =
     "Правая кнопка мыши на свободном месте окна (или Shift+F10) открывает меню: настройка портов, "
     "журнал обмена, проверка после записи, сравнение с файлом, сохранение и восстановление "
     "всего контроллера, о программе.";
+
+// The trace window: its copy action, and the widest meaning its meaning
+// column is made for.
+inline constexpr const char* TRACE_COPY = "Копировать";
+inline constexpr const char* TRACE_WIDEST_MEANING = "чтение: подпрограмма 50, номер записи 0, длина 600 → 160 байт";
 
 // What the bar says when a command has ended.
 inline constexpr const char* BAR_FAILED = "Ошибка";

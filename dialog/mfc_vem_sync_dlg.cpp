@@ -94,9 +94,6 @@ QString FirstSuffixOf(const QString& filter)
     return pattern.match(filter).captured(1);
 }
 
-// Before Read replaces a file, about the file it will really write.
-const char* const REPLACE_QUESTION = "%1 уже существует.\nЗаменить его?";
-
 // Whether every write is read back, kept between runs in
 // ~/.config/MFCVemSync/MFCVemSync.conf.
 const char* const SETTINGS_NAME = "MFCVemSync";
@@ -631,7 +628,7 @@ std::optional<std::string> CMFCVemSyncDlg::ChooseFile(FileDialogKind kind, const
 
 bool CMFCVemSyncDlg::ConfirmReplace(const QString& name)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("MFCVemSync"), QString::fromUtf8(REPLACE_QUESTION).arg(name),
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("MFCVemSync"), QString::fromUtf8(DialogMsg::REPLACE_QUESTION).arg(name),
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;

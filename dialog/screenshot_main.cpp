@@ -20,6 +20,7 @@
 #include <string>
 
 #include "dialog/app_resources.h"
+#include "dialog/dialog_messages.h"
 #include "dialog/mfc_vem_sync_dlg.h"
 #include "dialog/trace_window.h"
 #include "link/controller_link.h"
@@ -68,7 +69,7 @@ int main(int argc, char** argv)
     });
 
     auto* kind = dlg.findChild<QComboBox*>(QStringLiteral("comboKind"));
-    const int program = kind->findText(QStringLiteral("Программа"));
+    const int program = kind->findText(QString::fromUtf8(DialogMsg::KIND_PROGRAM));
     kind->setCurrentIndex(program);
     Q_EMIT kind->activated(program);
     dlg.findChild<QLineEdit*>(QStringLiteral("editNumber"))->setText(QStringLiteral("1"));
@@ -84,7 +85,7 @@ int main(int argc, char** argv)
     });
     if (tracePicture != nullptr) {
         for (QAction* action : dlg.actions())
-            if (action->text() == QStringLiteral("Журнал обмена…"))
+            if (action->text() == QString::fromUtf8(DialogMsg::MENU_TRACE))
                 action->trigger();
     }
     bool readToo = tracePicture != nullptr;

@@ -9,6 +9,7 @@
 #include <QTreeWidgetItem>
 
 #include "codec/hex_text.h"
+#include "dialog/dialog_messages.h"
 #include "ui_trace_window.h"
 
 namespace {
@@ -23,9 +24,8 @@ constexpr qsizetype DATE_SIZE = 11;
 constexpr qsizetype MICROSECONDS_CUT = 3;
 // The bytes' tooltip, a line per this many.
 constexpr std::size_t TOOLTIP_BYTES_PER_LINE = 16;
-// The widest meaning the meaning column is made for, and the room each
-// column leaves beside its text.
-const char* const WIDE_MEANING = "чтение: подпрограмма 50, номер записи 0, длина 600 → 160 байт";
+// The widest time the time column is made for, and the room each column
+// leaves beside its text.
 const char* const WIDE_TIME = "00:00:00.000";
 constexpr int COLUMN_PADDING = 16;
 
@@ -73,9 +73,9 @@ CTraceWindow::CTraceWindow(QWidget* parent) : QDialog(parent), m_form(std::make_
     header->resizeSection(TIME, metrics.horizontalAdvance(QString::fromLatin1(WIDE_TIME)) + COLUMN_PADDING);
     header->resizeSection(DIRECTION, metrics.horizontalAdvance(QString::fromUtf8("→")) + COLUMN_PADDING);
     header->resizeSection(MEANING,
-                          metrics.horizontalAdvance(QString::fromUtf8(WIDE_MEANING)) + COLUMN_PADDING);
+                          metrics.horizontalAdvance(QString::fromUtf8(DialogMsg::TRACE_WIDEST_MEANING)) + COLUMN_PADDING);
 
-    auto* copy = new QAction(QString::fromUtf8("Копировать"), tree);
+    auto* copy = new QAction(QString::fromUtf8(DialogMsg::TRACE_COPY), tree);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(copy, &QAction::triggered, this, &CTraceWindow::CopyChosen);

@@ -2,6 +2,7 @@
 #include "platform/file_error.h"
 
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "platform/file_messages.h"
@@ -93,6 +94,15 @@ std::string FileErrorMessage(const FileError& error)
     const std::string::size_type at = text.find("%1");
     text.replace(at, 2, error.path);
     return text;
+}
+
+std::string SystemErrorReason(int systemError)
+{
+    for (const FileMsg::SystemErrorWords& known : FileMsg::SYSTEM_ERRORS) {
+        if (known.systemError == systemError)
+            return known.words;
+    }
+    return FileMsg::ERROR_NUMBER + std::to_string(systemError) + " (" + std::strerror(systemError) + ")";
 }
 
 FileException::FileException(FileError error)

@@ -33,6 +33,11 @@ FileError NotRegularFileError(std::string path);
 // The text shown to the user, for example "Нет места на диске для файла /a/b.".
 std::string FileErrorMessage(const FileError& error);
 
+// A system error number in an operator's words, for the end of a message:
+// "нет доступа", "нет места на диске"; one without words of ours as
+// "системная ошибка 71 (Protocol error)".
+std::string SystemErrorReason(int systemError);
+
 // Thrown by the file layer when reading, writing, seeking or closing fails:
 // those failures cannot be answered by the caller's normal results, and no
 // command may go on as if the bytes had reached the disk.

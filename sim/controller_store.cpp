@@ -10,13 +10,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
+#include "platform/file_error.h"
 #include "sim/file_descriptor.h"
 #include "sim/sample_programs.h"
+#include "sim/sim_messages.h"
 
 namespace fs = std::filesystem;
 
@@ -54,7 +55,7 @@ std::span<const std::uint8_t> UnitBytes(const CControllerModel& model, const Cha
 
 std::string SystemError()
 {
-    return std::strerror(errno);
+    return SystemErrorReason(errno);
 }
 
 // Replaces folder/name with `bytes`: temporary file in the same folder,
@@ -65,7 +66,7 @@ bool WriteAtomically(const std::string& folder, const std::string& name,
     std::string temp = folder + "/." + name + TEMP_SUFFIX;
     CFileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd.IsOpen()) {
-        error = "cannot write in " + folder + ": " + SystemError();
+        error = SimMsg::StoreFileNotWritten(folder, SystemError());
         return false;
     }
     bool ok = true;
@@ -81,7 +82,7 @@ bool WriteAtomically(const std::string& folder, const std::string& name,
     const std::string target = folder + "/" + name;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
-        error = "cannot write " + target + ": " + SystemError();
+        error = SimMsg::StoreFileNotWritten(target, SystemError());
         ::unlink(temp.c_str());
         return false;
     }
@@ -96,18 +97,17 @@ bool ReadExactly(const std::string& folder, const std::string& name, std::size_t
     std::error_code ec;
     const auto actual = fs::file_size(path, ec);
     if (ec) {
-        error = "corrupt store " + folder + ": " + name + " " + ec.message();
+        error = SimMsg::StoreDamaged(folder, name, SystemErrorReason(ec.value()));
         return false;
     }
     if (actual != size) {
-        error = "corrupt store " + folder + ": " + name + " holds " + std::to_string(actual) +
-                " bytes, expected " + std::to_string(size);
+        error = SimMsg::StoreDamaged(folder, name, SimMsg::WrongSize(actual, size));
         return false;
     }
     bytes.assign(size, 0);
     std::ifstream in(path, std::ios::binary);
     if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
-        error = "cannot read " + path;
+        error = SimMsg::StoreFileNotRead(path);
         return false;
     }
     return true;
@@ -196,21 +196,20 @@ std::optional<CControllerModel> CControllerStore::Open(const DescriptorOverrides
                                                        std::string& error)
 {
     if (m_folder.empty()) {
-        error = "no store folder: give --store, or set XDG_DATA_HOME or HOME";
+        error = SimMsg::NO_STORE_FOLDER;
         return std::nullopt;
     }
     std::error_code ec;
     fs::create_directories(m_folder, ec);
     if (ec || !fs::is_directory(m_folder, ec)) {
-        error = "cannot create the store folder " + m_folder + ": " +
-                (ec ? ec.message() : std::string("not a folder"));
+        error = SimMsg::StoreFolderNotMade(m_folder, ec ? SystemErrorReason(ec.value()) : SimMsg::NOT_A_FOLDER);
         return std::nullopt;
     }
     // Refuse a read-only store now rather than at the operator's first write.
     std::string probe = m_folder + "/.probe" + TEMP_SUFFIX;
     CFileDescriptor probeFd(::mkostemp(probe.data(), O_CLOEXEC));
     if (!probeFd.IsOpen()) {
-        error = "the store folder " + m_folder + " is not writable: " + SystemError();
+        error = SimMsg::StoreNotWritable(m_folder, SystemError());
         return std::nullopt;
     }
     ::unlink(probe.c_str());

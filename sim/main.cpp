@@ -8,15 +8,16 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "link/port_names.h"
+#include "platform/file_error.h"
 #include "sim/command_line.h"
 #include "sim/file_descriptor.h"
 #include "sim/port_publisher.h"
+#include "sim/sim_messages.h"
 #include "sim/simulator.h"
 
 namespace {
@@ -83,7 +84,7 @@ int main(int argc, char** argv)
     CFileDescriptor signalRead;
     CFileDescriptor signalWrite;
     if (!InstallSignals(signalRead, signalWrite)) {
-        std::cerr << "vem730-sim: cannot set up signal handling: " << std::strerror(errno) << '\n';
+        std::cerr << "vem730-sim: " << SimMsg::Failed(SimMsg::NO_SIGNALS, SystemErrorReason(errno)) << '\n';
         return EXIT_START_FAILED;
     }
 
@@ -101,8 +102,7 @@ int main(int argc, char** argv)
     // A link left by a simulator that was killed may point nowhere, or at a
     // terminal that now belongs to someone else.
     if (!publisher.ReplacedTarget().empty())
-        std::cerr << "vem730-sim: replaced the earlier link " << publisher.LinkPath() << " -> "
-                  << publisher.ReplacedTarget() << '\n';
+        std::cerr << "vem730-sim: " << SimMsg::LinkReplaced(publisher.LinkPath(), publisher.ReplacedTarget()) << '\n';
     // Scripts and tests wait for these lines instead of guessing a delay.
     std::cout << "store " << sim.StoreFolder() << '\n' << "pty " << sim.SlavePath() << '\n';
     if (!cmd.portName.empty())

@@ -9,10 +9,11 @@
 
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 #include "link/port_open_cause.h"
+#include "platform/file_error.h"
+#include "sim/sim_messages.h"
 
 CPeerWatch::~CPeerWatch()
 {
@@ -32,7 +33,7 @@ bool CPeerWatch::Start(const std::string& slavePath, int slave, int stop, std::s
     m_inotify.Reset(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK));
     if (!m_inotify.IsOpen() ||
         ::inotify_add_watch(m_inotify.Get(), slavePath.c_str(), IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
-        error = std::string("cannot watch the pseudo-terminal: ") + std::strerror(errno);
+        error = SimMsg::Failed(SimMsg::PTY_NOT_WATCHED, SystemErrorReason(errno));
         return false;
     }
     m_thread = std::thread([this, stop] { Run(stop); });

@@ -2,11 +2,12 @@
 #include "sim/port_publisher.h"
 
 #include "link/port_names.h"
+#include "platform/file_error.h"
+#include "sim/sim_messages.h"
 
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -21,19 +22,19 @@ bool CPortPublisher::Publish(const std::string& folder, const std::string& name,
 {
     Withdraw();
     if (name.empty() || name.find('/') != std::string::npos || name.front() == '.') {
-        error = "not a port name: \"" + name + "\"";
+        error = SimMsg::NotAPortName(name);
         return false;
     }
     std::error_code ec;
     CreatePortFolder(folder, ec);
     if (ec) {
-        error = "cannot create the port folder " + folder + ": " + ec.message();
+        error = SimMsg::PortFolderNotMade(folder, SystemErrorReason(ec.value()));
         return false;
     }
     const std::string link = folder + "/" + name;
     const auto status = fs::symlink_status(link, ec);
     if (fs::exists(status) && !fs::is_symlink(status)) {
-        error = link + " exists and is not a link; not replacing it";
+        error = SimMsg::PortNameTaken(link);
         return false;
     }
     // A link left by a simulator that did not end cleanly is replaced; so is
@@ -46,7 +47,7 @@ bool CPortPublisher::Publish(const std::string& folder, const std::string& name,
     const std::string temp = link + ".new." + std::to_string(::getpid());
     ::unlink(temp.c_str());
     if (::symlink(target.c_str(), temp.c_str()) != 0 || ::rename(temp.c_str(), link.c_str()) != 0) {
-        error = "cannot create the link " + link + ": " + std::strerror(errno);
+        error = SimMsg::LinkNotMade(link, SystemErrorReason(errno));
         ::unlink(temp.c_str());
         return false;
     }

@@ -6,9 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "link/link_frame.h"
+#include "platform/file_error.h"
+#include "sim/sim_messages.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ CSimulator::~CSimulator()
 bool CSimulator::Start(std::string& error)
 {
     if (IsRunning()) {
-        error = "the simulator is already running";
+        error = SimMsg::ALREADY_RUNNING;
         return false;
     }
     auto model = m_store.Open(m_options.descriptor, error);
@@ -49,7 +50,7 @@ bool CSimulator::Start(std::string& error)
         return false;
     m_stop.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!m_stop.IsOpen()) {
-        error = std::string("cannot create the stop event: ") + std::strerror(errno);
+        error = SimMsg::Failed(SimMsg::NO_STOP_EVENT, SystemErrorReason(errno));
         return false;
     }
     if (!m_peerWatch.Start(m_pty.SlavePath(), m_pty.Slave(), m_stop.Get(), error))

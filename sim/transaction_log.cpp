@@ -2,16 +2,17 @@
 #include "sim/transaction_log.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include "codec/hex_text.h"
 #include "platform/clock_text.h"
+#include "platform/file_error.h"
+#include "sim/sim_messages.h"
 
 bool CTransactionLog::Open(const std::string& path, std::string& error)
 {
     m_file.reset(std::fopen(path.c_str(), "a"));
     if (!m_file) {
-        error = "cannot open the log " + path + ": " + std::strerror(errno);
+        error = SimMsg::LogNotOpened(path, SystemErrorReason(errno));
         return false;
     }
     return true;

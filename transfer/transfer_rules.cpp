@@ -55,9 +55,12 @@ std::string ReadPathFor(DataKind kind, const std::string& chosen)
 std::string WritePathFor(DataKind kind, const std::string& chosen)
 {
     // A file the user picked under "All Files", such as a post-processor's
-    // output, is sent as it is.
+    // output, is sent as it is; so is a FIFO or a device, which the file
+    // layer then refuses under the name the user chose. Only a folder is no
+    // choice of a file.
     std::error_code error;
-    if (std::filesystem::is_regular_file(chosen, error))
+    const std::filesystem::file_status status = std::filesystem::status(chosen, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_directory(status))
         return chosen;
     const std::string extension = ExtensionFor(kind);
     return Lower(chosen).find(Lower(extension)) == std::string::npos ? chosen + extension : chosen;

@@ -21,7 +21,8 @@ std::optional<std::uint16_t> ProgramFileFor(DataKind kind, unsigned number);
 // The extension rules: Read appends ".paramVem730" / ".prgVem730" unless the
 // path contains it (case-sensitive); Write tests without regard to case and
 // appends the same canonical extension, keeping the path's own case, but
-// takes a chosen file that exists as it is.
+// takes a chosen path that exists and is no folder as it is (a FIFO or a
+// device too: it is refused by its own name, not as a missing file).
 std::string ReadPathFor(DataKind kind, const std::string& chosen);
 std::string WritePathFor(DataKind kind, const std::string& chosen);
 

@@ -7,13 +7,15 @@ namespace {
 
 using Kind = BackupItemId::Kind;
 
-// A request in one line, for comparison: "restore DIR port only=... verify exact".
+// A request in one line, for comparison: "restore DIR port trace=... only=... verify exact".
 std::string Summary(const BackupRequest& r)
 {
     std::string text = r.action == BackupRequest::Action::Help      ? "help " + r.helpTopic
                        : r.action == BackupRequest::Action::Backup ? "backup " + r.folder
                                                                    : "restore " + r.folder;
     text += " " + r.port;
+    if (!r.trace.empty())
+        text += " trace=" + r.trace;
     if (r.only) {
         text += " only=";
         for (const BackupItemId& id : *r.only)
@@ -37,6 +39,8 @@ TEST(ParseBackupCommandLine, CommandsOptionsAndTheirMistakes)
     const BackupParseRow rows[] = {
         {"backup", {"backup", "nightly"}, "backup nightly COM1"},
         {"backup, port first", {"--port", "COM2", "backup", "d"}, "backup d COM2"},
+        {"backup traced", {"backup", "d", "--trace", "t.log"}, "backup d COM1 trace=t.log"},
+        {"restore traced, trace first", {"--trace=t", "restore", "d"}, "restore d COM1 trace=t"},
         {"restore with everything",
          {"restore", "d", "--only=params,program:3,subprogram:50", "--verify", "--exact", "--port=/dev/ttyS0"},
          "restore d /dev/ttyS0 only=params;program:3;subprogram:50; verify exact"},

@@ -1,4 +1,4 @@
-// Tests of CCliUi: progress only on a terminal, each message on a line of its own.
+// Tests of CCliUi: progress only on a terminal, erased by a message and at the end.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -36,11 +36,13 @@ struct DrawRow {
     std::string notShown; // elsewhere
 };
 
-TEST(CliUi, ProgressOnATerminalOnlyAndMessagesOnTheirOwnLine)
+TEST(CliUi, ProgressOnATerminalOnlyAndGoneWhenTheCommandEnds)
 {
     const std::string empty(30, '.');
     const std::string half = std::string(15, '#') + std::string(15, '.');
     const std::string full(30, '#');
+    // Spaces over "[" + 30 + "] n/2", and back to the line's start.
+    const std::string erased = "\r" + std::string(36, ' ') + "\r";
     const DrawRow rows[] = {
         {"no transfer", [](CCliUi&) {}, "", ""},
         {"two blocks",
@@ -49,17 +51,17 @@ TEST(CliUi, ProgressOnATerminalOnlyAndMessagesOnTheirOwnLine)
              ui.SetProgressPos(1);
              ui.SetProgressPos(2);
          },
-         "\r[" + empty + "] 0/2\r[" + half + "] 1/2\r[" + full + "] 2/2\n", ""},
+         "\r[" + empty + "] 0/2\r[" + half + "] 1/2\r[" + full + "] 2/2" + erased, ""},
         {"an empty program: a range of nothing",
          [](CCliUi& ui) { ui.SetProgressRange(0, 0); },
-         "\r[" + empty + "] 0/0\n", ""},
-        {"a message after a block ends the bar's line first",
+         "\r[" + empty + "] 0/0" + erased, ""},
+        {"a message after a block takes the bar's place",
          [](CCliUi& ui) {
              ui.SetProgressRange(0, 2);
              ui.SetProgressPos(1);
              ui.ShowWarning("Ошибка чтения программы");
          },
-         "\r[" + empty + "] 0/2\r[" + half + "] 1/2\nОшибка чтения программы\n",
+         "\r[" + empty + "] 0/2\r[" + half + "] 1/2" + erased + "Ошибка чтения программы\n",
          "Ошибка чтения программы\n"},
         {"a message before any block",
          [](CCliUi& ui) { ui.ShowWarning("Не могу открыть файл"); },
@@ -70,7 +72,7 @@ TEST(CliUi, ProgressOnATerminalOnlyAndMessagesOnTheirOwnLine)
              ui.SetProgressPos(5);
              ui.SetProgressPos(-1);
          },
-         "\r[" + empty + "] 0/2\r[" + full + "] 2/2\r[" + empty + "] 0/2\n", ""},
+         "\r[" + empty + "] 0/2\r[" + full + "] 2/2\r[" + empty + "] 0/2" + erased, ""},
     };
     for (const DrawRow& row : rows) {
         EXPECT_EQ(Written(true, row.steps), row.shown) << row.name;

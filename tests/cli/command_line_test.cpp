@@ -153,8 +153,9 @@ TEST(ParseCommandLine, PortsAndTraceRefuseWhatDoesNotFit)
         {"trace with an empty name", {"read", "params", "f", "--trace="}, "--trace: не хватает значения ФАЙЛ"},
         {"an empty name does not take the next word", {"read", "params", "--trace=", "f"},
          "--trace: не хватает значения ФАЙЛ"},
-        {"trace on an offline command", {"check", "f", "--trace", "t"}, "--trace относится только к командам read, write и compare"},
-        {"trace on ports", {"ports", "--trace", "t"}, "--trace относится только к командам read, write и compare"},
+        {"trace on an offline command", {"check", "f", "--trace", "t"},
+         "--trace относится только к командам read, write, compare, backup и restore"},
+        {"trace on ports", {"ports", "--trace", "t"}, "--trace относится только к командам read, write, compare, backup и restore"},
     };
     for (const ErrorRow& row : rows) {
         std::string error;

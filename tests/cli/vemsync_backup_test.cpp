@@ -22,11 +22,14 @@ TEST_F(VemsyncTest, BackupAndRestoreRoundTripTheController)
     const std::vector<ProgramFrame> program1 = m_sim->ProgramFrames({LinkFile::Program, 1});
     const std::string dir = PathOf("backups/2026-12-08");
 
-    const VemsyncRun backup = Vemsync({"backup", dir, "--port", Port()});
+    const std::string trace = PathOf("backup.trace");
+    const VemsyncRun backup = Vemsync({"backup", dir, "--port", Port(), "--trace", trace});
     ASSERT_EQ(backup.status, 0) << backup.Describe();
     EXPECT_EQ(backup.out, "");
     EXPECT_EQ(LinesOf(backup.err).at(0), BackupMsg::BACKUP_DONE) << backup.Describe();
     EXPECT_TRUE(fs::exists(dir + "/subprogram-30.frames"));
+    EXPECT_EQ(LinesOf(ReadWholeFile(trace)).size(), LinesOf(ReadWholeFile(PathOf("line.log"))).size())
+        << "every frame of the backup is in its trace";
 
     ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Subprogram, 30}, ChainOf(ProgramLines(2))));
     ASSERT_TRUE(m_sim->SetProgramFrames({LinkFile::Program, 1}, {}));

@@ -17,6 +17,7 @@
 
 #include "backup/backup_messages.h"
 #include "cli/cli_messages.h"
+#include "platform/binary_file.h"
 #include "transfer/messages.h"
 #include "tests/cli/vemsync_harness.h"
 #include "tests/transfer/request_log.h"
@@ -170,6 +171,7 @@ TEST_F(VemsyncHostile, InterruptedBackupOrRestoreSaysWhatItLeft)
 
 struct TraceRow {
     const char* name;
+    const char* command; // write, backup or restore
     // The trace's path, made as the row needs it.
     std::function<std::string()> make;
     const char* detail; // after "PATH: "
@@ -177,8 +179,8 @@ struct TraceRow {
 
 // --trace writes into a regular file of the user's choosing and nothing
 // else: never blocking on a FIFO, never into a device, never into the file
-// being written, never through a link anyone could have planted; the
-// refusal comes before the first request.
+// being written or the backup folder, never through a link anyone could
+// have planted; the refusal comes before the first request.
 TEST_F(VemsyncHostile, TraceGoesOnlyIntoAFileOfItsOwn)
 {
     RequireRoot();
@@ -186,16 +188,34 @@ TEST_F(VemsyncHostile, TraceGoesOnlyIntoAFileOfItsOwn)
     WriteWholeFile(program, CrLfText(ProgramLines(12)));
     const std::string victim = PathOf("victim.txt");
     WriteWholeFile(victim, "keep");
+    const std::string copy = PathOf("copy");
+    fs::create_directory(copy);
+    WriteWholeFile(copy + "/manifest.txt", "keep");
     const TraceRow rows[] = {
-        {"a FIFO nobody reads",
+        {"a FIFO nobody reads", "write",
          [&] {
              EXPECT_EQ(::mkfifo(PathOf("fifo").c_str(), 0600), 0);
              return PathOf("fifo");
          },
          CliMsg::TRACE_NOT_REGULAR},
-        {"a device", [] { return std::string("/dev/full"); }, CliMsg::TRACE_NOT_REGULAR},
-        {"the program being written", [&] { return program; }, CliMsg::TRACE_IS_THE_FILE},
-        {"a link planted in a shared folder",
+        {"a FIFO, backing up", "backup", [&] { return PathOf("fifo"); }, CliMsg::TRACE_NOT_REGULAR},
+        {"a device", "write", [] { return std::string("/dev/full"); }, CliMsg::TRACE_NOT_REGULAR},
+        {"the program being written", "write", [&] { return program; }, CliMsg::TRACE_IS_THE_FILE},
+        {"a new file in the backup folder", "backup", [&] { return copy + "/trace.log"; },
+         CliMsg::TRACE_IN_THE_FOLDER},
+        {"a file through a link to the backup folder", "backup",
+         [&] {
+             fs::create_directory_symlink(copy, PathOf("to-copy"));
+             return PathOf("to-copy/trace.log");
+         },
+         CliMsg::TRACE_IN_THE_FOLDER},
+        {"a second name of a file of the copy", "restore",
+         [&] {
+             fs::create_hard_link(copy + "/manifest.txt", PathOf("manifest-too"));
+             return PathOf("manifest-too");
+         },
+         CliMsg::TRACE_IN_THE_FOLDER},
+        {"a link planted in a shared folder", "write",
          [&] {
              const std::string shared = PathOf("shared");
              fs::create_directory(shared);
@@ -211,8 +231,10 @@ TEST_F(VemsyncHostile, TraceGoesOnlyIntoAFileOfItsOwn)
         SCOPED_TRACE(row.name);
         const std::string trace = row.make();
         const std::size_t before = RequestLines(PathOf("line.log"));
+        const std::string command = row.command;
         const VemsyncRun run =
-            Vemsync({"write", "program", "3", program, "--port", Port(), "--trace", trace});
+            command == "write" ? Vemsync({"write", "program", "3", program, "--port", Port(), "--trace", trace})
+                               : Vemsync({command, copy, "--port", Port(), "--trace", trace});
         EXPECT_EQ(run.status, 1) << run.Describe();
         EXPECT_EQ(LinesOf(run.err), (std::vector<std::string>{CliMsg::TRACE_NOT_OPENED, trace + ": " + row.detail}))
             << run.Describe();
@@ -220,6 +242,8 @@ TEST_F(VemsyncHostile, TraceGoesOnlyIntoAFileOfItsOwn)
     }
     EXPECT_EQ(ReadWholeFile(program), CrLfText(ProgramLines(12)));
     EXPECT_EQ(ReadWholeFile(victim), "keep");
+    EXPECT_EQ(FolderEntries(copy), std::vector<std::string>{"manifest.txt"});
+    EXPECT_EQ(ReadWholeFile(copy + "/manifest.txt"), "keep");
 
     // A full disk: the transfer is done and said so, then the trace's loss.
     const std::string full = PathOf("full");
@@ -312,19 +336,26 @@ TEST_F(VemsyncHostile, LateReplyDoesNotReachTheNextRun)
     EXPECT_EQ(ReadWholeFile(PathOf("next.prgVem730")), CrLfText(lines));
 }
 
-// `check` of something that never ends answers at once.
-TEST_F(VemsyncHostile, CheckRefusesAFifoAndADevice)
+// A FIFO or a device given to check or write is refused at once under the
+// name given, never taken for a name the extension is still missing from.
+TEST_F(VemsyncHostile, FifoOrDeviceIsRefusedByItsOwnName)
 {
-    const std::string fifo = PathOf("pipe.prgVem730");
+    const std::string fifo = PathOf("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::uint8_t> params = m_sim->GeneralParams();
     for (const std::string& input : {fifo, std::string("/dev/zero")}) {
-        SCOPED_TRACE(input);
-        const VemsyncRun run = Vemsync({"check", input});
-        EXPECT_EQ(run.status, 1) << run.Describe();
-        EXPECT_EQ(LinesOf(run.err),
-                  (std::vector<std::string>{Msg::CANNOT_OPEN_FILE, input + ": не обычный файл"}))
-            << run.Describe();
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"check", input},
+              {"write", "params", input, "--port", Port()},
+              {"write", "program", "1", input, "--port", Port()}}) {
+            const VemsyncRun run = Vemsync(args);
+            SCOPED_TRACE(CommandText(args) + "\n" + run.Describe());
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(LinesOf(run.err), (std::vector<std::string>{Msg::CANNOT_OPEN_FILE, input + ": не обычный файл"}));
+        }
     }
+    EXPECT_EQ(m_sim->GeneralParams(), params);
+    EXPECT_FALSE(FileExists(fifo + ".paramVem730"));
 }
 
 } // namespace

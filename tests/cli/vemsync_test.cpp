@@ -10,6 +10,9 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "transfer/messages.h"
 #include "transfer/transfer_rules.h"
@@ -415,7 +418,7 @@ TEST_F(VemsyncTest, NoClobberRefusesAnExistingTarget)
         const VemsyncRun refused = Vemsync(refusing);
         EXPECT_EQ(refused.status, 1) << refused.Describe();
         EXPECT_EQ(LinesOf(refused.err),
-                  std::vector<std::string>{"vemsync: " + target + " exists; --no-clobber keeps it"});
+                  std::vector<std::string>{"vemsync: " + CliMsg::NoClobber(target)});
         EXPECT_EQ(ReadWholeFile(target), "keep me");
         EXPECT_EQ(m_sim->RequestCount(), before) << "nothing was asked of the controller";
 
@@ -447,17 +450,22 @@ TEST_F(VemsyncTest, ProgressShowsOnATerminalOnly)
     EXPECT_EQ(shown.status, 0) << shown.Describe();
     for (const char* step : {"] 0/3", "] 1/3", "] 2/3", "] 3/3"})
         EXPECT_NE(shown.err.find(step), std::string::npos) << step << "\n" << shown.Describe();
-    EXPECT_EQ(shown.err.back(), '\n') << "the bar's line is ended";
+    // What the terminal shows at the end: the bar overwritten by spaces.
+    EXPECT_EQ(shown.err.substr(shown.err.find_last_not_of(" \r") + 1), "\r" + std::string(36, ' ') + "\r")
+        << shown.Describe();
     EXPECT_EQ(shown.out, "");
 
-    // A failure ends the bar's line before its message.
+    // A failure's message takes the bar's place.
     m_sim->AddFault({FaultMode::BadCrc, FaultTarget::Nth, 4, 0});
     const VemsyncRun failed = Vemsync(read, terminal);
     EXPECT_EQ(failed.status, 1);
-    const std::vector<std::string> lines = LinesOf(failed.err);
-    ASSERT_EQ(lines.size(), 3u) << failed.Describe();
-    EXPECT_NE(lines[0].find("] 1/3"), std::string::npos) << failed.Describe();
-    EXPECT_EQ(lines[1], Msg::PROGRAM_READ_FAILED);
+    const std::string::size_type message = failed.err.find(Msg::PROGRAM_READ_FAILED);
+    ASSERT_NE(message, std::string::npos) << failed.Describe();
+    EXPECT_NE(failed.err.rfind("] 1/3", message), std::string::npos) << failed.Describe();
+    EXPECT_EQ(failed.err.substr(message - 2, 2), " \r") << "the bar erased first\n" << failed.Describe();
+    const std::vector<std::string> lines = LinesOf(failed.err.substr(message));
+    ASSERT_EQ(lines.size(), 2u) << "the message and its cause\n" << failed.Describe();
+    EXPECT_EQ(lines[0], Msg::PROGRAM_READ_FAILED);
 }
 
 struct HelpRow {
@@ -520,6 +528,11 @@ TEST_F(VemsyncTest, UsageErrorsAreOneLineAndExitTwo)
         {{"export", "a", "b", "--subprogram"}, "--subprogram относится только к командам check и import"},
         {{"check"}, "не хватает аргументов"},
         {{"export", "a"}, "не хватает аргументов"},
+        {{"read", "params", "f", "--port", "COM11"}, "--port: нет порта «COM11» в списке: COM1 … COM10"},
+        {{"--port=COM0", "compare", "program", "1", "f"}, "--port: нет порта «COM0» в списке"},
+        {{"write", "params", "f", "--port", "com3"}, "--port: нет порта «com3» в списке"},
+        {{"backup", "f", "--port", "COM11"}, "--port: нет порта «COM11» в списке"},
+        {{"restore", "f", "--port", "COM011"}, "--port: нет порта «COM011» в списке"},
     };
     for (const UsageRow& row : rows) {
         const VemsyncRun run = Vemsync(row.args);
@@ -532,6 +545,56 @@ TEST_F(VemsyncTest, UsageErrorsAreOneLineAndExitTwo)
     }
     EXPECT_EQ(m_sim->RequestCount(), 0u);
     EXPECT_FALSE(FileExists(PathOf("f")));
+}
+
+// The Latin words of a line that are not a path, an option, a command, a
+// port or the operator's own text in «»: what should have been Russian.
+std::vector<std::string> ForeignWords(const std::string& line)
+{
+    static const std::set<std::string> OURS = {"vemsync", "read",   "write", "compare", "check",
+                                               "import",  "export", "backup", "restore", "ports",
+                                               "map",     "unmap",  "params", "program", "subprogram"};
+    static const std::regex LATIN("[A-Za-z]{2,}");
+    std::vector<std::string> foreign;
+    std::istringstream words(std::regex_replace(line, std::regex("«[^»]*»"), ""));
+    for (std::string word; words >> word;) {
+        if (word.find('/') != std::string::npos || word.rfind("--", 0) == 0)
+            continue;
+        for (std::sregex_iterator it(word.begin(), word.end(), LATIN), end; it != end; ++it)
+            if (!OURS.contains(it->str()) && it->str() != "COM")
+                foreign.push_back(it->str());
+    }
+    return foreign;
+}
+
+// Every line vemsync prints of its own, and every message it passes on,
+// in the operator's language.
+TEST_F(VemsyncTest, EveryLineItSaysIsRussian)
+{
+    const std::string lossy = PathOf("lossy.prgVem730");
+    WriteWholeFile(lossy, "G1\r\nX10\r\n");
+    WriteWholeFile(PathOf("kept.paramVem730"), "x");
+    const std::vector<std::string> rows[] = {
+        {},
+        {"read", "params", PathOf("kept"), "--no-clobber", "--port", Port()},
+        {"write", "program", "1", lossy, "--port", Port()},
+        {"check", lossy},
+        {"import", lossy, lossy},
+        {"read", "params", PathOf("p"), "--port", "COM11"},
+        {"read", "params", PathOf("p"), "--port", PathOf("no-port")},
+        {"ports", "map", "COM3", "/dev/no-such-device"},
+        {"restore", PathOf("no-copy"), "--port", Port()},
+        {"backup", PathOf("b"), "--port", Port(), "--trace", "/dev/null"},
+    };
+    for (const std::vector<std::string>& args : rows) {
+        const VemsyncRun run = Vemsync(args);
+        SCOPED_TRACE(CommandText(args) + "\n" + run.Describe());
+        EXPECT_NE(run.status, 0);
+        // 0xD0 and 0xD1 lead every Cyrillic letter of the messages in UTF-8.
+        EXPECT_NE(run.err.find_first_of("\xD0\xD1"), std::string::npos) << "a message is said";
+        for (const std::string& line : LinesOf(run.err))
+            EXPECT_EQ(ForeignWords(line), std::vector<std::string>{}) << line;
+    }
 }
 
 } // namespace

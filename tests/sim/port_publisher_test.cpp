@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sim/port_publisher.h"
+#include "sim/sim_messages.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -61,7 +62,7 @@ TEST(PortPublisher, RefusesToClobberAFileOrTakeAPath)
     CPortPublisher publisher;
     std::string error;
     EXPECT_FALSE(publisher.Publish(folder.Path(), "COM6", "/dev/pts/5", error));
-    EXPECT_NE(error.find("not a link"), std::string::npos) << error;
+    EXPECT_EQ(error, SimMsg::PortNameTaken(folder.Path() + "/COM6"));
     std::ifstream in(folder.Path() + "/COM6");
     std::string text;
     std::getline(in, text);

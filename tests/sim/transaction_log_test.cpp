@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/sim_messages.h"
 #include "sim/transaction_log.h"
 #include "tests/support/temp_folder.h"
 
@@ -72,7 +73,7 @@ TEST(TransactionLog, UnopenableFileIsAnError)
     CTransactionLog log;
     std::string error;
     EXPECT_FALSE(log.Open(folder.Path() + "/no/such/folder/line.log", error));
-    EXPECT_NE(error.find("cannot open the log"), std::string::npos) << error;
+    EXPECT_EQ(error, SimMsg::LogNotOpened(folder.Path() + "/no/such/folder/line.log", "нет такого файла или папки"));
     EXPECT_FALSE(log.IsOpen());
 }
 

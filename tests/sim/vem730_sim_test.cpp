@@ -273,7 +273,7 @@ TEST_F(Vem730SimTest, CorruptStoreStopsTheStartWithOneLine)
     ASSERT_TRUE(sim.Started());
     EXPECT_EQ(sim.WaitForExit(), 1);
     const std::string err = sim.Stderr();
-    EXPECT_NE(err.find("corrupt store"), std::string::npos) << err;
+    EXPECT_NE(err.find("повреждено"), std::string::npos) << err;
     EXPECT_NE(err.find("axes.bin"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_FALSE(fs::exists(fs::symlink_status(PortFolder() + "/COM4")));
@@ -286,7 +286,7 @@ TEST_F(Vem730SimTest, RefusesToReplaceAFileInThePortFolder)
     SimProcess sim({"--store", m_home.Path() + "/store", "--port", "COM5"}, m_home.Path());
     ASSERT_TRUE(sim.Started());
     EXPECT_EQ(sim.WaitForExit(), 1);
-    EXPECT_NE(sim.Stderr().find("not a link"), std::string::npos);
+    EXPECT_NE(sim.Stderr().find("это не ссылка"), std::string::npos) << sim.Stderr();
     EXPECT_TRUE(fs::is_regular_file(PortFolder() + "/COM5"));
 }
 
