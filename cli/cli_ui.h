@@ -21,6 +21,7 @@ public:
     // the command line, No unless told otherwise.
     bool AskYesNo(const std::string& question, const std::string& detail) override;
     void SetAnswer(bool yes) { m_answer = yes; }
+    bool ListsEveryLine() const override { return true; }
     void SetProgressRange(int low, int high) override;
     void SetProgressPos(int pos) override;
 

@@ -1,6 +1,7 @@
 // The lines not stored as written, described with their reasons and put to the user.
 #include "transfer/rewrite_report.h"
 
+#include <algorithm>
 #include <array>
 
 #include "codec/hex_text.h"
@@ -109,13 +110,14 @@ std::string ShownText(std::string_view text)
     return shown;
 }
 
-std::string DescribeLossyLines(const std::vector<LossyLine>& lines, const char* header)
+std::string DescribeLossyLines(const std::vector<LossyLine>& lines, bool whole, const char* header)
 {
+    const std::size_t listed = whole ? lines.size() : std::min(lines.size(), REWRITES_LISTED);
     std::string text = header;
-    for (std::size_t i = 0; i < lines.size() && i < REWRITES_LISTED; ++i)
+    for (std::size_t i = 0; i < listed; ++i)
         text += "\n" + DescribeLine(lines[i]);
-    if (lines.size() > REWRITES_LISTED) {
-        const std::size_t more = lines.size() - REWRITES_LISTED;
+    if (lines.size() > listed) {
+        const std::size_t more = lines.size() - listed;
         text += "\n… и ещё " + std::to_string(more) + " " + LinesWord(more);
     }
     return text;
@@ -123,7 +125,7 @@ std::string DescribeLossyLines(const std::vector<LossyLine>& lines, const char* 
 
 bool ConfirmLossyLines(const std::vector<LossyLine>& lines, ITransferUi& ui)
 {
-    return lines.empty() || ui.AskYesNo(Msg::ACCEPT_REWRITES, DescribeLossyLines(lines));
+    return lines.empty() || ui.AskYesNo(Msg::ACCEPT_REWRITES, DescribeLossyLines(lines, ui.ListsEveryLine()));
 }
 
 std::string Quoted(std::string_view text)

@@ -13,9 +13,9 @@
 constexpr std::size_t REWRITES_LISTED = 10;
 
 // The lines a program text would not be stored as written, one a line: its
-// number, the line as typed, what is stored and why; the first
-// REWRITES_LISTED of them and how many more, under `header`.
-std::string DescribeLossyLines(const std::vector<LossyLine>& lines,
+// number, the line as typed, what is stored and why, under `header`: every
+// one when `whole`, else the first REWRITES_LISTED and how many more.
+std::string DescribeLossyLines(const std::vector<LossyLine>& lines, bool whole = false,
                                const char* header = Msg::REWRITES_HEADER);
 
 // Asks whether the program is stored as it was read, when any line was not

@@ -435,7 +435,7 @@ CommandResult CTransferCommands::CompareProgram(DataKind kind, std::uint16_t num
     if (word)
         detail += "\n" + *word;
     if (!lossy.empty())
-        detail += "\n" + DescribeLossyLines(lossy, Msg::COMPARE_REWRITES_HEADER);
+        detail += "\n" + DescribeLossyLines(lossy, m_ui.ListsEveryLine(), Msg::COMPARE_REWRITES_HEADER);
     m_ui.ShowInformation(Msg::COMPARE_DIFFERS, detail);
     return CommandResult::Differs;
 }

@@ -19,4 +19,7 @@ public:
     virtual void ShowInformation(const std::string& text, const std::string& detail) = 0;
     // A yes/no question whose default is No: true only for an explicit Yes.
     virtual bool AskYesNo(const std::string& question, const std::string& detail) = 0;
+    // Whether a list in a detail is shown whole: a terminal or a script
+    // reads every line, a message box only the first few.
+    virtual bool ListsEveryLine() const { return false; }
 };

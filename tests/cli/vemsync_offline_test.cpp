@@ -183,7 +183,7 @@ TEST_F(OfflineTools, CheckAndImportAreTheWriteCommandsConversion)
         }
         if (!lossy.empty()) {
             const std::vector<std::string> listed =
-                LinesOf(std::string(Msg::ACCEPT_REWRITES) + "\n" + DescribeLossyLines(lossy) + "\n");
+                LinesOf(std::string(Msg::ACCEPT_REWRITES) + "\n" + DescribeLossyLines(lossy, true) + "\n");
             checkErr.insert(checkErr.end(), listed.begin(), listed.end());
             listedCount = listed.size();
         }
@@ -247,6 +247,19 @@ TEST_F(OfflineTools, FailedImportKeepsTheEarlierImage)
     EXPECT_EQ(replaced.status, 0) << replaced.Describe();
     const std::string bytes = ReadWholeFile(image);
     EXPECT_EQ(FrameAt(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), 1).kind(), FRAME_LAST);
+}
+
+// A script reads the whole list of lines not stored as typed; only a
+// message box stops at the first ten.
+TEST_F(OfflineTools, CheckListsEveryLineNotStoredAsTyped)
+{
+    std::vector<std::string> lines(13, "X5");
+    lines.insert(lines.begin(), "G0");
+    const std::string text = PathOf("many.prgVem730");
+    WriteWholeFile(text, CrLfText(lines));
+    const VemsyncRun run = Vemsync({"check", text});
+    EXPECT_NE(run.err.find("строка 14: «X5»"), std::string::npos) << run.Describe();
+    EXPECT_EQ(run.err.find("… и ещё"), std::string::npos) << run.Describe();
 }
 
 // Naming one file twice would put the result over its own source.
