@@ -217,6 +217,9 @@ void PrepareArguments(CLI::App& app)
     app.formatter(std::make_shared<CHelpFormatter>());
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.set_help_flag("-h,--help", "эта справка");
+    // On Windows the library would take "/dev/ttyUSB0" or "/tmp/p.prg" for
+    // an option "/dev"; options are only ever written with dashes here.
+    app.allow_windows_style_options(false);
 }
 
 ArgumentsRead ReadArguments(CLI::App& app, std::vector<std::string> args, std::string& error)
