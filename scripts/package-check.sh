@@ -69,7 +69,7 @@ fi
 grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/mfcvemsync.svg" || fail "the icon is not SVG"
 
 help=$("$root/usr/bin/vemsync" --help) || fail "the unpacked vemsync --help failed"
-[ "$(head -n 1 <<<"$help")" = "usage: vemsync COMMAND [ARGS] [OPTIONS]" ] ||
+[ "$(head -n 1 <<<"$help")" = "Запуск: vemsync КОМАНДА [АРГУМЕНТЫ] [КЛЮЧИ]" ] ||
     fail "the unpacked vemsync --help printed: $(head -n 1 <<<"$help")"
 "$root/usr/bin/vem730-sim" --help >/dev/null || fail "the unpacked vem730-sim --help failed"
 
