@@ -38,7 +38,7 @@ std::variant<CheckedBackup, BackupRefusal> CheckBackup(IBackupFiles& files)
     // Sizes this program cannot move are refused before any file is read.
     if (!DescriptorSupported(DataKind::Parameters, manifest->descriptor) ||
         !DescriptorSupported(DataKind::Program, manifest->descriptor))
-        return Refuse(Msg::DESCRIPTOR_UNSUPPORTED, "В копии: " + DescriptorHex(manifest->descriptor));
+        return Refuse(Msg::DESCRIPTOR_UNSUPPORTED, BackupMsg::IN_BACKUP + DescriptorHex(manifest->descriptor));
 
     const std::size_t frameSize = manifest->descriptor.frameSize();
     CheckedBackup backup{*manifest, std::vector<std::vector<std::uint8_t>>(manifest->entries.size())};

@@ -41,8 +41,8 @@ std::uint16_t FileNumberOf(const BackupItemId& id)
 // до этого осталось в контроллере."
 std::string RestoreFailureDetail(const BackupItemId& id, const std::string& holds = {})
 {
-    return ItemTitle(id) + " — восстановление остановлено. " + (holds.empty() ? "" : holds + " ") +
-           "Записанное до этого осталось в контроллере.";
+    return ItemTitle(id) + BackupMsg::RESTORE_STOPPED + (holds.empty() ? "" : holds + " ") +
+           BackupMsg::WRITTEN_STAYS;
 }
 
 // Passes a block sequence's progress on and counts the blocks the
@@ -85,24 +85,24 @@ std::string Duration(Clock::duration elapsed)
 {
     const long seconds = static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(elapsed).count());
     if (seconds < 60)
-        return std::to_string(seconds) + " с";
-    return std::to_string(seconds / 60) + " мин " + std::to_string(seconds % 60) + " с";
+        return std::to_string(seconds) + BackupMsg::SECONDS;
+    return std::to_string(seconds / 60) + BackupMsg::MINUTES + std::to_string(seconds % 60) + BackupMsg::SECONDS;
 }
 
 // "параметры, программ: 3, подпрограмм: 2 (слов: 1013)"
-std::string Tally(bool parameters, unsigned programs, unsigned subprograms, unsigned words)
+std::string Tally(const ItemTally& tally)
 {
     std::string text;
-    if (parameters)
-        text = "параметры";
+    if (tally.parameters)
+        text = BackupMsg::PARAMETERS;
     const auto add = [&](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
-    if (programs > 0)
-        add("программ: " + std::to_string(programs));
-    if (subprograms > 0)
-        add("подпрограмм: " + std::to_string(subprograms));
-    if (programs + subprograms > 0)
-        text += " (слов: " + std::to_string(words) + ")";
-    return text.empty() ? "ничего" : text;
+    if (tally.programs > 0)
+        add(BackupMsg::PROGRAMS_COUNT + std::to_string(tally.programs));
+    if (tally.subprograms > 0)
+        add(BackupMsg::SUBPROGRAMS_COUNT + std::to_string(tally.subprograms));
+    if (tally.programs + tally.subprograms > 0)
+        text += BackupMsg::WORDS_COUNT + std::to_string(tally.words) + ")";
+    return text.empty() ? BackupMsg::NOTHING : text;
 }
 
 // "1, 3, 5–9": rising numbers, runs of three or more as a range.
@@ -136,9 +136,9 @@ std::string NumberList(const std::vector<BackupItemId>& ids)
     const std::string subprograms = Runs(subprogramNumbers);
     std::string text;
     if (!programs.empty())
-        text = "программы " + programs;
+        text = BackupMsg::PROGRAMS + programs;
     if (!subprograms.empty())
-        text += (text.empty() ? "" : "; ") + std::string("подпрограммы ") + subprograms;
+        text += (text.empty() ? "" : "; ") + std::string(BackupMsg::SUBPROGRAMS) + subprograms;
     return text;
 }
 
@@ -193,6 +193,10 @@ CommandResult CBackupCommands::Restore(const std::string& folder, const RestoreO
 bool CBackupCommands::ReadDescriptor()
 {
     const std::optional<ControllerInfo> fresh = ReadDescriptorRecord(m_link);
+    if (!fresh && PendingInterrupt() != 0) {
+        m_ui.ShowWarning(BackupMsg::BACKUP_INTERRUPTED, BackupMsg::EARLIER_KEPT);
+        return false;
+    }
     if (!fresh) {
         m_ui.ShowWarning(Msg::DESCRIPTOR_FAILED);
         return false;
@@ -261,71 +265,10 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
     if (!ReadDescriptor())
         return CommandResult::Failed;
     manifest.descriptor = m_info;
-
-    // The sizes first, so that the bar covers the whole job from then on.
-    const std::vector<BackupItemId> items = AllBackupItems();
-    const int surveyUnits = static_cast<int>(items.size()) - 1;
     CJobProgress progress(m_ui);
-    progress.SetTotal(surveyUnits + ParameterUnits(m_info));
-    int blockUnits = 0;
-    for (const BackupItemId& id : items) {
-        BackupEntry entry;
-        entry.id = id;
-        if (id.kind != Kind::Parameters) {
-            const std::optional<unsigned> frames =
-                PendingInterrupt() != 0 ? std::nullopt : ReadProgramSize(m_link, FileNumberOf(id));
-            if (!frames)
-                return FailItem(Msg::SIZE_QUERY_FAILED, id, false);
-            // A count that would not fit the area could never be restored.
-            if (*frames > AreaFrames(id))
-                return FailItem(Msg::PROGRAM_SIZE, id, false);
-            entry.frames = *frames;
-            blockUnits += BlockCount(*frames);
-            progress.Advance(1);
-        }
-        manifest.entries.push_back(entry);
-    }
-    progress.SetTotal(surveyUnits + ParameterUnits(m_info) + blockUnits);
-
-    // The line goes on with the next item while the writer stores this one.
-    CBackupWriter writer(staged.Path());
-    unsigned programs = 0;
-    unsigned subprograms = 0;
-    unsigned words = 0;
-    const std::size_t frameSize = m_info.frameSize();
-    for (BackupEntry& entry : manifest.entries) {
-        if (writer.Failed())
-            break;
-        if (entry.id.kind == Kind::Parameters) {
-            switch (ReadParameterBlocks(m_link, m_info, m_buffer, progress)) {
-            case ParameterFailure::General:
-                return FailItem(Msg::GENERAL_READ_FAILED, entry.id, false);
-            case ParameterFailure::Axis:
-                return FailItem(Msg::AXIS_READ_FAILED, entry.id, false);
-            case ParameterFailure::None:
-                break;
-            }
-            const auto bytes = m_buffer.first(ParameterBytes(m_info));
-            entry.bytes = bytes.size();
-            writer.Put(entry, {bytes.begin(), bytes.end()});
-            continue;
-        }
-        if (entry.Empty())
-            continue;
-        const bool program = entry.id.kind == Kind::Program;
-        if (!ReadProgramBlocks(m_link, FileNumberOf(entry.id), entry.frames, frameSize, m_buffer,
-                               progress))
-            return FailItem(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED, entry.id,
-                            false);
-        const auto frames = m_buffer.first(std::size_t{entry.frames} * frameSize);
-        writer.Put(entry, {frames.begin(), frames.end()});
-        (program ? programs : subprograms) += 1;
-        words += entry.frames;
-    }
-    if (const std::optional<CBackupWriter::Failure> failure = writer.Finish()) {
-        m_ui.ShowWarning(failure->text, failure->detail);
+    ItemTally saved;
+    if (!SurveySizes(manifest, progress) || !ReadItems(manifest, staged.Path(), progress, saved))
         return CommandResult::Failed;
-    }
 
     if (PendingInterrupt() != 0) {
         m_ui.ShowWarning(BackupMsg::BACKUP_INTERRUPTED, BackupMsg::EARLIER_KEPT);
@@ -344,13 +287,95 @@ CommandResult CBackupCommands::RunBackup(const std::string& folder)
         },
         now.retired);
 
-    const unsigned empty = PROGRAM_COUNT + SUBPROGRAM_COUNT - programs - subprograms;
-    m_ui.ShowInformation(BackupMsg::BACKUP_DONE,
-                         "Сохранено: " + Tally(true, programs, subprograms, words) +
-                             "; пустых программ и подпрограмм: " + std::to_string(empty) +
-                             ".\nВремя: " + Duration(Clock::now() - start) + ".\nПапка: " +
-                             staged.Target());
+    const unsigned empty = PROGRAM_COUNT + SUBPROGRAM_COUNT - saved.programs - saved.subprograms;
+    m_ui.ShowInformation(BackupMsg::BACKUP_DONE, BackupMsg::SAVED + Tally(saved) + BackupMsg::EMPTY_ITEMS +
+                                                     std::to_string(empty) + ".\n" + BackupMsg::TIME +
+                                                     Duration(Clock::now() - start) + ".\n" +
+                                                     BackupMsg::FOLDER + staged.Target());
     return CommandResult::Done;
+}
+
+// The sizes first, so that the bar covers the whole job from then on.
+bool CBackupCommands::SurveySizes(BackupManifest& manifest, CJobProgress& progress)
+{
+    const std::vector<BackupItemId> items = AllBackupItems();
+    const int surveyUnits = static_cast<int>(items.size()) - 1;
+    progress.SetTotal(surveyUnits + ParameterUnits(m_info));
+    int blockUnits = 0;
+    for (const BackupItemId& id : items) {
+        BackupEntry entry;
+        entry.id = id;
+        if (id.kind != Kind::Parameters) {
+            const std::optional<unsigned> frames =
+                PendingInterrupt() != 0 ? std::nullopt : ReadProgramSize(m_link, FileNumberOf(id));
+            if (!frames)
+                {
+                FailItem(Msg::SIZE_QUERY_FAILED, id, false);
+                return false;
+            }
+            // A count that would not fit the area could never be restored.
+            if (*frames > AreaFrames(id))
+                {
+                FailItem(Msg::PROGRAM_SIZE, id, false);
+                return false;
+            }
+            entry.frames = *frames;
+            blockUnits += BlockCount(*frames);
+            progress.Advance(1);
+        }
+        manifest.entries.push_back(entry);
+    }
+    progress.SetTotal(surveyUnits + ParameterUnits(m_info) + blockUnits);
+    return true;
+}
+
+// The line goes on with the next item while the writer stores this one in
+// `folder`.
+bool CBackupCommands::ReadItems(BackupManifest& manifest, const std::string& folder, CJobProgress& progress,
+                                ItemTally& saved)
+{
+    CBackupWriter writer(folder);
+    saved.parameters = true;
+    const std::size_t frameSize = m_info.frameSize();
+    for (BackupEntry& entry : manifest.entries) {
+        if (writer.Failed())
+            break;
+        if (entry.id.kind == Kind::Parameters) {
+            switch (ReadParameterBlocks(m_link, m_info, m_buffer, progress)) {
+            case ParameterFailure::General:
+                {
+                FailItem(Msg::GENERAL_READ_FAILED, entry.id, false);
+                return false;
+            }
+            case ParameterFailure::Axis:
+                {
+                FailItem(Msg::AXIS_READ_FAILED, entry.id, false);
+                return false;
+            }
+            case ParameterFailure::None:
+                break;
+            }
+            const auto bytes = m_buffer.first(ParameterBytes(m_info));
+            entry.bytes = bytes.size();
+            writer.Put(entry, {bytes.begin(), bytes.end()});
+            continue;
+        }
+        if (entry.Empty())
+            continue;
+        const bool program = entry.id.kind == Kind::Program;
+        if (!ReadProgramBlocks(m_link, FileNumberOf(entry.id), entry.frames, frameSize, m_buffer, progress)) {
+            FailItem(program ? Msg::PROGRAM_READ_FAILED : Msg::SUBPROGRAM_READ_FAILED, entry.id, false);
+            return false;
+        }
+        const auto frames = m_buffer.first(std::size_t{entry.frames} * frameSize);
+        writer.Put(entry, {frames.begin(), frames.end()});
+        saved.Add(entry);
+    }
+    if (const std::optional<CBackupWriter::Failure> failure = writer.Finish()) {
+        m_ui.ShowWarning(failure->text, failure->detail);
+        return false;
+    }
+    return true;
 }
 
 CommandResult CBackupCommands::RunRestore(const std::string& folder, const RestoreOptions& options)
@@ -367,117 +392,122 @@ CommandResult CBackupCommands::RunRestore(const std::string& folder, const Resto
     }
     const CheckedBackup& backup = std::get<CheckedBackup>(checked);
     const BackupManifest& manifest = backup.manifest;
-    const std::vector<std::vector<std::uint8_t>>& contents = backup.contents;
+    if (!MatchDescriptor(manifest))
+        return CommandResult::Failed;
 
+    const RestorePlan plan = PlanRestore(manifest, options);
+    if (options.confirm && !m_ui.AskYesNo(BackupMsg::RESTORE_QUESTION, RestoreQuestionDetail(manifest.time, plan)))
+        return CommandResult::Cancelled;
+
+    CJobProgress progress(m_ui);
+    progress.SetTotal(plan.units);
+    ItemTally written;
+    // Between items a pending interrupt stops the job with nothing cut off.
+    const auto interrupted = [&](const BackupItemId& next) {
+        m_ui.ShowWarning(BackupMsg::RESTORE_INTERRUPTED,
+                         BackupMsg::WRITTEN + Tally(written) + ". " + ItemTitle(next) + BackupMsg::NOT_REACHED);
+        return CommandResult::Failed;
+    };
+    for (const std::size_t i : plan.writes) {
+        const BackupEntry& entry = manifest.entries[i];
+        if (PendingInterrupt() != 0)
+            return interrupted(entry.id);
+        const bool done = entry.id.kind == Kind::Parameters
+                              ? WriteParameterItem(backup.contents[i], options.verify, progress)
+                              : WriteProgramItem(entry.id, backup.contents[i], options.verify, progress);
+        if (!done)
+            return CommandResult::Failed;
+        written.Add(entry);
+    }
+    for (const BackupItemId& id : plan.deletes) {
+        if (PendingInterrupt() != 0)
+            return interrupted(id);
+        if (!DeleteProgram(m_link, FileNumberOf(id)))
+            return FailItem(id.kind == Kind::Program ? Msg::PROGRAM_DELETE_FAILED : Msg::SUBPROGRAM_DELETE_FAILED,
+                            id, true);
+        progress.Advance(1);
+    }
+
+    std::string detail = BackupMsg::WRITTEN + Tally(written);
+    if (!plan.deletes.empty())
+        detail += BackupMsg::DELETED_EMPTY + NumberList(plan.deletes);
+    if (options.verify)
+        detail += BackupMsg::ALL_VERIFIED;
+    detail += std::string(".\n") + BackupMsg::TIME + Duration(Clock::now() - start) + ".";
+    m_ui.ShowInformation(BackupMsg::RESTORE_DONE, detail);
+    return CommandResult::Done;
+}
+
+// The controller must be the one the backup was made of, and of a kind this
+// program can write.
+bool CBackupCommands::MatchDescriptor(const BackupManifest& manifest)
+{
     const std::optional<ControllerInfo> fresh = ReadDescriptorRecord(m_link);
+    if (!fresh && PendingInterrupt() != 0) {
+        m_ui.ShowWarning(BackupMsg::RESTORE_INTERRUPTED, BackupMsg::NOTHING_WRITTEN);
+        return false;
+    }
     if (!fresh) {
         m_ui.ShowWarning(Msg::DESCRIPTOR_FAILED);
-        return CommandResult::Failed;
+        return false;
     }
     if (fresh->bytes != manifest.descriptor.bytes) {
-        m_ui.ShowWarning(BackupMsg::DESCRIPTOR_MISMATCH, "В копии: " + DescriptorHex(manifest.descriptor) +
-                                                             "\nВ контроллере: " + DescriptorHex(*fresh) +
+        m_ui.ShowWarning(BackupMsg::DESCRIPTOR_MISMATCH, BackupMsg::IN_BACKUP + DescriptorHex(manifest.descriptor) +
+                                                             "\n" + BackupMsg::IN_CONTROLLER + DescriptorHex(*fresh) +
                                                              "\n" + BackupMsg::NOTHING_WRITTEN);
-        return CommandResult::Failed;
+        return false;
     }
     m_info = *fresh;
-    if (!DescriptorSupported(DataKind::Parameters, m_info) ||
-        !DescriptorSupported(DataKind::Program, m_info)) {
+    if (!DescriptorSupported(DataKind::Parameters, m_info) || !DescriptorSupported(DataKind::Program, m_info)) {
         m_ui.ShowWarning(Msg::DESCRIPTOR_UNSUPPORTED);
-        return CommandResult::Failed;
+        return false;
     }
+    return true;
+}
 
-    // What will be written and what deleted.
+CBackupCommands::RestorePlan CBackupCommands::PlanRestore(const BackupManifest& manifest,
+                                                          const RestoreOptions& options) const
+{
     const auto selected = [&](const BackupItemId& id) {
-        return !options.only ||
-               std::find(options.only->begin(), options.only->end(), id) != options.only->end();
+        return !options.only || std::find(options.only->begin(), options.only->end(), id) != options.only->end();
     };
-    std::vector<std::size_t> writes;
-    std::vector<BackupItemId> written;
-    std::vector<BackupItemId> deletes;
-    int units = 0;
+    RestorePlan plan;
     const int passes = options.verify ? 2 : 1;
     for (std::size_t i = 0; i < manifest.entries.size(); ++i) {
         const BackupEntry& entry = manifest.entries[i];
         if (!selected(entry.id))
             continue;
         if (entry.id.kind == Kind::Parameters) {
-            units += passes * ParameterUnits(m_info);
+            plan.units += passes * ParameterUnits(m_info);
         } else if (entry.Empty()) {
-            if (!options.exact)
-                continue;
-            deletes.push_back(entry.id);
-            units += 1;
+            if (options.exact) {
+                plan.deletes.push_back(entry.id);
+                plan.units += 1;
+            }
             continue;
         } else {
             // The delete and the blocks; the read-back's size query and blocks.
-            units += passes * (1 + BlockCount(entry.frames));
+            plan.units += passes * (1 + BlockCount(entry.frames));
         }
-        writes.push_back(i);
-        written.push_back(entry.id);
+        plan.writes.push_back(i);
+        plan.written.push_back(entry.id);
     }
+    return plan;
+}
 
-    if (options.confirm) {
-        const bool parameters = !written.empty() && written.front().kind == Kind::Parameters;
-        std::string detail = "Копия от " + manifest.time + ".\nБудут заменены: ";
-        const std::string numbers = NumberList(written);
-        detail += parameters ? "параметры" : "";
-        detail += (parameters && !numbers.empty() ? "; " : "") + numbers;
-        if (written.empty())
-            detail += "ничего";
-        if (!deletes.empty())
-            detail += ".\nБудут удалены: " + NumberList(deletes);
-        detail += ".";
-        if (!m_ui.AskYesNo(BackupMsg::RESTORE_QUESTION, detail))
-            return CommandResult::Cancelled;
-    }
-
-    CJobProgress progress(m_ui);
-    progress.SetTotal(units);
-    unsigned programs = 0;
-    unsigned subprograms = 0;
-    unsigned words = 0;
-    bool parameters = false;
-    // Between items a pending interrupt stops the job with nothing cut off.
-    const auto interrupted = [&](const BackupItemId& next) {
-        m_ui.ShowWarning(BackupMsg::RESTORE_INTERRUPTED,
-                         "Записано: " + Tally(parameters, programs, subprograms, words) + ". " +
-                             ItemTitle(next) + BackupMsg::NOT_REACHED);
-        return CommandResult::Failed;
-    };
-    for (const std::size_t i : writes) {
-        const BackupEntry& entry = manifest.entries[i];
-        if (PendingInterrupt() != 0)
-            return interrupted(entry.id);
-        if (entry.id.kind == Kind::Parameters) {
-            if (!WriteParameterItem(contents[i], options.verify, progress))
-                return CommandResult::Failed;
-            parameters = true;
-            continue;
-        }
-        if (!WriteProgramItem(entry.id, contents[i], options.verify, progress))
-            return CommandResult::Failed;
-        (entry.id.kind == Kind::Program ? programs : subprograms) += 1;
-        words += entry.frames;
-    }
-    for (const BackupItemId& id : deletes) {
-        if (PendingInterrupt() != 0)
-            return interrupted(id);
-        if (!DeleteProgram(m_link, FileNumberOf(id)))
-            return FailItem(id.kind == Kind::Program ? Msg::PROGRAM_DELETE_FAILED
-                                                     : Msg::SUBPROGRAM_DELETE_FAILED,
-                            id, true);
-        progress.Advance(1);
-    }
-
-    std::string detail = "Записано: " + Tally(parameters, programs, subprograms, words);
-    if (!deletes.empty())
-        detail += "; удалены пустые в копии: " + NumberList(deletes);
-    if (options.verify)
-        detail += ".\nПроверено чтением: всё совпадает";
-    detail += ".\nВремя: " + Duration(Clock::now() - start) + ".";
-    m_ui.ShowInformation(BackupMsg::RESTORE_DONE, detail);
-    return CommandResult::Done;
+// "Копия от 08.12.2026 15:00:44.\nБудут заменены: параметры; программы 1, 3."
+std::string CBackupCommands::RestoreQuestionDetail(const std::string& time, const RestorePlan& plan)
+{
+    const bool parameters = !plan.written.empty() && plan.written.front().kind == Kind::Parameters;
+    const std::string numbers = NumberList(plan.written);
+    std::string detail = BackupMsg::BACKUP_OF + LocalTimeOfUtc(time).value_or(time) + ".\n" + BackupMsg::REPLACED;
+    detail += parameters ? BackupMsg::PARAMETERS : "";
+    detail += (parameters && !numbers.empty() ? "; " : "") + numbers;
+    if (plan.written.empty())
+        detail += BackupMsg::NOTHING;
+    if (!plan.deletes.empty())
+        detail += std::string(".\n") + BackupMsg::DELETED + NumberList(plan.deletes);
+    return detail + ".";
 }
 
 bool CBackupCommands::WriteParameterItem(const std::vector<std::uint8_t>& bytes, bool verify,
@@ -500,7 +530,7 @@ bool CBackupCommands::WriteParameterItem(const std::vector<std::uint8_t>& bytes,
         return true;
     case ReadBack::Outcome::Differs:
         m_ui.ShowWarning(Msg::VERIFY_DIFFERS,
-                         ItemTitle(id) + ", байт " + std::to_string(back.firstDifference) + ".");
+                         ItemTitle(id) + BackupMsg::BYTE + std::to_string(back.firstDifference) + ".");
         return false;
     default:
         FailItem(back.parameterFailure == ParameterFailure::Axis ? Msg::AXIS_READ_FAILED
@@ -551,9 +581,9 @@ bool CBackupCommands::WriteProgramItem(const BackupItemId& id, const std::vector
         return true;
     case ReadBack::Outcome::Differs:
         m_ui.ShowWarning(Msg::VERIFY_DIFFERS,
-                         ItemTitle(id) + ", кадр " + std::to_string(back.firstDifference + 1) +
-                             " (кадров в копии: " + std::to_string(count) +
-                             ", в контроллере: " + std::to_string(back.controllerFrames) + ").");
+                         ItemTitle(id) + BackupMsg::FRAME + std::to_string(back.firstDifference + 1) +
+                             BackupMsg::FRAMES_SAVED + std::to_string(count) + BackupMsg::FRAMES_HELD +
+                             std::to_string(back.controllerFrames) + ").");
         return false;
     case ReadBack::Outcome::SizeQueryFailed:
         FailItem(Msg::SIZE_QUERY_FAILED, id, true);

@@ -11,6 +11,24 @@
 class CJobProgress;
 struct BackupTarget;
 
+// What a backup saved or a restore wrote, for its summary.
+struct ItemTally {
+    bool parameters = false;
+    unsigned programs = 0;
+    unsigned subprograms = 0;
+    unsigned words = 0;
+
+    void Add(const BackupEntry& entry)
+    {
+        if (entry.id.kind == DataKind::Parameters) {
+            parameters = true;
+            return;
+        }
+        (entry.id.kind == DataKind::Program ? programs : subprograms) += 1;
+        words += entry.frames;
+    }
+};
+
 struct RestoreOptions {
     // The items to restore; nothing: all of them.
     std::optional<std::vector<BackupItemId>> only;
@@ -47,6 +65,21 @@ public:
 private:
     CommandResult RunBackup(const std::string& folder);
     CommandResult RunRestore(const std::string& folder, const RestoreOptions& options);
+    // The manifest's entries with their sizes; false once a failure was said.
+    bool SurveySizes(BackupManifest& manifest, CJobProgress& progress);
+    bool ReadItems(BackupManifest& manifest, const std::string& folder, CJobProgress& progress, ItemTally& saved);
+    bool MatchDescriptor(const BackupManifest& manifest);
+
+    // What a restore writes (indexes into the manifest's entries) and deletes,
+    // and the bar's units for it.
+    struct RestorePlan {
+        std::vector<std::size_t> writes;
+        std::vector<BackupItemId> written;
+        std::vector<BackupItemId> deletes;
+        int units = 0;
+    };
+    RestorePlan PlanRestore(const BackupManifest& manifest, const RestoreOptions& options) const;
+    static std::string RestoreQuestionDetail(const std::string& time, const RestorePlan& plan);
     bool ReadDescriptor();
     bool WriteParameterItem(const std::vector<std::uint8_t>& bytes, bool verify,
                             CJobProgress& progress);

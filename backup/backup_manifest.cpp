@@ -1,6 +1,7 @@
 // The backup manifest written and read line by line, and the names of a backup's files.
 #include "backup/backup_manifest.h"
 
+#include "backup/backup_messages.h"
 #include "codec/hex_text.h"
 
 #include <cstdio>
@@ -80,13 +81,13 @@ std::string ItemTitle(const BackupItemId& id)
 {
     switch (id.kind) {
     case BackupItemId::Kind::Parameters:
-        return "Параметры";
+        return BackupMsg::PARAMETERS_TITLE;
     case BackupItemId::Kind::Program:
-        return "Программа " + std::to_string(id.number);
+        return BackupMsg::PROGRAM_TITLE + std::to_string(id.number);
     case BackupItemId::Kind::Subprogram:
         break;
     }
-    return "Подпрограмма " + std::to_string(id.number);
+    return BackupMsg::SUBPROGRAM_TITLE + std::to_string(id.number);
 }
 
 std::string ItemWord(const BackupItemId& id)
@@ -161,6 +162,77 @@ std::string FormatManifest(const BackupManifest& manifest)
     return text;
 }
 
+namespace {
+
+// The file names of a manifest's entries as written: bare names, or the
+// same data subfolder in front of every one.
+class CEntryNames {
+public:
+    explicit CEntryNames(std::string& subfolder) : m_subfolder(subfolder) {}
+
+    bool Take(const std::string& written, std::string& bare)
+    {
+        const std::string::size_type slash = written.find('/');
+        const std::string folder = slash == std::string::npos ? "" : written.substr(0, slash);
+        if (!folder.empty() && !IsDataSubfolderName(folder))
+            return false;
+        if (m_known && folder != m_subfolder)
+            return false;
+        m_subfolder = folder;
+        m_known = true;
+        bare = slash == std::string::npos ? written : written.substr(slash + 1);
+        return true;
+    }
+
+private:
+    std::string& m_subfolder;
+    bool m_known = false;
+};
+
+// "params BYTES FILE SHA", "program N 0" or
+// "program N FRAMES FILE SHA TEXTFILE TEXTSHA"; `entry.id` is the item
+// the line must be.
+bool ParseEntry(const std::vector<std::string>& words, CEntryNames& names, BackupEntry& entry)
+{
+    if (words.empty() || words[0] != KindWord(entry.id.kind))
+        return false;
+    if (entry.id.kind == BackupItemId::Kind::Parameters) {
+        const auto bytes = words.size() == 4 ? Number(words[1]) : std::nullopt;
+        if (!bytes || !names.Take(words[2], entry.file) || entry.file != ParameterFileName() || !IsShaHex(words[3]))
+            return false;
+        entry.bytes = *bytes;
+        entry.sha256 = words[3];
+        return true;
+    }
+    const auto number = words.size() >= 3 ? Number(words[1]) : std::nullopt;
+    const auto frames = words.size() >= 3 ? Number(words[2]) : std::nullopt;
+    if (!number || *number != entry.id.number || !frames)
+        return false;
+    entry.frames = static_cast<unsigned>(*frames);
+    if (entry.Empty())
+        return words.size() == 3;
+    if (words.size() != 7)
+        return false;
+    entry.sha256 = words[4];
+    entry.textSha256 = words[6];
+    return names.Take(words[3], entry.file) && names.Take(words[5], entry.textFile) &&
+           entry.file == FramesFileName(entry.id) && entry.textFile == TextFileName(entry.id) &&
+           IsShaHex(entry.sha256) && IsShaHex(entry.textSha256);
+}
+
+// "descriptor HEX", the descriptor's bytes in capitals.
+bool ParseDescriptor(const std::vector<std::string>& words, ControllerInfo& descriptor)
+{
+    if (words.size() != 2 || words[0] != "descriptor" || words[1].size() != 2 * ControllerInfo::ROOM ||
+        words[1].find_first_not_of("0123456789ABCDEF") != std::string::npos)
+        return false;
+    for (std::size_t i = 0; i < ControllerInfo::ROOM; ++i)
+        descriptor.bytes[i] = static_cast<std::uint8_t>(std::stoul(words[1].substr(2 * i, 2), nullptr, 16));
+    return true;
+}
+
+} // namespace
+
 std::optional<BackupManifest> ParseManifest(const std::string& text, std::string& error)
 {
     std::istringstream in(text);
@@ -172,78 +244,31 @@ std::optional<BackupManifest> ParseManifest(const std::string& text, std::string
     // The magic line, the time, the descriptor, the items, "end".
     const std::size_t expected = 3 + items.size() + 1;
     if (raw.empty() || raw[0] != MAGIC) {
-        error = "это не опись резервной копии этой программы";
+        error = BackupMsg::NOT_OUR_MANIFEST;
         return std::nullopt;
     }
     if (raw.size() != expected || raw.back() != END) {
-        error = "опись неполная";
+        error = BackupMsg::MANIFEST_INCOMPLETE;
         return std::nullopt;
     }
 
     BackupManifest manifest;
     const auto bad = [&](std::size_t index) {
-        error = "строка " + std::to_string(index + 1) + " описи непонятна";
+        error = BackupMsg::MANIFEST_LINE + std::to_string(index + 1) + BackupMsg::NOT_UNDERSTOOD;
         return std::nullopt;
     };
-    // A file name as written, with the subfolder of the first name that
-    // has one in front of every one.
-    bool subfolderKnown = false;
-    const auto name = [&](const std::string& written, std::string& bare) {
-        const std::string::size_type slash = written.find('/');
-        const std::string folder = slash == std::string::npos ? "" : written.substr(0, slash);
-        if (!folder.empty() && !IsDataSubfolderName(folder))
-            return false;
-        if (subfolderKnown && folder != manifest.subfolder)
-            return false;
-        manifest.subfolder = folder;
-        subfolderKnown = true;
-        bare = slash == std::string::npos ? written : written.substr(slash + 1);
-        return true;
-    };
-    std::vector<std::string> words = Words(raw[1]);
-    if (words.size() != 2 || words[0] != "time")
+    const std::vector<std::string> time = Words(raw[1]);
+    if (time.size() != 2 || time[0] != "time")
         return bad(1);
-    manifest.time = words[1];
-    words = Words(raw[2]);
-    if (words.size() != 2 || words[0] != "descriptor" ||
-        words[1].size() != 2 * ControllerInfo::ROOM ||
-        words[1].find_first_not_of("0123456789ABCDEF") != std::string::npos)
+    manifest.time = time[1];
+    if (!ParseDescriptor(Words(raw[2]), manifest.descriptor))
         return bad(2);
-    for (std::size_t i = 0; i < ControllerInfo::ROOM; ++i)
-        manifest.descriptor.bytes[i] =
-            static_cast<std::uint8_t>(std::stoul(words[1].substr(2 * i, 2), nullptr, 16));
-
+    CEntryNames names(manifest.subfolder);
     for (std::size_t i = 0; i < items.size(); ++i) {
-        const std::size_t index = 3 + i;
-        words = Words(raw[index]);
         BackupEntry entry;
         entry.id = items[i];
-        if (words.empty() || words[0] != KindWord(entry.id.kind))
-            return bad(index);
-        if (entry.id.kind == BackupItemId::Kind::Parameters) {
-            const auto bytes = words.size() == 4 ? Number(words[1]) : std::nullopt;
-            if (!bytes || !name(words[2], entry.file) || entry.file != ParameterFileName() ||
-                !IsShaHex(words[3]))
-                return bad(index);
-            entry.bytes = *bytes;
-            entry.sha256 = words[3];
-        } else {
-            const auto number = words.size() >= 3 ? Number(words[1]) : std::nullopt;
-            const auto frames = words.size() >= 3 ? Number(words[2]) : std::nullopt;
-            if (!number || *number != entry.id.number || !frames)
-                return bad(index);
-            entry.frames = static_cast<unsigned>(*frames);
-            if (entry.Empty() ? words.size() != 3 : words.size() != 7)
-                return bad(index);
-            if (!entry.Empty()) {
-                entry.sha256 = words[4];
-                entry.textSha256 = words[6];
-                if (!name(words[3], entry.file) || !name(words[5], entry.textFile) ||
-                    entry.file != FramesFileName(entry.id) || entry.textFile != TextFileName(entry.id) ||
-                    !IsShaHex(entry.sha256) || !IsShaHex(entry.textSha256))
-                    return bad(index);
-            }
-        }
+        if (!ParseEntry(Words(raw[3 + i]), names, entry))
+            return bad(3 + i);
         manifest.entries.push_back(entry);
     }
     return manifest;

@@ -1,17 +1,12 @@
 // CBackupWriter: a backup's files written on a thread of their own, away from the line.
 #include "backup/backup_writer.h"
 
+#include "backup/backup_messages.h"
 #include "transfer/messages.h"
 #include "platform/replacement_file.h"
 #include "backup/sha256.h"
 #include "transfer/program_text_conversion.h"
 #include "platform/binary_file.h"
-
-namespace {
-
-constexpr const char* EARLIER_KEPT = "Прежняя копия в папке не изменена.";
-
-} // namespace
 
 void WriteBackupFile(const std::string& path, std::span<const std::uint8_t> bytes)
 {
@@ -47,7 +42,7 @@ std::optional<std::vector<std::uint8_t>> ReadBackupFile(const std::string& path,
 
 std::string BackupFailureDetail(const BackupItemId& id)
 {
-    return ItemTitle(id) + " — резервная копия не сохранена. " + EARLIER_KEPT;
+    return ItemTitle(id) + BackupMsg::ITEM_NOT_SAVED + BackupMsg::EARLIER_KEPT;
 }
 
 CBackupWriter::CBackupWriter(std::string folder)
@@ -135,6 +130,6 @@ std::optional<CBackupWriter::Failure> CBackupWriter::Write(BackupEntry& entry,
         entry.textSha256 = Sha256Hex(*text);
         return std::nullopt;
     } catch (const FileException& e) {
-        return Failure{e.what(), EARLIER_KEPT};
+        return Failure{e.what(), BackupMsg::EARLIER_KEPT};
     }
 }

@@ -7,3 +7,6 @@
 enum class TimeZone { Local, Utc };
 
 std::tm BrokenDownTime(std::time_t time, TimeZone zone);
+
+// The time of calendar fields given in UTC (the inverse of the Utc case).
+std::time_t UtcTimeOf(std::tm fields);

@@ -11,3 +11,8 @@ std::tm BrokenDownTime(std::time_t time, TimeZone zone)
         ::gmtime_s(&fields, &time);
     return fields;
 }
+
+std::time_t UtcTimeOf(std::tm fields)
+{
+    return ::_mkgmtime(&fields);
+}

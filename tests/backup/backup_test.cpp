@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <regex>
 
 #include "backup/backup_commands.h"
 #include "backup/backup_messages.h"
@@ -483,6 +484,9 @@ TEST_F(Backup, ConfirmationNamesWhatWillBeReplaced)
     EXPECT_EQ(m_sim->ProgramSize({LinkFile::Program, 2}), 3u);
     ASSERT_EQ(m_ui.details.size(), 1u);
     const std::string& detail = m_ui.details[0];
+    // The backup's time as a person reads it here, not the manifest's UTC.
+    EXPECT_TRUE(std::regex_search(detail, std::regex(R"(^Копия от \d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d\.\n)")))
+        << detail;
     EXPECT_NE(detail.find("Будут заменены: параметры; программы 1–4; подпрограммы 9"), std::string::npos)
         << detail;
     EXPECT_NE(detail.find("Будут удалены: программы 5–20; подпрограммы 1–8, 10–50"), std::string::npos)

@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <poll.h>
 #include <signal.h>
-#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,49 +18,14 @@
 #include "backup/backup_messages.h"
 #include "cli/cli_messages.h"
 #include "transfer/messages.h"
-#include "sim/file_descriptor.h"
 #include "tests/cli/vemsync_harness.h"
+#include "tests/transfer/request_log.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr uid_t NOBODY = 65534;
-constexpr std::chrono::seconds LOG_DEADLINE{30};
-
-std::size_t RequestLines(const std::string& log)
-{
-    std::ifstream in(log);
-    std::size_t count = 0;
-    for (std::string line; std::getline(in, line);)
-        count += line.find(" REQ ") != std::string::npos ? 1 : 0;
-    return count;
-}
-
-// Waits until the simulator's transaction log holds `count` requests,
-// woken by inotify whenever the log grows; false at the deadline.
-bool WaitForRequests(const std::string& log, std::size_t count)
-{
-    CFileDescriptor watch(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK));
-    if (!watch.IsOpen() || ::inotify_add_watch(watch.Get(), log.c_str(), IN_MODIFY) < 0)
-        return false;
-    const Clock::time_point deadline = Clock::now() + LOG_DEADLINE;
-    while (RequestLines(log) < count) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            return false;
-        pollfd p{watch.Get(), POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(left)) > 0) {
-            char events[4096];
-            while (::read(watch.Get(), events, sizeof events) > 0) {
-            }
-        }
-    }
-    return true;
-}
 
 class VemsyncHostile : public VemsyncTest {
 protected:

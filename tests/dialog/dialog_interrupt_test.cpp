@@ -10,9 +10,7 @@
 #include <QSettings>
 #include <QTest>
 
-#include <poll.h>
 #include <signal.h>
-#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,43 +19,11 @@
 
 #include "dialog/interrupted_run.h"
 #include "platform/temp_registry.h"
-#include "sim/file_descriptor.h"
 #include "transfer/messages.h"
 #include "tests/dialog/dialog_harness.h"
+#include "tests/transfer/request_log.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-std::size_t RequestLines(const std::string& log)
-{
-    std::ifstream in(log);
-    std::size_t count = 0;
-    for (std::string line; std::getline(in, line);)
-        count += line.find(" REQ ") != std::string::npos ? 1 : 0;
-    return count;
-}
-
-// Waits, woken by inotify as the simulator's log grows, until it holds
-// `count` requests; false at the deadline.
-bool WaitForRequests(const std::string& log, std::size_t count)
-{
-    CFileDescriptor watch(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK));
-    if (!watch.IsOpen() || ::inotify_add_watch(watch.Get(), log.c_str(), IN_MODIFY) < 0)
-        return false;
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(30);
-    while (RequestLines(log) < count) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        pollfd p{watch.Get(), POLLIN, 0};
-        if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) < 0)
-            return false;
-        char events[4096];
-        while (::read(watch.Get(), events, sizeof events) > 0) {
-        }
-    }
-    return true;
-}
 
 QString LeftMessage()
 {
