@@ -11,17 +11,14 @@
 
 namespace {
 
-// Whether a WM_DEVICECHANGE may have changed the serial ports: a port
+// Whether a WM_DEVICECHANGE may have changed the serial ports: a device
 // arrived or went, or the device tree changed in a way the message does
 // not say (a port renumbered in the Device Manager, a driver installed).
-bool ConcernsPorts(WPARAM event, LPARAM data)
+// The message's data is not looked into: any program may post one, and an
+// arriving memory stick only costs one look at the ports too many.
+bool ConcernsPorts(WPARAM event)
 {
-    if (event == DBT_DEVNODES_CHANGED)
-        return true;
-    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE)
-        return false;
-    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
-    return header != nullptr && header->dbch_devicetype == DBT_DEVTYP_PORT;
+    return event == DBT_DEVNODES_CHANGED || event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE;
 }
 
 } // namespace
@@ -35,7 +32,7 @@ struct CDeviceWatch::Source : QAbstractNativeEventFilter {
     bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override
     {
         const auto* msg = static_cast<const MSG*>(message);
-        if (msg->message != WM_DEVICECHANGE || !ConcernsPorts(msg->wParam, msg->lParam) || m_pending)
+        if (msg->message != WM_DEVICECHANGE || !ConcernsPorts(msg->wParam) || m_pending)
             return false;
         // A plug brings several messages, some sent while the system waits
         // for the answer: the devices are looked at once, after they have
