@@ -1,10 +1,8 @@
-// The application's icon and texts from its resources, and Qt's Russian catalogue.
+// The application's icon and texts, and Qt's Russian catalogue, from its resources.
 #include "dialog/app_resources.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTranslator>
 
 // The resources live in a static library; nothing else would pull them in.
@@ -12,6 +10,7 @@
 static void InitResources()
 {
     Q_INIT_RESOURCE(mfcvemsync);
+    Q_INIT_RESOURCE(qt_translations);
 }
 
 QIcon AppIcon()
@@ -31,9 +30,9 @@ QString AboutMenuText()
 
 void InstallQtTranslations(QCoreApplication& app)
 {
+    InitResources();
     auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(QStringLiteral(":/translations/qtbase_ru.qm")))
         QCoreApplication::installTranslator(translator);
     else
         delete translator;

@@ -11,6 +11,6 @@ QIcon AppIcon();
 // The text of the About item (string 101).
 QString AboutMenuText();
 // Puts Qt's own texts (the file dialogs, the standard buttons and questions)
-// into Russian, like the rest of the program; without the catalogue they
-// stay English.
+// into Russian, like the rest of the program, from the catalogue built into
+// it, whatever Qt folder the machine has.
 void InstallQtTranslations(QCoreApplication& app);

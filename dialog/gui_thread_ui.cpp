@@ -1,45 +1,36 @@
-// CGuiThreadUi: a worker's calls carried to the window's thread through an eventfd.
+// CGuiThreadUi: a worker's calls carried to the window's thread by queued wake-ups.
 #include "dialog/gui_thread_ui.h"
 
 #include "dialog/interrupted_run.h"
 #include "platform/temp_registry.h"
 
-#include <QSocketNotifier>
+#include <QMetaObject>
 #include <QThread>
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
-#include <cstdint>
-#include <stdexcept>
 #include <utility>
 
 CGuiThreadUi::CGuiThreadUi(ITransferUi& target, std::function<void()> finished)
-    : m_target(target), m_finished(std::move(finished)), m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+    : m_target(target), m_finished(std::move(finished)), m_window(std::make_unique<QObject>())
 {
-    if (m_wake < 0)
-        throw std::runtime_error("no event descriptor for the worker thread");
-    m_notifier = std::make_unique<QSocketNotifier>(m_wake, QSocketNotifier::Read);
-    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { Serve(); });
 }
 
+// The window's object goes first: a wake-up still queued for it is dropped
+// with it and never reaches the members below.
 CGuiThreadUi::~CGuiThreadUi()
 {
-    m_notifier.reset();
-    ::close(m_wake);
+    m_window.reset();
 }
 
 void CGuiThreadUi::Wake()
 {
-    const std::uint64_t one = 1;
-    // The counter only grows; a failed write could only mean it is full,
-    // and then the window is woken anyway.
-    [[maybe_unused]] const ssize_t written = ::write(m_wake, &one, sizeof one);
+    // Wake-ups that come while the window is busy queue up; each serves
+    // whatever is waiting then, and the rest find nothing to do.
+    QMetaObject::invokeMethod(m_window.get(), [this] { Serve(); }, Qt::QueuedConnection);
 }
 
 void CGuiThreadUi::OnWindowThread(const std::function<void()>& call)
 {
-    if (QThread::currentThread() == m_notifier->thread()) {
+    if (QThread::currentThread() == m_window->thread()) {
         call();
         return;
     }
@@ -61,9 +52,6 @@ void CGuiThreadUi::Finish()
 
 void CGuiThreadUi::Serve()
 {
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t got = ::read(m_wake, &count, sizeof count);
-
     std::unique_lock lock(m_mutex);
     if (m_call != nullptr) {
         const std::function<void()>* call = std::exchange(m_call, nullptr);

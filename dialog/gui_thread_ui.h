@@ -10,8 +10,6 @@
 
 #include "transfer/transfer_ui.h"
 
-class QSocketNotifier;
-
 // The user interface of a command that runs on a worker thread. Every call
 // is carried over to the window's thread (the thread that constructed this
 // object and owns the widgets), made there on `target`, and waited for, so
@@ -19,10 +17,11 @@ class QSocketNotifier;
 // the usual order. Called on the window's own thread it calls `target`
 // directly.
 //
-// The worker hands a call over under a mutex and wakes the window's event
-// loop through an event descriptor; nothing the worker allocates passes
-// through Qt's event queue, so the hand-over is plain to the thread checker
-// as well.
+// The worker hands a call over under a mutex of the standard library and
+// wakes the window's event loop with a queued invocation that carries
+// nothing but this object; the call, its answer and the worker's end pass
+// under the mutex, so the hand-over is plain to the thread checker as well
+// (Qt's own blocking invocation waits on a semaphore it cannot see).
 class CGuiThreadUi : public ITransferUi {
 public:
     // `finished` runs on the window's thread after the worker's Finish().
@@ -49,8 +48,9 @@ private:
 
     ITransferUi& m_target;
     std::function<void()> m_finished;
-    int m_wake = -1;
-    std::unique_ptr<QSocketNotifier> m_notifier;
+    // Lives on the window's thread; the wake-ups are queued to it, and go
+    // with it.
+    std::unique_ptr<QObject> m_window;
 
     std::mutex m_mutex;
     std::condition_variable m_answered;

@@ -11,7 +11,8 @@
 
 namespace {
 
-// Beside the dialog's other settings, in ~/.config/MFCVemSync/MFCVemSync.conf.
+// Beside the dialog's other settings (~/.config/MFCVemSync/MFCVemSync.conf,
+// on Windows under HKEY_CURRENT_USER\Software\MFCVemSync).
 const char* const SETTINGS_NAME = "MFCVemSync";
 const char* const LEFT_TEXT = "interruptedMessage";
 const char* const LEFT_DETAIL = "interruptedDetail";

@@ -94,8 +94,9 @@ QString FirstSuffixOf(const QString& filter)
     return pattern.match(filter).captured(1);
 }
 
-// Whether every write is read back, kept between runs in
-// ~/.config/MFCVemSync/MFCVemSync.conf.
+// Whether every write is read back, kept between runs where the system
+// keeps a program's settings: ~/.config/MFCVemSync/MFCVemSync.conf, on
+// Windows the registry's HKEY_CURRENT_USER\Software\MFCVemSync\MFCVemSync.
 const char* const SETTINGS_NAME = "MFCVemSync";
 const char* const VERIFY_SETTING = "verifyAfterWrite";
 

@@ -2,10 +2,12 @@
 #include "dialog/port_setup_dlg.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTableWidgetItem>
 
 #include "dialog/device_watch.h"
+#include "dialog/dialog_messages.h"
 #include "dialog/window_placement.h"
 #include "link/port_map.h"
 #include "ui_port_setup_dlg.h"
@@ -45,8 +47,21 @@ CPortSetupDlg::CPortSetupDlg(QWidget* parent)
     FitIntoScreen(*this, parent);
     m_form->tablePorts->horizontalHeader()->setSectionResizeMode(PORT_NAME, QHeaderView::ResizeToContents);
     m_form->tableDevices->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+#ifdef _WIN32
+    // COMn is the port itself: there is nothing to link, only a number the
+    // device manager gives, and the operator changes there.
+    m_form->buttonAssign->hide();
+    m_form->buttonClear->hide();
+    m_form->tableDevices->setColumnHidden(DEVICE_SERIAL, true);
+    m_form->tableDevices->horizontalHeaderItem(DEVICE_BY_ID)->setText(QString::fromUtf8(DialogMsg::HARDWARE_ID));
+    auto* hint = new QLabel(QString::fromUtf8(DialogMsg::PORT_NUMBER_HINT), this);
+    hint->setObjectName(QStringLiteral("labelPortNumber"));
+    hint->setWordWrap(true);
+    m_form->layoutMain->insertWidget(m_form->layoutMain->count() - 1, hint);
+#else
     connect(m_form->buttonAssign, &QPushButton::clicked, this, &CPortSetupDlg::OnAssign);
     connect(m_form->buttonClear, &QPushButton::clicked, this, &CPortSetupDlg::OnClear);
+#endif
     connect(m_form->tablePorts, &QTableWidget::itemSelectionChanged, this, &CPortSetupDlg::UpdateButtons);
     connect(m_form->tableDevices, &QTableWidget::itemSelectionChanged, this, &CPortSetupDlg::UpdateButtons);
     connect(new CDeviceWatch(this), &CDeviceWatch::Changed, this, &CPortSetupDlg::Refresh);
@@ -98,7 +113,8 @@ void CPortSetupDlg::ShowDevices()
         table->setItem(row, DEVICE_IDS, Cell(IdsOf(device)));
         table->setItem(row, DEVICE_SERIAL, Cell(device.serial));
         table->setItem(row, DEVICE_DRIVER, Cell(device.driver));
-        table->setItem(row, DEVICE_BY_ID, Cell(device.byId));
+        // Windows has no by-id name; its column shows the hardware id there.
+        table->setItem(row, DEVICE_BY_ID, Cell(device.byId.empty() ? device.hardwareId : device.byId));
         if (QString::fromStdString(device.node) == chosen)
             table->selectRow(row);
     }
@@ -114,6 +130,7 @@ void CPortSetupDlg::UpdateButtons()
     m_form->buttonClear->setEnabled(target != nullptr && target->data(Qt::UserRole).toBool());
 }
 
+#ifndef _WIN32
 void CPortSetupDlg::OnAssign()
 {
     const int port = m_form->tablePorts->currentRow();
@@ -142,3 +159,4 @@ void CPortSetupDlg::Warn(const std::string& error)
 {
     QMessageBox::warning(this, QStringLiteral("MFCVemSync"), QString::fromStdString(error));
 }
+#endif

@@ -1,4 +1,4 @@
-// CPortSetupDlg: where the operator links a port name of the list to a serial device.
+// CPortSetupDlg: where the operator links a port name of the list to a serial device, or sees the COM ports.
 #pragma once
 
 #include <QDialog>
@@ -16,7 +16,9 @@ class CPortSetupDlg;
 // Where the operator links a port name of the list to a serial device, or
 // clears the link, without a terminal. It shows what each port name reaches
 // now and the devices found, and follows devices coming and going while it
-// is open. A link is made by the port map, in the port folder.
+// is open. A link is made by the port map, in the port folder. On Windows
+// it only shows the ports and devices, and says where a port's number is
+// changed.
 class CPortSetupDlg : public QDialog {
     Q_OBJECT
 
@@ -29,12 +31,14 @@ public:
     void Refresh();
 
 private:
-    void OnAssign();
-    void OnClear();
     void UpdateButtons();
     void ShowTargets();
     void ShowDevices();
+#ifndef _WIN32
+    void OnAssign();
+    void OnClear();
     void Warn(const std::string& error);
+#endif
 
     std::unique_ptr<Ui::CPortSetupDlg> m_form;
     std::vector<SerialDevice> m_devices;

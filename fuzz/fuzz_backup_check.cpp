@@ -27,6 +27,7 @@
 #include "backup/backup_check.h"
 #include "backup/sha256.h"
 #include "transfer/transfer_commands.h"
+#include "transfer/transfer_rules.h"
 
 namespace {
 

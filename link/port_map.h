@@ -11,7 +11,7 @@
 // What a port name of the port list reaches now.
 struct PortTarget {
     std::string name;   // "COM1" … "COM10"
-    std::string path;   // the link's target, or the fixed /dev/ttyS port
+    std::string path;   // the link's target, or the fixed /dev/ttyS port; on Windows the name
     bool mapped = false;  // a link in the port folder decides, not the fixed port
     bool present = false; // something is there to open
     // The device found at `path`, when it is one of `devices`.
@@ -23,8 +23,12 @@ std::vector<std::string> PortListNames();
 
 // What each port name reaches, in list order. A fixed /dev/ttyS port counts
 // as present only when it is one of `devices` (the kernel keeps nodes for
-// UARTs that are not there); any other target when it can be reached.
+// UARTs that are not there); any other target when it can be reached. On
+// Windows COMn is the port itself, present when the system has a port of
+// that name, whether or not the device manager lists its device.
 std::vector<PortTarget> ListPortTargets(const std::vector<SerialDevice>& devices);
+
+#ifndef _WIN32
 
 // Links `name` ("COMn") to `target` in the port folder, creating the folder
 // when needed; an existing link of that name is replaced atomically (a
@@ -44,6 +48,7 @@ bool UnmapPort(std::string_view name, std::string& error);
 // why, when it is something else.
 std::optional<std::string> MapTargetFor(const std::string& device, const std::vector<SerialDevice>& devices,
                                         std::string& refusal);
+#endif
 
 // One line for a person: "/dev/ttyUSB0 — FTDI FT232R USB UART, 0403:6001,
 // серийный номер A10K, драйвер ftdi_sio".

@@ -123,6 +123,23 @@ else
 fi
 log=$work/build.log
 build=$work/build
+
+# The build tree names its toolchain file by path and reads it again on every
+# re-run of CMake; a copy in the work folder (the same content, as the key
+# says) keeps a resumed build independent of the checkout that began it.
+worktoolchain=$work/mingw-w64.cmake
+cmp -s "$toolchain" "$worktoolchain" || cp "$toolchain" "$worktoolchain"
+if [ -f "$build/CMakeCache.txt" ]; then
+    recorded=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:FILEPATH=//p' "$build/CMakeCache.txt")
+    if [ -n "$recorded" ] && [ "$recorded" != "$worktoolchain" ]; then
+        say "the build tree names $recorded; pointing it at $worktoolchain"
+        for f in "$build/CMakeCache.txt" "$build"/CMakeFiles/*/CMakeSystem.cmake; do
+            [ -f "$f" ] || continue
+            text=$(<"$f")
+            printf '%s\n' "${text//"$recorded"/"$worktoolchain"}" >"$f"
+        done
+    fi
+fi
 trap 'say "interrupted; the next run resumes in $work"; exit 130' INT TERM HUP
 
 fail() {
@@ -174,7 +191,7 @@ if [ ! -f "$work/.configured" ]; then
     fi
     say "configuring Qt $version for Windows (log: $log)"
     (cd "$build" && nice -n 10 "$src/configure" -prefix "$prefix" "${options[@]}" "${ccache[@]}" \
-        -- -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${cmake_options[@]}") >>"$log" 2>&1 || fail "configure"
+        -- -DCMAKE_TOOLCHAIN_FILE="$worktoolchain" "${cmake_options[@]}") >>"$log" 2>&1 || fail "configure"
     touch "$work/.configured"
 fi
 say "building (about 1000 steps; 30 minutes or more on two free cores)"

@@ -17,8 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const SerialDevice ADAPTER{"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K-if00-port0",
-                           "FTDI", "FT232R USB UART", "A10K", "0403", "6001", "ftdi_sio"};
-const SerialDevice UART{"/dev/ttyS2", "", "", "", "", "", "", "serial8250"};
+                           "FTDI", "FT232R USB UART", "A10K", "0403", "6001", "ftdi_sio", ""};
+const SerialDevice UART{"/dev/ttyS2", "", "", "", "", "", "", "serial8250", ""};
 
 class PortMap : public ::testing::Test {
 protected:

@@ -1,4 +1,4 @@
-// The port list's names, the links in the port folder, and the devices they reach.
+// The links in the port folder, and the devices they reach.
 #include "link/port_map.h"
 
 #include <cerrno>
@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr unsigned PORT_COUNT = 10;
 constexpr std::string_view DEV_PREFIX = "/dev/";
 constexpr std::string_view BY_ID_PREFIX = "/dev/serial/by-id/";
 constexpr std::size_t TEMP_NAME_TRIES = 100;
@@ -83,14 +82,6 @@ std::optional<SerialDevice> DeviceAt(const std::string& path, const std::vector<
 }
 
 } // namespace
-
-std::vector<std::string> PortListNames()
-{
-    std::vector<std::string> names;
-    for (unsigned i = 1; i <= PORT_COUNT; ++i)
-        names.push_back("COM" + std::to_string(i));
-    return names;
-}
 
 std::vector<PortTarget> ListPortTargets(const std::vector<SerialDevice>& devices)
 {
@@ -203,48 +194,4 @@ std::optional<std::string> MapTargetFor(const std::string& device, const std::ve
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(device, ec);
     return ec ? device : absolute.string();
-}
-
-namespace {
-
-// "FTDI FT232R USB UART, 0403:6001, серийный номер A10K, драйвер ftdi_sio"
-std::string Summary(const SerialDevice& device)
-{
-    std::string name = device.manufacturer;
-    if (!device.product.empty())
-        name += (name.empty() ? "" : " ") + device.product;
-    std::vector<std::string> parts;
-    if (!name.empty())
-        parts.push_back(name);
-    if (!device.vendorId.empty() || !device.productId.empty())
-        parts.push_back(device.vendorId + ":" + device.productId);
-    if (!device.serial.empty())
-        parts.push_back("серийный номер " + device.serial);
-    if (!device.driver.empty())
-        parts.push_back("драйвер " + device.driver);
-    if (parts.empty())
-        parts.push_back("последовательный порт");
-    std::string text;
-    for (const std::string& part : parts)
-        text += (text.empty() ? "" : ", ") + part;
-    return text;
-}
-
-} // namespace
-
-std::string DescribeDevice(const SerialDevice& device)
-{
-    return device.node + " — " + Summary(device);
-}
-
-std::string DescribeTarget(const PortTarget& target)
-{
-    std::string text = (target.mapped ? "ссылка на " : "") + target.path;
-    if (target.device && target.device->node != target.path)
-        text += " → " + target.device->node;
-    if (!target.present)
-        return text + (target.mapped ? " (нет устройства: не подключено)" : " (нет устройства)");
-    if (target.device)
-        return text + " (" + Summary(*target.device) + ")";
-    return text + " (есть)";
 }
