@@ -35,19 +35,17 @@ inline constexpr const char* MENU_HINT =
     "журнал обмена, проверка после записи, сравнение с файлом, сохранение и восстановление "
     "всего контроллера, о программе.";
 
-<<<<<<< HEAD
 // The trace window: its copy action, and the widest meaning its meaning
 // column is made for.
 inline constexpr const char* TRACE_COPY = "Копировать";
 inline constexpr const char* TRACE_WIDEST_MEANING = "чтение: подпрограмма 50, номер записи 0, длина 600 → 160 байт";
-=======
+
 // The port setup on Windows, where COMn is the port itself.
 inline constexpr const char* HARDWARE_ID = "Код оборудования";
 inline constexpr const char* PORT_NUMBER_HINT =
     "Номер COM-порта даёт устройству Windows. Список окна предлагает COM1 … COM10; чтобы сменить "
     "номер порта, откройте Диспетчер устройств, раздел «Порты (COM и LPT)», свойства порта, вкладку "
     "«Параметры порта», кнопку «Дополнительно» и выберите номер COM-порта.";
->>>>>>> win
 
 // What the bar says when a command has ended.
 inline constexpr const char* BAR_FAILED = "Ошибка";
