@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/help_messages.h"
+
 namespace {
 
 // Where the descriptions start in a help row.
@@ -71,7 +73,7 @@ std::string ArgumentsOf(const CLI::App& app)
     std::vector<std::string> words;
     const std::vector<const CLI::App*> commands = NamedCommands(app);
     if (!commands.empty() && app.get_parent() == nullptr) {
-        words.push_back("КОМАНДА [АРГУМЕНТЫ]");
+        words.push_back(HelpMsg::COMMAND_AND_ARGUMENTS);
     } else if (!commands.empty()) {
         std::vector<std::vector<std::string>> choices;
         for (const CLI::App* command : commands) {
@@ -163,8 +165,8 @@ std::vector<std::string> LeftOver(const CLI::App& app)
 CHelpFormatter::CHelpFormatter()
 {
     // The library's own headings.
-    label("Options", "Ключи");
-    label("Positionals", "Аргументы");
+    label("Options", HelpMsg::OPTIONS);
+    label("Positionals", HelpMsg::ARGUMENTS);
 }
 
 std::string CHelpFormatter::make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const
@@ -183,7 +185,7 @@ std::string CHelpFormatter::make_usage(const CLI::App* app, std::string) const
     const bool options = !app->get_options([app](const CLI::Option* o) {
                                   return o->nonpositional() && o != app->get_help_ptr();
                               }).empty();
-    return "Запуск: " + CommandUsage(*app) + (options ? " [КЛЮЧИ]" : "") + "\n";
+    return HelpMsg::USAGE + CommandUsage(*app) + (options ? HelpMsg::OPTIONS_MARK : "") + "\n";
 }
 
 std::string CHelpFormatter::make_group(std::string group, bool positional,
@@ -216,7 +218,7 @@ void PrepareArguments(CLI::App& app)
 {
     app.formatter(std::make_shared<CHelpFormatter>());
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    app.set_help_flag("-h,--help", "эта справка");
+    app.set_help_flag("-h,--help", HelpMsg::HELP_FLAG);
     // On Windows the library would take "/dev/ttyUSB0" or "/tmp/p.prg" for
     // an option "/dev"; options are only ever written with dashes here.
     app.allow_windows_style_options(false);
@@ -282,9 +284,9 @@ std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error)
 {
     const CLI::App& chosen = ChosenCommand(app);
     const std::vector<const CLI::App*> commands = NamedCommands(chosen);
-    const std::string choices = Enumeration(NamesOf(commands), "или");
-    const std::string helpHint = "; справка: " + app.get_name() + " --help";
-    const std::string usageHint = "; запуск: " + CommandUsage(chosen);
+    const std::string choices = Enumeration(NamesOf(commands), HelpMsg::OR);
+    const std::string helpHint = HelpMsg::HELP_HINT + app.get_name() + " --help";
+    const std::string usageHint = HelpMsg::USAGE_HINT + CommandUsage(chosen);
     // The line stopped at a command that must be followed by one of its own.
     const bool choiceLeft = !commands.empty() && chosen.get_require_subcommand_min() > 0;
 
@@ -294,19 +296,19 @@ std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error)
     if (!extra.empty()) {
         const std::string& word = extra.front();
         if (word.size() > 1 && word[0] == '-')
-            return "неизвестный ключ " + word;
+            return HelpMsg::UNKNOWN_OPTION + word;
         if (!commands.empty() && &chosen == &app)
-            return "неизвестная команда «" + word + "»" + helpHint;
+            return HelpMsg::UNKNOWN_COMMAND + word + "»" + helpHint;
         if (!commands.empty())
-            return "после " + chosen.get_name() + " нужно " + choices + ", а не «" + word + "»";
-        return "лишний аргумент «" + word + "»" + usageHint;
+            return HelpMsg::AFTER + chosen.get_name() + HelpMsg::NEEDS + choices + HelpMsg::RATHER_THAN + word + "»";
+        return HelpMsg::EXTRA_ARGUMENT + word + "»" + usageHint;
     }
     if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
         if (choiceLeft && &chosen == &app)
-            return "не указана команда: " + choices + helpHint;
+            return HelpMsg::NO_COMMAND + choices + helpHint;
         if (choiceLeft)
-            return "после " + chosen.get_name() + " нужно " + choices + usageHint;
-        return "не хватает аргументов" + usageHint;
+            return HelpMsg::AFTER + chosen.get_name() + HelpMsg::NEEDS + choices + usageHint;
+        return HelpMsg::MISSING_ARGUMENTS + usageHint;
     }
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
         // The library's message starts with the option's name.
@@ -314,11 +316,11 @@ std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error)
         const std::string name = what.substr(0, what.find(':'));
         for (const CLI::App* at = &chosen; at != nullptr; at = at->get_parent()) {
             if (const CLI::Option* option = at->get_option_no_throw(name))
-                return name + ": не хватает значения " + option->get_type_name();
+                return name + HelpMsg::MISSING_VALUE + option->get_type_name();
         }
     }
     // The refusals of the programs' own checks, worded by them.
     if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr)
         return error.what();
-    return "неверная командная строка" + helpHint;
+    return HelpMsg::BAD_LINE + helpHint;
 }
