@@ -2,6 +2,7 @@
 #include "dialog/app_resources.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTranslator>
 
@@ -11,12 +12,19 @@ static void InitResources()
 {
     Q_INIT_RESOURCE(mfcvemsync);
     Q_INIT_RESOURCE(qt_translations);
+    Q_INIT_RESOURCE(icons);
 }
 
 QIcon AppIcon()
 {
     InitResources();
-    return QIcon(QStringLiteral(":/icons/128.svg"));
+    // One drawing (SVG) where Qt reads SVG, pictures of several sizes where
+    // it does not (the Windows build).
+    QIcon icon;
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString& name : icons.entryList(QDir::Files))
+        icon.addFile(icons.filePath(name));
+    return icon;
 }
 
 QString AboutMenuText()

@@ -1,4 +1,4 @@
-// Tests that every text fits its control, at each scale CTest runs the dialog with.
+// Tests that every text fits its control at each scale CTest runs the dialog with, and that Qt's own texts are Russian.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -10,6 +10,7 @@
 #include <QDebug>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
@@ -160,6 +161,27 @@ TEST_F(WindowFit, TraceWindowOpensBesideTheMainWindow)
     const auto* tree = trace->findChild<QTreeWidget*>(QStringLiteral("treeTrace"));
     const int meaning = tree->header()->sectionViewportPosition(2);
     EXPECT_LT(meaning, tree->viewport()->width() / 2) << "the meaning begins at " << meaning;
+}
+
+struct ButtonTextRow {
+    QMessageBox::StandardButton button;
+    const char* text;
+};
+
+// Qt's own texts come from the catalogue built into the program: a Windows
+// machine has no Qt folder to find one in.
+TEST(QtTexts, StandardButtonsSpeakRussian)
+{
+    const ButtonTextRow rows[] = {
+        {QMessageBox::Yes, "&Да"},
+        {QMessageBox::No, "&Нет"},
+        {QMessageBox::Cancel, "Отмена"},
+        {QMessageBox::Close, "Закрыть"},
+    };
+    QMessageBox box(QMessageBox::Question, Qs("MFCVemSync"), Qs("?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::Close);
+    for (const ButtonTextRow& row : rows)
+        EXPECT_EQ(box.button(row.button)->text(), Qs(row.text)) << row.text;
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 
 #include <cstdlib>
 
+#include "tests/support/posix_compat.h"
+
 QString Qs(const char* utf8)
 {
     return QString::fromUtf8(utf8);
@@ -148,7 +150,7 @@ void DialogTest::TearDown()
 {
     m_dialog.reset();
     m_ownLink.reset();
-    TransferTest::TearDown();
+    DialogTestBase::TearDown();
 }
 
 void DialogTest::OpenDialog()
@@ -163,6 +165,7 @@ void DialogTest::OpenDialogOn(std::unique_ptr<CControllerLink> link)
     Open(*m_ownLink);
 }
 
+#ifndef _WIN32
 void DialogTest::FreeTheDevice()
 {
     if (m_dialogLink == m_link.get())
@@ -170,6 +173,7 @@ void DialogTest::FreeTheDevice()
     m_commands.reset();
     m_link.reset();
 }
+#endif
 
 void DialogTest::Open(CControllerLink& link)
 {

@@ -18,7 +18,16 @@
 #include <vector>
 
 #include "dialog/mfc_vem_sync_dlg.h"
+
+// The link under the dialog: the simulator on a pseudo-terminal of the
+// test's own, or on Windows the one the test script puts behind a COM port.
+#ifdef _WIN32
+#include "tests/windows/simulated_port_test.h"
+using DialogTestBase = SimulatedPortTest;
+#else
 #include "tests/transfer/transfer_harness.h"
+using DialogTestBase = TransferTest;
+#endif
 
 // A modal window or popup menu as the user saw it before it was answered.
 struct SeenModal {
@@ -91,7 +100,7 @@ void PrintTo(const FileRequest& request, std::ostream* out);
 // The main dialog, shown under the offscreen platform, over a link to the
 // simulator (or any link the test makes), with the file dialogs answered
 // from a queue.
-class DialogTest : public TransferTest {
+class DialogTest : public DialogTestBase {
 protected:
     void TearDown() override;
 
@@ -101,9 +110,11 @@ protected:
     // keeps as long as the dialog.
     void OpenDialogOn(std::unique_ptr<CControllerLink> link);
     CMFCVemSyncDlg& Dialog() { return *m_dialog; }
+#ifndef _WIN32
     // Lets go of the simulator's device, which takes one user at a time,
     // so that a link of the test's own can open it.
     void FreeTheDevice();
+#endif
     CControllerLink& DialogLink() { return *m_dialogLink; }
 
     QComboBox* Kind() const { return m_kind; }

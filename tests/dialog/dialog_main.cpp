@@ -10,6 +10,7 @@
 #include <string>
 
 #include "dialog/app_resources.h"
+#include "tests/support/posix_compat.h"
 
 namespace {
 
@@ -33,10 +34,8 @@ int main(int argc, char** argv)
         return RUN_ALL_TESTS();
     g_defaultHandler = qInstallMessageHandler(QuietHandler);
     // The dialog's settings go to a folder of the run's own, never to the
-    // user's.
-    const char* tmp = std::getenv("TMPDIR");
-    std::string config = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                         "/dialog-tests-config-XXXXXX";
+    // user's (on Windows they go to the registry of the test's wine prefix).
+    std::string config = (std::filesystem::temp_directory_path() / "dialog-tests-config-XXXXXX").string();
     if (::mkdtemp(config.data()) == nullptr)
         return 1;
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);

@@ -230,25 +230,4 @@ TEST_F(DialogState, NumberTakesAtMostTwoDigits)
     }
 }
 
-struct ButtonTextRow {
-    QMessageBox::StandardButton button;
-    const char* text;
-};
-
-// Qt's own texts come from the catalogue built into the program: a Windows
-// machine has no Qt folder to find one in.
-TEST(QtTexts, StandardButtonsSpeakRussian)
-{
-    const ButtonTextRow rows[] = {
-        {QMessageBox::Yes, "&Да"},
-        {QMessageBox::No, "&Нет"},
-        {QMessageBox::Cancel, "Отмена"},
-        {QMessageBox::Close, "Закрыть"},
-    };
-    QMessageBox box(QMessageBox::Question, Qs("MFCVemSync"), Qs("?"),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::Close);
-    for (const ButtonTextRow& row : rows)
-        EXPECT_EQ(box.button(row.button)->text(), Qs(row.text)) << row.text;
-}
-
 } // namespace

@@ -6,6 +6,7 @@
 
 #ifdef _WIN32
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -32,6 +33,18 @@ inline char* mkdtemp(char* pattern)
             return pattern;
     }
     return nullptr;
+}
+
+// setenv(3) and unsetenv(3) over the C library's own environment.
+inline int setenv(const char* name, const char* value, int overwrite)
+{
+    if (overwrite == 0 && std::getenv(name) != nullptr)
+        return 0;
+    return _putenv_s(name, value);
+}
+inline int unsetenv(const char* name)
+{
+    return _putenv_s(name, "");
 }
 
 #endif

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/posix_compat.h"
+
 // A fresh folder under the system's temporary folder, removed with all it
 // holds when the object goes.
 class CTempFolder {
