@@ -580,12 +580,18 @@ void CMFCVemSyncDlg::ShowPortDetails()
         if (target.name == m_link.PortName())
             reached = text;
     }
-    if (m_link.Lost())
-        reached += "\n" + LinkFaultText(LinkFault{LinkFailure::PortGone, 0, 0, m_link.PortName()});
+    // Appended piece by piece: g++ 12 at -O3 takes "\n" + a temporary for
+    // an overlapping copy (-Wrestrict).
+    if (m_link.Lost()) {
+        reached += '\n';
+        reached += LinkFaultText(LinkFault{LinkFailure::PortGone, 0, 0, m_link.PortName()});
+    }
     if (!m_link.IsOpen()) {
         const std::string cause = PortOpenCause(m_link.PortName(), m_link.LastOpenError());
-        if (!cause.empty())
-            reached += "\n" + cause;
+        if (!cause.empty()) {
+            reached += '\n';
+            reached += cause;
+        }
     }
     m_form->labelStatus->setToolTip(QString::fromStdString(reached));
 }

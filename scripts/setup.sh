@@ -15,7 +15,8 @@ packages=(
     libcli11-dev
     qt6-translations-l10n
     g++-mingw-w64-x86-64-posix wine wine64 zip unzip
-    ninja-build patch nsis
+    ninja-build patch nsis librsvg2-bin icoutils
+    openbox xdotool x11-apps x11-utils netpbm fonts-wine
 )
 
 missing=()

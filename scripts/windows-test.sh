@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Cross-builds the core, vemsync.exe and the Windows suites with mingw-w64,
-# runs the suites under wine in a prefix of their own (build/windows/wine),
-# then runs the Windows serial port and vemsync.exe against native
-# simulated controllers that wine's COM ports lead to.
+# Cross-builds the core, vemsync.exe, the dialog and the Windows suites with
+# mingw-w64 against the static Qt for Windows (scripts/qt-windows.sh builds
+# it the first time), runs the suites under wine in a prefix of their own
+# (build/windows/wine), then runs the Windows serial port, the dialog and
+# vemsync.exe against native simulated controllers that wine's COM ports
+# lead to, times a paced read, and installs, starts and uninstalls the
+# release's installer in a fresh prefix on a virtual screen.
 #
 # usage: scripts/windows-test.sh [NATIVE_BUILD]   (default build/release,
 #        which must hold vem730-sim and vemsync)
 #
-# Needs g++-mingw-w64-x86-64-posix and wine (scripts/setup.sh). No display.
+# Needs what scripts/setup.sh installs. No display: the installed dialog
+# gets a virtual one (Xvfb).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -36,6 +40,10 @@ started=$(now_ms)
 
 # --- build ------------------------------------------------------------------
 step "cross build"
+qt_started=$(now_ms)
+VEM_QT_WINDOWS=$(scripts/qt-windows.sh | tail -1)
+export VEM_QT_WINDOWS
+qt_ms=$(($(now_ms) - qt_started))
 toolchain=$root/cmake/mingw-w64.cmake
 gtest=$out/googletest
 if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
@@ -77,6 +85,8 @@ declare -A port_faults=(
     [COM3]="gap=20:always"
     [COM4]="gap=40:always"
     [COM5]="silent:always"
+    [COM6]=""
+    [COM7]="pace"
 )
 ports=$XDG_DATA_HOME/MFCVemSync/ports
 wineserver -k 2>/dev/null || true
@@ -108,7 +118,11 @@ rm -rf "$XDG_DATA_HOME" "$out/roundtrip"
 mkdir -p "$XDG_DATA_HOME" "$out/roundtrip"
 for com in "${!port_faults[@]}"; do
     args=(--store "$XDG_DATA_HOME/store-$com" --port "$com")
-    [ -n "${port_faults[$com]}" ] && args+=(--fault "${port_faults[$com]}")
+    case ${port_faults[$com]} in
+    "") ;;
+    pace) args+=(--pace --log "$logs/line-$com.log") ;;
+    *) args+=(--fault "${port_faults[$com]}") ;;
+    esac
     "$native/sim/vem730-sim" "${args[@]}" >"$logs/sim-$com.log" 2>&1 </dev/null &
     sims+=($!)
 done
@@ -135,6 +149,17 @@ if echo "$port_output" | grep -q '^\[  SKIPPED \]'; then
     echo "windows-test: port tests were skipped" >&2
     exit 1
 fi
+
+# The dialog over COM6: its suites that need no pseudo-terminal, and a Read
+# and a Write through it. Qt's variables reach a Windows program only under
+# wine's WINE prefix.
+dialog_output=$(VEM_DIALOG_PORT=COM6 WINEQT_QPA_PLATFORM=offscreen \
+    WINEQT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu \
+    wine "$exe/tests/windows/windows_dialog_tests.exe" 2>&1 </dev/null) || {
+    echo "$dialog_output"
+    exit 1
+}
+echo "$dialog_output" | grep -E '^\[ *(OK|PASSED|SKIPPED|FAILED) *\]'
 
 cd "$out/roundtrip"
 vemsync() { wine "$exe/cli/vemsync.exe" "$@" </dev/null; }
@@ -218,8 +243,47 @@ ls -A | grep -q '^\.Резервная копия\|^Резервная копи�
 timed "restore --verify" vemsync restore "Резервная копия" --verify 2>restore.err ||
     fail "restore: $(cat restore.err)"
 
+# A figure, not a test: vemsync.exe reads a 500-frame program from the
+# simulator on COM7, which answers in the line's own time, and the read's
+# time is set against the time its bytes take on the wire at 38400 baud,
+# 10 bits a byte (the simulator's log has every byte that crossed).
+step "paced read of 500 frames"
+words=(G90 G54 M6T3 G0 X12.345F100 Y-0.500F05 G1 Z-2.000F200)
+for ((i = 0; i < 499; i++)); do printf '%s\r\n' "${words[i % ${#words[@]}]}"; done >long.prgVem730
+printf 'M30\r\n' >>long.prgVem730
+"$native/cli/vemsync" write program 20 long.prgVem730 --port COM7 >/dev/null
+line_log=$logs/line-COM7.log
+logged=$(wc -l <"$line_log")
+t0=$(now_ms)
+vemsync read program 20 "long back" --port COM7
+read_ms=$(($(now_ms) - t0))
+cmp long.prgVem730 "long back.prgVem730" || fail "the 500-frame program did not come back"
+tail -n +$((logged + 1)) "$line_log" | awk -v read_ms="$read_ms" '
+    function ms(stamp) { split(substr(stamp, 12), t, ":"); return (t[1] * 3600 + t[2] * 60 + t[3]) * 1000 }
+    $2 == "REQ" || $2 == "REP" {
+        bytes += NF - 2
+        if (first == "") first = ms($1)
+        last = ms($1)
+    }
+    END {
+        wire = bytes * 10 * 1000 / 38400
+        printf "%d bytes on the line: wire %.0f ms; vemsync.exe %d ms (%.3f of the wire time, wine'"'"'s start included); first request to last reply %.0f ms (%.3f)\n",
+            bytes, wire, read_ms, read_ms / wire, last - first, (last - first) / wire
+    }' | tee "$logs/paced-read.txt"
+
+# --- the installer ------------------------------------------------------------
+step "installer in a fresh prefix"
+cd "$root"
+release_started=$(now_ms)
+release_output=$(scripts/windows-release.sh)
+release_ms=$(($(now_ms) - release_started))
+echo "$release_output"
+setup=$(echo "$release_output" | sed -n 's/^\(.*-setup\.exe\) (.*/\1/p')
+[ -f "$setup" ] || fail "no installer built"
+scripts/windows-install-test.sh "$setup" "$native" "$logs"
+
 step "figures"
 cat "$logs/times.txt"
-printf 'cross build %d ms, suites under wine %d ms, whole script %d ms\n' \
-    "$build_ms" "$suites_ms" $(($(now_ms) - started))
+printf 'Qt for Windows %d ms, cross build %d ms, suites under wine %d ms, release %d ms, whole script %d ms\n' \
+    "$qt_ms" "$build_ms" "$suites_ms" "$release_ms" $(($(now_ms) - started))
 step "all passed"

@@ -1,0 +1,88 @@
+; The Windows installer: MFCVemSync.exe (the dialog) and vemsync.exe, a
+; Start-menu entry and an entry in Windows' installed programs, for the user
+; who runs it, without administrator rights.
+;
+; scripts/windows-release.sh builds it:
+;   makensis -DVERSION=1.0.0 -DSTAGE=folder -DICON=mfcvemsync.ico
+;            -DOUTFILE=MFCVemSync-1.0.0-setup.exe res/windows/mfcvemsync.nsi
+; STAGE holds MFCVemSync.exe, vemsync.exe and README.txt.
+;
+; The uninstaller removes exactly what the installer put there, the dialog's
+; settings in the registry, and the install folder only when nothing else
+; is left in it: a file the user put into that folder stays.
+
+Unicode true
+; 64-bit programs, a 64-bit installer.
+Target amd64-unicode
+SetCompressor /SOLID lzma
+
+!include "MUI2.nsh"
+
+!define NAME "MFCVemSync"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${NAME}"
+!define SETTINGS_KEY "Software\${NAME}"
+
+Name "${NAME} ${VERSION}"
+OutFile "${OUTFILE}"
+RequestExecutionLevel user
+InstallDir "$LOCALAPPDATA\Programs\${NAME}"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1049 "ProductName" "${NAME}"
+VIAddVersionKey /LANG=1049 "FileDescription" "Установка ${NAME}"
+VIAddVersionKey /LANG=1049 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1049 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1049 "LegalCopyright" "GPL-3.0-or-later"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_RUN "$INSTDIR\MFCVemSync.exe"
+
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "Russian"
+
+Section "${NAME}"
+    SetShellVarContext current
+    SetOutPath "$INSTDIR"
+    File "${STAGE}\MFCVemSync.exe"
+    File "${STAGE}\vemsync.exe"
+    File "${STAGE}\README.txt"
+    WriteUninstaller "$INSTDIR\uninstall.exe"
+    CreateShortCut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\MFCVemSync.exe"
+
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\MFCVemSync.exe"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+    SetShellVarContext current
+    Delete "$SMPROGRAMS\${NAME}.lnk"
+    Delete "$INSTDIR\MFCVemSync.exe"
+    Delete "$INSTDIR\vemsync.exe"
+    Delete "$INSTDIR\README.txt"
+    Delete "$INSTDIR\uninstall.exe"
+    ; Not /r: only an empty folder goes.
+    RMDir "$INSTDIR"
+    ; The program's data folder, when it holds nothing.
+    RMDir "$APPDATA\${NAME}"
+    DeleteRegKey HKCU "${SETTINGS_KEY}"
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    ; The uninstaller runs as a copy of itself in a folder of its own in the
+    ; temporary folder: the copy goes at the next start of Windows, and its
+    ; folder with it, once empty.
+    RMDir /REBOOTOK "$EXEDIR"
+SectionEnd
