@@ -194,8 +194,8 @@ if [ ! -f "$work/.configured" ]; then
         -- -DCMAKE_TOOLCHAIN_FILE="$worktoolchain" "${cmake_options[@]}") >>"$log" 2>&1 || fail "configure"
     touch "$work/.configured"
 fi
-say "building (about 1000 steps; 30 minutes or more on two free cores)"
-nice -n 10 cmake --build "$build" --parallel 2 >>"$log" 2>&1 || fail "build"
+say "building (about 1000 steps; 30 minutes or more on two free cores, 52 CPU-minutes in all)"
+nice -n 10 cmake --build "$build" --parallel "$(nproc)" >>"$log" 2>&1 || fail "build"
 
 # Installed beside the final place and moved there in one rename, so the
 # cache never holds a half-installed Qt under the final name.
