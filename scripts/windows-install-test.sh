@@ -77,7 +77,8 @@ sleep 1 # the window paints after it maps; the picture is for a person to look a
 # With its frame and title bar: the window manager's frame is the window's parent.
 frame=$(xwininfo -children -id "$window" | sed -n 's/^ *Parent window id: \(0x[0-9a-f]*\).*/\1/p')
 xwd -id "$frame" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$logs/installed-dialog.png"
-xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4
+timeout 30 xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4 ||
+    fail "the dialog's window could not be activated"
 timeout 30 tail --pid="$dialog" -f /dev/null || fail "the dialog did not close on Alt+F4"
 wait "$dialog" || fail "the dialog ended with $?"
 

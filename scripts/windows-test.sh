@@ -73,6 +73,8 @@ trap cleanup EXIT
 # starts later inherits nothing from CTest's pipes or the simulators'
 # terminals, where it would hold CTest open or take the line as its own.
 start_wine() {
+    # The server starts in the prefix's folder, which must be there first.
+    mkdir -p "$WINEPREFIX"
     wineserver -p >>"$logs/wineserver.log" 2>&1 </dev/null &
     wineboot --init >>"$logs/wineboot.log" 2>&1 </dev/null
 }
