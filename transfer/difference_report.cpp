@@ -82,7 +82,8 @@ std::string DescribeLine(std::size_t index, std::span<const std::uint8_t> contro
                          unsigned fileFrames, unsigned controllerFrames, std::size_t frameSize,
                          const std::string& textPath)
 {
-    const std::string counts = " (" + Msg::LineCounts(LineCount(controllerFrames), LineCount(fileFrames)) + ")";
+    const std::string counts =
+        " (" + Msg::LineCounts(LineCount(controllerFrames), LineCount(fileFrames)) + ")";
     if (index >= fileFrames)
         return Msg::EXTRA_LINE + std::to_string(index + 1) + ": " +
                FrameText(controller.subspan(index * frameSize)) + counts;
