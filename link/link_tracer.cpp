@@ -1,7 +1,7 @@
 // CLinkTracer: each frame as a timestamped entry, its meaning decoded, and as a line.
 #include "link/link_tracer.h"
 
-#include <cstdio>
+#include <array>
 #include <utility>
 
 #include "codec/byte_order.h"
@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr std::size_t DECODED_TEXT_SIZE = 96;
 constexpr const char* SENT = "→";
 constexpr const char* RECEIVED = "←";
 // A file number: the kind in the low byte, a program's number less one in
@@ -33,26 +32,26 @@ std::string FileName(std::uint16_t file)
     std::string name;
     switch (static_cast<LinkFile>(kind)) {
     case LinkFile::Descriptor:
-        name = single("системные параметры");
+        name = single(LinkMsg::DESCRIPTOR_FILE);
         break;
     case LinkFile::GeneralParams:
-        name = single("общие параметры");
+        name = single(LinkMsg::GENERAL_FILE);
         break;
     case LinkFile::AxisParams:
-        name = single("параметры осей");
+        name = single(LinkMsg::AXIS_FILE);
         break;
     case LinkFile::Program:
-        name = "программа " + std::to_string(index + 1);
+        name = LinkMsg::PROGRAM_FILE + std::to_string(index + 1);
         break;
     case LinkFile::Subprogram:
-        name = "подпрограмма " + std::to_string(index + 1);
+        name = LinkMsg::SUBPROGRAM_FILE + std::to_string(index + 1);
         break;
     }
     if (!name.empty())
         return name;
-    char text[DECODED_TEXT_SIZE];
-    std::snprintf(text, sizeof text, "файл 0x%04X", unsigned{file});
-    return text;
+    std::array<std::uint8_t, sizeof file> number{};
+    StoreBe16(number.data(), file);
+    return LinkMsg::OTHER_FILE + HexBytes(number, "");
 }
 
 } // namespace
@@ -67,18 +66,16 @@ CLinkTracer::CLinkTracer(EntrySink sink) : m_sink(std::move(sink)) {}
 std::string CLinkTracer::DecodeRequest(std::span<const std::uint8_t> request)
 {
     if (request.size() < LinkFrame::READ_REQUEST_SIZE)
-        return "запрос короче заголовка";
+        return LinkMsg::REQUEST_TOO_SHORT;
     const std::uint8_t function = request[LinkFrame::FUNCTION_OFFSET];
-    const char* what = function == LinkFrame::READ_FILE_RECORD    ? "чтение"
-                       : function == LinkFrame::WRITE_FILE_RECORD ? "запись"
+    const char* what = function == LinkFrame::READ_FILE_RECORD    ? LinkMsg::READING
+                       : function == LinkFrame::WRITE_FILE_RECORD ? LinkMsg::WRITING
                                                                   : nullptr;
     if (what == nullptr)
-        return "функция " + std::to_string(function);
-    char text[DECODED_TEXT_SIZE];
-    std::snprintf(text, sizeof text, ", номер записи %u, длина %u",
-                  unsigned{LoadBe16(&request[LinkFrame::RECORD_OFFSET])},
-                  unsigned{LoadBe16(&request[LinkFrame::LENGTH_OFFSET])});
-    return std::string(what) + ": " + FileName(LoadBe16(&request[LinkFrame::FILE_OFFSET])) + text;
+        return LinkMsg::FUNCTION + std::to_string(function);
+    return std::string(what) + ": " + FileName(LoadBe16(&request[LinkFrame::FILE_OFFSET])) +
+           LinkMsg::RECORD_NUMBER + std::to_string(LoadBe16(&request[LinkFrame::RECORD_OFFSET])) +
+           LinkMsg::RECORD_LENGTH + std::to_string(LoadBe16(&request[LinkFrame::LENGTH_OFFSET]));
 }
 
 std::string CLinkTracer::DecodeFailure(LinkFailure failure, std::span<const std::uint8_t> received,
@@ -121,7 +118,7 @@ void CLinkTracer::ReplyReceived(std::span<const std::uint8_t> reply)
 {
     // A write's reply repeats the request: its byte count says nothing new.
     if (m_writing) {
-        Emit(RECEIVED, reply, m_request + " → принято");
+        Emit(RECEIVED, reply, m_request + " → " + LinkMsg::ACCEPTED);
         return;
     }
     const std::size_t data =

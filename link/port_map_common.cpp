@@ -1,6 +1,8 @@
 // The port list's names, and the words that describe a device and what a port name reaches.
 #include "link/port_map.h"
 
+#include "link/link_messages.h"
+
 namespace {
 
 constexpr unsigned PORT_COUNT = 10;
@@ -16,15 +18,15 @@ std::string Summary(const SerialDevice& device)
     if (!name.empty())
         parts.push_back(name);
     if (!device.hardwareId.empty())
-        parts.push_back("код оборудования " + device.hardwareId);
+        parts.push_back(LinkMsg::HARDWARE_ID + device.hardwareId);
     else if (!device.vendorId.empty() || !device.productId.empty())
         parts.push_back(device.vendorId + ":" + device.productId);
     if (!device.serial.empty())
-        parts.push_back("серийный номер " + device.serial);
+        parts.push_back(LinkMsg::SERIAL_NUMBER + device.serial);
     if (!device.driver.empty())
-        parts.push_back("драйвер " + device.driver);
+        parts.push_back(LinkMsg::DRIVER + device.driver);
     if (parts.empty())
-        parts.push_back("последовательный порт");
+        parts.push_back(LinkMsg::ANY_SERIAL_PORT);
     std::string text;
     for (const std::string& part : parts)
         text += (text.empty() ? "" : ", ") + part;
@@ -48,12 +50,12 @@ std::string DescribeDevice(const SerialDevice& device)
 
 std::string DescribeTarget(const PortTarget& target)
 {
-    std::string text = (target.mapped ? "ссылка на " : "") + target.path;
+    std::string text = (target.mapped ? LinkMsg::LINK_TO : "") + target.path;
     if (target.device && target.device->node != target.path)
         text += " → " + target.device->node;
     if (!target.present)
-        return text + (target.mapped ? " (нет устройства: не подключено)" : " (нет устройства)");
+        return text + (target.mapped ? LinkMsg::MAPPED_ABSENT : LinkMsg::ABSENT);
     if (target.device)
         return text + " (" + Summary(*target.device) + ")";
-    return text + " (есть)";
+    return text + LinkMsg::PRESENT;
 }

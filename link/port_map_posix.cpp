@@ -12,6 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "link/link_messages.h"
 #include "link/port_names.h"
 
 namespace {
@@ -39,7 +40,7 @@ bool IsPortListName(std::string_view name)
 
 std::string BadNameError(std::string_view name)
 {
-    return "«" + std::string(name) + "» — не имя порта из списка (COM1 … COM10)";
+    return LinkMsg::NotAPortListName(std::string(name));
 }
 
 std::string SystemError(const std::string& what, int error)
@@ -53,23 +54,23 @@ std::string SystemError(const std::string& what, int error)
 std::string NotASerialPort(const std::string& path, const struct stat& info)
 {
     if (S_ISREG(info.st_mode))
-        return "это обычный файл";
+        return LinkMsg::REGULAR_FILE;
     if (S_ISDIR(info.st_mode))
-        return "это папка";
+        return LinkMsg::FOLDER;
     if (S_ISFIFO(info.st_mode))
-        return "это именованный канал";
+        return LinkMsg::FIFO;
     if (!S_ISCHR(info.st_mode))
-        return "это не устройство";
+        return LinkMsg::NOT_A_DEVICE;
     const unsigned major = ::major(info.st_rdev);
     if (major == TTYAUX_MAJOR || (major == TTY_MAJOR && ::minor(info.st_rdev) < FIRST_SERIAL_MINOR))
-        return "это консоль или терминал, а не линия связи";
+        return LinkMsg::CONSOLE;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return std::string("устройство не открывается (") + std::strerror(errno) + ")";
+        return LinkMsg::DeviceNotOpened(std::strerror(errno));
     termios settings {};
     const bool terminal = ::tcgetattr(fd, &settings) == 0;
     ::close(fd);
-    return terminal ? "" : "устройство не отвечает как последовательный порт";
+    return terminal ? "" : LinkMsg::NOT_A_TERMINAL;
 }
 
 std::optional<SerialDevice> DeviceAt(const std::string& path, const std::vector<SerialDevice>& devices)
@@ -129,7 +130,7 @@ bool MapPort(std::string_view name, const std::string& target, std::string& erro
     std::error_code ec;
     CreatePortFolder(folder, ec);
     if (ec) {
-        error = "Не удалось создать папку портов " + folder + ": " + ec.message();
+        error = LinkMsg::PortFolderNotMade(folder) + ": " + ec.message();
         return false;
     }
     // A fresh temporary name beside the entry, then a rename over it: the
@@ -141,19 +142,19 @@ bool MapPort(std::string_view name, const std::string& target, std::string& erro
         if (::symlink(target.c_str(), temp.c_str()) == 0)
             break;
         if (errno != EEXIST) {
-            error = SystemError("Не удалось создать ссылку в " + folder, errno);
+            error = SystemError(LinkMsg::LinkNotMade(folder), errno);
             return false;
         }
         temp.clear();
     }
     if (temp.empty()) {
-        error = SystemError("Не удалось создать ссылку в " + folder, EEXIST);
+        error = SystemError(LinkMsg::LinkNotMade(folder), EEXIST);
         return false;
     }
     if (::rename(temp.c_str(), EntryPath(name).c_str()) != 0) {
         const int cause = errno;
         ::unlink(temp.c_str());
-        error = SystemError("Не удалось назначить " + std::string(name), cause);
+        error = SystemError(LinkMsg::NotMapped(std::string(name)), cause);
         return false;
     }
     return true;
@@ -166,7 +167,7 @@ bool UnmapPort(std::string_view name, std::string& error)
         return false;
     }
     if (::unlink(EntryPath(name).c_str()) != 0 && errno != ENOENT) {
-        error = SystemError("Не удалось снять назначение " + std::string(name), errno);
+        error = SystemError(LinkMsg::NotUnmapped(std::string(name)), errno);
         return false;
     }
     return true;
@@ -188,7 +189,7 @@ std::optional<std::string> MapTargetFor(const std::string& device, const std::ve
         return std::nullopt;
     const std::string why = NotASerialPort(device, info);
     if (!why.empty()) {
-        refusal = "«" + device + "» — не последовательный порт: " + why;
+        refusal = LinkMsg::NotMappable(device, why);
         return std::nullopt;
     }
     std::error_code ec;

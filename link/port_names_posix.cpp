@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "link/link_messages.h"
+
 namespace {
 
 constexpr unsigned LAST_COM = 10;
@@ -58,10 +60,7 @@ std::string PortFolderDistrust()
         const bool foreign = st.st_uid != ::getuid() && st.st_uid != ROOT;
         const bool open = (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
         if (foreign || open)
-            return "Папка портов " + folder + " не используется: " + path +
-                   (foreign ? " принадлежит другому пользователю" : " доступна для записи другим") +
-                   ". Назначения портов не действуют, COMn — это /dev/ttyS(n-1). Исправьте: chmod go-w " + path +
-                   (foreign ? " (или удалите её и назначьте порты заново)" : "") + ".";
+            return LinkMsg::PortFolderDistrusted(folder, path, foreign);
     }
     return {};
 }

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include "link/link_messages.h"
 #include "link/port_names.h"
 
 namespace {
@@ -111,12 +112,11 @@ std::string Holders(const std::string& device)
         std::erase_if(holders,
                       [&](const PortHolder& holder) { return HoldsOtherEnd(holder.pid, *index, slave); });
     if (holders.empty())
-        return "Его держит открытым другая программа (какая — узнать не удалось: "
-               "возможно, она запущена другим пользователем). Закройте её и выберите порт снова.";
+        return LinkMsg::HOLDER_UNKNOWN;
     std::string list;
     for (const PortHolder& holder : holders)
         list += (list.empty() ? "" : ", ") + holder.command + " (PID " + std::to_string(holder.pid) + ")";
-    return "Его держит открытым: " + list + ". Закройте эту программу и выберите порт снова.";
+    return LinkMsg::HeldBy(list);
 }
 
 } // namespace
@@ -151,23 +151,19 @@ std::string Cause(const std::string& named, const std::string& device, int error
     switch (error) {
     case EACCES:
     case EPERM:
-        return "Нет прав на доступ к " + named +
-               ". Пользователь должен входить в группу dialout: выполните "
-               "«sudo adduser $USER dialout», затем выйдите из системы и войдите снова.";
+        return LinkMsg::NoPermission(named);
     case EBUSY:
-        return named + " занят. " + Holders(device);
+        return named + LinkMsg::BUSY + Holders(device);
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        return "Устройство " + named + " не найдено: адаптер не подключён или порт назначен "
-               "не тому устройству (см. «Настройка портов…» или vemsync ports).";
+        return LinkMsg::DeviceNotFound(named);
     case EIO:
-        return named + " есть в системе, но не отвечает: у порта нет микросхемы UART или адаптер "
-                       "неисправен.";
+        return LinkMsg::NoUart(named);
     case ENOTTY:
-        return named + " — не последовательный порт.";
+        return LinkMsg::NotASerialLine(named);
     default:
-        return "Не удалось открыть " + named + ": " + std::strerror(error) + ".";
+        return LinkMsg::NotOpened(named, std::strerror(error));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "link/link_messages.h"
 #include "link/port_names.h"
 
 // Windows keeps no list of who holds a port that a user may read.
@@ -20,17 +21,15 @@ std::string PortOpenCause(std::string_view portName, int error)
     const std::string named = device == portName ? device : std::string(portName) + " (" + device + ")";
     switch (error) {
     case EBUSY:
-        return named + " занят: его держит открытым другая программа. Закройте её и выберите "
-                       "порт снова.";
+        return LinkMsg::BusyOnWindows(named);
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        return "Порта " + named + " нет в системе: адаптер не подключён или у него другой номер "
-                                  "(см. Диспетчер устройств, «Порты COM и LPT»).";
+        return LinkMsg::NoSuchPortOnWindows(named);
     case EACCES:
     case EPERM:
-        return "Нет доступа к " + named + ".";
+        return LinkMsg::NoAccessOnWindows(named);
     default:
-        return "Не удалось открыть " + named + ": " + std::strerror(error) + ".";
+        return LinkMsg::NotOpened(named, std::strerror(error));
     }
 }

@@ -7,10 +7,12 @@
 #include <array>
 #include <optional>
 
+#include "codec/count_text.h"
 #include "codec/frame_format.h"
 #include "codec/hex_text.h"
 #include "image/text_line_reader.h"
 #include "platform/file_error.h"
+#include "transfer/messages.h"
 #include "transfer/rewrite_report.h"
 
 namespace {
@@ -50,7 +52,7 @@ std::string FrameText(std::span<const std::uint8_t> bytes)
     std::copy_n(bytes.begin(), ProgramFrame::SIZE, frame.bytes.begin());
     std::array<char, FRAME_TEXT_ROOM> text{};
     if (!FormatFrame(frame, text))
-        return "кадр без текста";
+        return Msg::FRAME_WITHOUT_TEXT;
     return Quoted(text.data());
 }
 
@@ -58,7 +60,7 @@ std::string FrameText(std::span<const std::uint8_t> bytes)
 
 std::string LineCount(std::size_t n)
 {
-    return std::to_string(n) + " " + LinesWord(n);
+    return CountText(n, Msg::LINE_FORMS);
 }
 
 namespace {
@@ -80,19 +82,19 @@ std::string DescribeLine(std::size_t index, std::span<const std::uint8_t> contro
                          unsigned fileFrames, unsigned controllerFrames, std::size_t frameSize,
                          const std::string& textPath)
 {
-    const std::string counts = "в контроллере " + LineCount(controllerFrames) + ", в файле " +
-                               LineCount(fileFrames);
+    const std::string counts =
+        " (" + Msg::LineCounts(LineCount(controllerFrames), LineCount(fileFrames)) + ")";
     if (index >= fileFrames)
-        return "В контроллере лишняя строка " + std::to_string(index + 1) + ": " +
-               FrameText(controller.subspan(index * frameSize)) + " (" + counts + ")";
+        return Msg::EXTRA_LINE + std::to_string(index + 1) + ": " +
+               FrameText(controller.subspan(index * frameSize)) + counts;
 
     const auto typed = WordLine(textPath, index);
-    std::string text = typed ? "Строка " + std::to_string(typed->first) + ": в файле " +
+    std::string text = typed ? Msg::LINE_NUMBER + std::to_string(typed->first) + Msg::IN_FILE +
                                    Quoted(typed->second)
-                             : "Строка " + std::to_string(index + 1);
+                             : Msg::LINE_NUMBER + std::to_string(index + 1);
     if (index >= controllerFrames)
-        return text + ", в контроллере её нет (" + counts + ")";
-    return text + ", в контроллере " + FrameText(controller.subspan(index * frameSize));
+        return text + Msg::NOT_IN_CONTROLLER + counts;
+    return text + Msg::IN_CONTROLLER + FrameText(controller.subspan(index * frameSize));
 }
 
 } // namespace
@@ -109,7 +111,7 @@ std::string ProgramDifference(const ReadBack& back, std::span<const std::uint8_t
         index = back.firstDifference;
     const std::string text =
         DescribeLine(index, controller, fileFrames, back.controllerFrames, frameSize, textPath);
-    return sameText ? text + " (кадры отличаются служебными байтами)" : text;
+    return sameText ? text + Msg::SERVICE_BYTES_DIFFER : text;
 }
 
 std::optional<std::string> WordDifference(std::span<const std::uint8_t> file, unsigned fileFrames,
@@ -134,19 +136,18 @@ std::string CompareSubject(DataKind kind, std::uint16_t number, const std::strin
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     switch (kind) {
     case DataKind::Program:
-        return "Программа " + std::to_string(number) + " и файл " + name;
+        return Msg::PROGRAM_TITLE + std::to_string(number) + Msg::AND_FILE + name;
     case DataKind::Subprogram:
-        return "Подпрограмма " + std::to_string(number) + " и файл " + name;
+        return Msg::SUBPROGRAM_TITLE + std::to_string(number) + Msg::AND_FILE + name;
     case DataKind::Parameters:
         break;
     }
-    return "Параметры и файл " + name;
+    return std::string(Msg::PARAMETERS_TITLE) + Msg::AND_FILE + name;
 }
 
 std::string UnreadableLine(int line, const std::string& typed)
 {
-    return "Строка " + std::to_string(line) + ": " + Quoted(typed) +
-           " не читается как слово программы";
+    return Msg::LINE_NUMBER + std::to_string(line) + ": " + Quoted(typed) + Msg::NOT_A_WORD;
 }
 
 std::string ByteDifference(const ReadBack& back, std::span<const std::uint8_t> expected,
@@ -154,6 +155,6 @@ std::string ByteDifference(const ReadBack& back, std::span<const std::uint8_t> e
 {
     const auto hex = [](std::uint8_t b) { return "0x" + HexByte(b); };
     const std::size_t at = back.firstDifference;
-    return "Байт " + std::to_string(at) + ": в файле " + hex(expected[at]) + ", в контроллере " +
+    return Msg::BYTE_NUMBER + std::to_string(at) + Msg::IN_FILE + hex(expected[at]) + Msg::IN_CONTROLLER +
            hex(controller[at]);
 }

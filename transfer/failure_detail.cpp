@@ -4,47 +4,47 @@
 #include <cerrno>
 #include <cstring>
 
+#include "transfer/messages.h"
+
 namespace {
 
 std::string ReasonOf(const FileError& error)
 {
     switch (error.systemError) {
     case EROFS:
-        return "диск только для чтения";
-    case EISDIR:
-        return "это папка, а не файл";
     case ENAMETOOLONG:
-        return "слишком длинное имя";
     case ELOOP:
-        return "замкнутая цепочка символических ссылок";
+        return SystemErrorReason(error.systemError);
+    case EISDIR:
+        return Msg::FOLDER_NOT_FILE;
     default:
         break;
     }
     switch (error.cause) {
     case FileErrorCause::NotFound:
-        return "файл не найден";
+        return Msg::FILE_NOT_FOUND;
     case FileErrorCause::BadPath:
-        return "недопустимое имя файла";
+        return Msg::BAD_FILE_NAME;
     case FileErrorCause::TooManyOpenFiles:
-        return "слишком много открытых файлов";
+        return Msg::TOO_MANY_OPEN_FILES;
     case FileErrorCause::AccessDenied:
-        return "нет доступа";
+        return SystemErrorReason(EACCES);
     case FileErrorCause::HardwareIo:
-        return "ошибка ввода-вывода";
+        return SystemErrorReason(EIO);
     case FileErrorCause::DiskFull:
-        return "нет места на диске";
+        return SystemErrorReason(ENOSPC);
     case FileErrorCause::EndOfFile:
-        return "файл короче, чем ожидалось";
+        return Msg::FILE_TOO_SHORT;
     case FileErrorCause::NotRegular:
-        return "не обычный файл";
+        return Msg::NOT_REGULAR_FILE;
     case FileErrorCause::InUse:
-        return "файл открыт в другой программе";
+        return Msg::FILE_IN_USE;
     case FileErrorCause::Generic:
         break;
     }
     if (error.systemError != 0)
-        return std::string("ошибка файла (") + std::strerror(error.systemError) + ")";
-    return "ошибка файла";
+        return std::string(Msg::FILE_ERROR) + " (" + std::strerror(error.systemError) + ")";
+    return Msg::FILE_ERROR;
 }
 
 std::string FolderOf(const std::string& path)
@@ -63,28 +63,25 @@ std::string FileFailureDetail(const FileError& error, bool scratch)
 {
     if (!scratch)
         return error.path + ": " + ReasonOf(error);
-    return "временный файл в " + FolderOf(error.path) + ": " + ReasonOf(error);
+    return Msg::SCRATCH_FILE_IN + FolderOf(error.path) + ": " + ReasonOf(error);
 }
 
 std::string ProgramWriteDetail(bool subprogram, unsigned confirmed, unsigned possible, unsigned total)
 {
-    const char* what = subprogram ? "подпрограмма" : "программа";
-    const std::string written = possible > confirmed
-                                    ? "от " + std::to_string(confirmed) + " до " + std::to_string(possible)
-                                    : std::to_string(confirmed);
-    std::string text = std::string("Прежняя ") + what + " в Вем-730 удалена; записано " + written + " из " +
-                       std::to_string(total) + " слов";
+    const char* what = subprogram ? Msg::SUBPROGRAM_WORD : Msg::PROGRAM_WORD;
+    const std::string written =
+        possible > confirmed ? Msg::WordsRange(confirmed, possible) : std::to_string(confirmed);
+    std::string text = Msg::EarlierDeleted(what, written, total);
     if (possible > confirmed)
-        text += " (ответ на последний блок не получен)";
+        text += Msg::LAST_BLOCK_UNANSWERED;
     if (confirmed >= total)
         return text + ".";
     if (possible >= total)
-        return text + ": " + what + " в контроллере может быть неполной.";
-    return text + ": в контроллере неполная " + what + ".";
+        return text + Msg::MaybeIncomplete(what);
+    return text + Msg::Incomplete(what);
 }
 
 std::string ParameterWriteDetail(std::size_t confirmed, std::size_t total)
 {
-    return "Вем-730 подтвердил запись " + std::to_string(confirmed) + " из " + std::to_string(total) +
-           " байт параметров: параметры в контроллере могут быть записаны частично.";
+    return Msg::ParametersPartlyWritten(confirmed, total);
 }

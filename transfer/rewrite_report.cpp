@@ -2,30 +2,12 @@
 #include "transfer/rewrite_report.h"
 
 #include <algorithm>
-#include <array>
 
+#include "codec/count_text.h"
 #include "codec/hex_text.h"
 #include "transfer/messages.h"
 
 namespace {
-
-struct Reason {
-    LossyKind kind;
-    const char* text;
-};
-
-// In the order the reading meets them.
-constexpr std::array<Reason, 9> REASONS{{
-    {LossyKind::LineTooLong, "строка длиннее 19 знаков, остаток не прочитан"},
-    {LossyKind::NulInLine, "нулевой байт в строке, текст после него не прочитан"},
-    {LossyKind::NumberReplaced, "число не прочитано"},
-    {LossyKind::IntegerThousandths, "координата без точки читается в тысячных"},
-    {LossyKind::DecimalsCut, "знаки после третьего десятичного отброшены"},
-    {LossyKind::ValueLimited, "число вне допустимого диапазона"},
-    {LossyKind::ReadDifferently, "число читается не так, как написано"},
-    {LossyKind::IgnoredText, "пропущено "},
-    {LossyKind::NotReadBack, "при чтении из контроллера строка будет выглядеть иначе"},
-}};
 
 constexpr unsigned char FIRST_PRINTABLE = 0x20;
 constexpr unsigned char DELETE = 0x7F;
@@ -57,10 +39,10 @@ std::string Hex(unsigned char byte)
 
 std::string DescribeLine(const LossyLine& line)
 {
-    std::string text = "строка " + std::to_string(line.number) + ": " + Quoted(line.typed) +
+    std::string text = Msg::REWRITTEN_LINE + std::to_string(line.number) + ": " + Quoted(line.typed) +
                        " → " + Quoted(line.stored) + " (";
     bool first = true;
-    for (const Reason& reason : REASONS) {
+    for (const Msg::RewriteReason& reason : Msg::REWRITE_REASONS) {
         if (!line.reading.Has(reason.kind))
             continue;
         text += first ? "" : "; ";
@@ -80,11 +62,7 @@ std::string DescribeLine(const LossyLine& line)
 
 const char* LinesWord(std::size_t n)
 {
-    if (n % 10 == 1 && n % 100 != 11)
-        return "строка";
-    if (n % 10 >= 2 && n % 10 <= 4 && (n % 100 < 12 || n % 100 > 14))
-        return "строки";
-    return "строк";
+    return FormFor(n, Msg::LINE_FORMS);
 }
 
 std::string ShownText(std::string_view text)
@@ -118,7 +96,7 @@ std::string DescribeLossyLines(const std::vector<LossyLine>& lines, bool whole, 
         text += "\n" + DescribeLine(lines[i]);
     if (lines.size() > listed) {
         const std::size_t more = lines.size() - listed;
-        text += "\n… и ещё " + std::to_string(more) + " " + LinesWord(more);
+        text += Msg::AND_MORE + CountText(more, Msg::LINE_FORMS);
     }
     return text;
 }
