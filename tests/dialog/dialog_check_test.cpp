@@ -45,13 +45,6 @@ protected:
                 return action;
         return nullptr;
     }
-
-    void Choose(const char* kind, const char* number)
-    {
-        ChooseFromList(Kind(), Qs(kind));
-        Number()->clear();
-        TypeNumber(Qs(number));
-    }
 };
 
 TEST_F(DialogCheck, VerifyIsOffAtFirstAndRememberedBetweenRuns)

@@ -233,6 +233,15 @@ void DialogTest::TypeNumber(const QString& keys)
     TypeKeys(m_number, keys);
 }
 
+void DialogTest::Choose(const char* kind, const char* number)
+{
+    ChooseFromList(m_kind, QString::fromUtf8(kind));
+    if (!m_number->isReadOnly()) {
+        m_number->clear();
+        TypeNumber(QString::fromUtf8(number));
+    }
+}
+
 void DialogTest::Click(QPushButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton);

@@ -129,6 +129,9 @@ protected:
     // the list, move to the entry, press Enter.
     void ChooseFromList(QComboBox* combo, const QString& text);
     void TypeNumber(const QString& keys);
+    // Kind and number as the user sets them; the number only where the
+    // kind lets it be typed.
+    void Choose(const char* kind, const char* number);
     // Clicks the button and, when that started a command, waits for it to
     // end.
     void Click(QPushButton* button);

@@ -29,17 +29,6 @@ protected:
         Start();
         OpenDialog();
     }
-
-    // Kind and number as the user sets them; the number only where the
-    // kind lets it be typed.
-    void Choose(const char* kind, const char* number)
-    {
-        ChooseFromList(Kind(), Qs(kind));
-        if (!Number()->isReadOnly()) {
-            Number()->clear();
-            TypeNumber(Qs(number));
-        }
-    }
 };
 
 TEST_F(DialogTransfer, ProgramWrittenAndReadBackThroughTheButtons)

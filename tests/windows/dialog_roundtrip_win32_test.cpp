@@ -15,15 +15,6 @@ protected:
         Start();
         OpenDialog();
     }
-
-    void Choose(const char* kind, const char* number)
-    {
-        ChooseFromList(Kind(), Qs(kind));
-        if (!Number()->isReadOnly()) {
-            Number()->clear();
-            TypeNumber(Qs(number));
-        }
-    }
 };
 
 TEST_F(DialogRoundTrip, ParametersComeBackByteForByte)
