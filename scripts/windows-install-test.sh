@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Tries the Windows installer as a user would, in a fresh wine prefix on a
-# virtual screen (Xvfb and a window manager): a silent install, the
+# virtual screen (Xvfb and a window manager): a silent install refused in
+# another program's folder, a silent install, the
 # installed dialog started from where the installer put it, its window
 # looked for and pictured (LOGS/installed-dialog.png) with the simulated
 # controller behind COM1, the dialog closed, a silent uninstall, and a
@@ -46,6 +47,10 @@ pids+=($!)
 wineboot --init >"$logs/install-wineboot.log" 2>&1 </dev/null
 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$XDG_DATA_HOME/MFCVemSync/ports/COM1" /f \
     >>"$logs/install-wineboot.log" 2>&1 </dev/null
+# Another program's folder, with a file of a name the installer also has.
+other=$WINEPREFIX/drive_c/Other
+mkdir -p "$other"
+echo "another program's notes" >"$other/README.txt"
 wineserver -w
 # What the fresh prefix holds outside Windows' own folder.
 listing() { (cd "$WINEPREFIX/drive_c" && find . -path ./windows -prune -o -print | sort); }
@@ -56,8 +61,16 @@ installed=$users/AppData/Local/Programs/MFCVemSync
 shortcut="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/MFCVemSync.lnk"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\MFCVemSync'
 
+# Not into a folder that holds something and is no earlier install of ours.
+status=0
+wine "$setup" /S '/D=C:\Other' >"$logs/install.log" 2>&1 </dev/null || status=$?
+wineserver -w
+[ "$status" -eq 2 ] || fail "the installer into another program's folder ended with $status"
+listing | cmp -s - "$work/before.txt" || fail "the installer refused a folder but changed files"
+[ "$(cat "$other/README.txt")" = "another program's notes" ] || fail "another program's file was overwritten"
+
 t0=$(now_ms)
-wine "$setup" /S >"$logs/install.log" 2>&1 </dev/null || fail "the installer ended with $?"
+wine "$setup" /S >>"$logs/install.log" 2>&1 </dev/null || fail "the installer ended with $?"
 wineserver -w
 echo "silent install: $(($(now_ms) - t0)) ms"
 for file in MFCVemSync.exe vemsync.exe README.txt uninstall.exe; do

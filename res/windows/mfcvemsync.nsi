@@ -17,6 +17,7 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
+!include "LogicLib.nsh"
 
 !define NAME "MFCVemSync"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${NAME}"
@@ -42,6 +43,7 @@ VIAddVersionKey /LANG=1049 "LegalCopyright" "GPL-3.0-or-later"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\MFCVemSync.exe"
 
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -49,8 +51,45 @@ VIAddVersionKey /LANG=1049 "LegalCopyright" "GPL-3.0-or-later"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Russian"
 
+; $0 = 1 when $INSTDIR holds something and is not an earlier install of
+; this program (its uninstaller is there): installing there could overwrite
+; another program's file of the same name, and uninstalling would remove it.
+Function FindForeignFolder
+    StrCpy $0 0
+    IfFileExists "$INSTDIR\uninstall.exe" done
+    ClearErrors
+    FindFirst $1 $2 "$INSTDIR\*"
+next:
+    IfErrors close
+    StrCmp $2 "" close
+    ${If} $2 != "."
+    ${AndIf} $2 != ".."
+        StrCpy $0 1
+        Goto close
+    ${EndIf}
+    FindNext $1 $2
+    Goto next
+close:
+    FindClose $1
+done:
+FunctionEnd
+
+Function CheckFolder
+    Call FindForeignFolder
+    ${If} $0 == 1
+        MessageBox MB_ICONSTOP|MB_OK "Папка не пуста и не содержит прежней установки ${NAME}.$\r$\nВыберите новую или пустую папку." /SD IDOK
+        Abort
+    ${EndIf}
+FunctionEnd
+
 Section "${NAME}"
     SetShellVarContext current
+    ; Pages are skipped in a silent install (/S /D=folder): the same check.
+    Call FindForeignFolder
+    ${If} $0 == 1
+        SetErrorLevel 2
+        Quit
+    ${EndIf}
     SetOutPath "$INSTDIR"
     File "${STAGE}\MFCVemSync.exe"
     File "${STAGE}\vemsync.exe"
