@@ -91,10 +91,13 @@ Section "${NAME}"
         Quit
     ${EndIf}
     SetOutPath "$INSTDIR"
+    ; The uninstaller first: an install cut short (a full disk, a reset)
+    ; leaves a folder that the uninstaller can clear and a new install
+    ; takes as its own.
+    WriteUninstaller "$INSTDIR\uninstall.exe"
     File "${STAGE}\MFCVemSync.exe"
     File "${STAGE}\vemsync.exe"
     File "${STAGE}\README.txt"
-    WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortCut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\MFCVemSync.exe"
 
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
