@@ -19,7 +19,13 @@ launcher=()
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-cmake --preset windows-package "${launcher[@]}" >/dev/null # into $build
+# A tree configured with another toolchain (before the dialog was built for
+# Windows) keeps it and does not find Qt: such a tree is configured anew.
+configure_log=$out/release-package-configure.log
+mkdir -p "$out"
+cmake --preset windows-package "${launcher[@]}" >"$configure_log" 2>&1 || # into $build
+    cmake --preset windows-package --fresh "${launcher[@]}" >"$configure_log" 2>&1 ||
+    { tail -20 "$configure_log" >&2; exit 1; }
 cmake --build "$build" --target vemsync MFCVemSync -j"$(nproc)" >/dev/null
 version=$(grep -m1 -oP '^\s*VERSION \K[0-9.]+' CMakeLists.txt)
 

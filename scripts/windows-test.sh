@@ -57,7 +57,11 @@ if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 # The windows preset builds into $out/release and finds GoogleTest in $gtest.
-cmake --preset windows "${launcher[@]}" >"$logs/configure.log"
+# A tree configured with another toolchain (before the dialog was built for
+# Windows) keeps it and does not find Qt: such a tree is configured anew.
+cmake --preset windows "${launcher[@]}" >"$logs/configure.log" 2>&1 ||
+    cmake --preset windows --fresh "${launcher[@]}" >"$logs/configure.log" 2>&1 ||
+    { tail -20 "$logs/configure.log"; exit 1; }
 # Test discovery runs the test programs under wine: the prefix must be up
 # before the build reaches them.
 sims=()
